@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+
+// The user's login items, kept as XDG autostart entries
+// ($XDG_CONFIG_HOME/autostart/*.desktop). Items are listed in the order they
+// were added (oldest entry file first, then by file name); each is a map with
+// "URL" (the file URL of the program the entry starts) and "Hidden" (the entry
+// is switched off). These answer like the login-item operations of the
+// original desktop: a list, add at the end, remove by zero-based index.
+namespace LoginItems {
+
+QString autostartFolder();
+
+// All items, or nothing when the folder cannot be read.
+std::optional<QList<QVariantMap>> copyLoginItems();
+
+// Adds an entry that starts the program at path. False when it cannot be written.
+bool addURLAtEnd(const QString &programPath, bool hidden);
+
+// Removes the item at the zero-based index of copyLoginItems().
+bool remove(int index);
+
+}  // namespace LoginItems

@@ -1,0 +1,97 @@
+#include "SingleInstance.h"
+
+#include "ApplicationIdentity.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace {
+constexpr qint64 MaxMessageBytes = 64 * 1024;
+}
+
+SingleInstance::SingleInstance(const QString &dataFolder, QObject *parent)
+    : QObject(parent), fServerName(serverNameFor(dataFolder)) {}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::serverNameFor(const QString &dataFolder) {
+  const QByteArray hash = QCryptographicHash::hash(QDir(dataFolder).absolutePath().toUtf8(),
+                                                   QCryptographicHash::Sha1)
+                              .toHex()
+                              .left(16);
+  QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+  if (runtime.isEmpty() || !QDir(runtime).exists()) runtime = QDir::tempPath();
+  return runtime + QLatin1Char('/') + ApplicationIdentity::bundleIdentifier() + QLatin1Char('-') +
+         QString::fromLatin1(hash) + QStringLiteral(".sock");
+}
+
+bool SingleInstance::becomePrimary() {
+  // Two starts at the same moment must not both decide they are first.
+  QLockFile guard(fServerName + QStringLiteral(".lock"));
+  guard.setStaleLockTime(10000);
+  if (!guard.tryLock(10000)) return false;
+
+  QLocalSocket probe;
+  probe.connectToServer(fServerName);
+  if (probe.waitForConnected(1000)) {
+    probe.disconnectFromServer();
+    return false;
+  }
+  // Nobody answers: whatever socket file is left belongs to a dead instance.
+  QLocalServer::removeServer(fServerName);
+  fServer = std::make_unique<QLocalServer>();
+  fServer->setSocketOptions(QLocalServer::UserAccessOption);
+  if (!fServer->listen(fServerName)) {
+    fServer.reset();
+    return false;
+  }
+  connect(fServer.get(), &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+  return true;
+}
+
+void SingleInstance::acceptConnections() {
+  while (QLocalSocket *socket = fServer->nextPendingConnection()) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+      while (socket->canReadLine()) {
+        QByteArray line = socket->readLine(MaxMessageBytes);
+        if (line.endsWith('\n')) line.chop(1);
+        socket->write("ok\n");
+        socket->flush();
+        if (line.startsWith("url ")) {
+          emit urlReceived(QString::fromUtf8(line.mid(4)));
+        } else if (line == "quit") {
+          emit quitRequested();
+        }
+      }
+      if (socket->bytesAvailable() > MaxMessageBytes) socket->abort();
+    });
+  }
+}
+
+bool SingleInstance::send(const QString &dataFolder, const QByteArray &line, int timeoutMs) {
+  QLocalSocket socket;
+  socket.connectToServer(serverNameFor(dataFolder));
+  if (!socket.waitForConnected(timeoutMs)) return false;
+  socket.write(line + '\n');
+  if (!socket.waitForBytesWritten(timeoutMs)) return false;
+  // Wait for the acknowledgement so that the message is known to be taken.
+  while (!socket.canReadLine()) {
+    if (!socket.waitForReadyRead(timeoutMs)) return false;
+  }
+  return socket.readLine().startsWith("ok");
+}
+
+bool SingleInstance::sendURL(const QString &dataFolder, const QString &url, int timeoutMs) {
+  QByteArray text = url.toUtf8();
+  text.replace('\n', "").replace('\r', "");
+  return send(dataFolder, "url " + text, timeoutMs);
+}
+
+bool SingleInstance::sendQuit(const QString &dataFolder, int timeoutMs) {
+  return send(dataFolder, "quit", timeoutMs);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+// One running player per user data folder. The first start listens on a local
+// socket named after the bundle identifier and that folder; a later start
+// hands its message ("url <text>" or "quit") to it and exits.
+class SingleInstance : public QObject {
+  Q_OBJECT
+ public:
+  // dataFolder identifies the user (normally $XDG_DATA_HOME/Zaro Player).
+  explicit SingleInstance(const QString &dataFolder, QObject *parent = nullptr);
+  ~SingleInstance() override;
+
+  // The socket's full path for a data folder.
+  static QString serverNameFor(const QString &dataFolder);
+
+  // True when this process is now the running instance (it listens from now on);
+  // false when another instance already runs.
+  bool becomePrimary();
+
+  // Sends one message to the running instance; true when it was delivered.
+  static bool sendURL(const QString &dataFolder, const QString &url, int timeoutMs = 5000);
+  static bool sendQuit(const QString &dataFolder, int timeoutMs = 5000);
+
+ signals:
+  void urlReceived(const QString &url);
+  void quitRequested();
+
+ private:
+  static bool send(const QString &dataFolder, const QByteArray &line, int timeoutMs);
+  void acceptConnections();
+
+  QString fServerName;
+  std::unique_ptr<QLocalServer> fServer;
+};

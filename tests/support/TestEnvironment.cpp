@@ -1,0 +1,29 @@
+#include "TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
+#include <QUuid>
+
+namespace TestEnvironment {
+
+QString root() { return QString::fromLocal8Bit(qgetenv("ZARO_TEST_ROOT")); }
+
+QString makeTempDir(const QString &prefix) {
+  QString path = root() + "/" + prefix + "-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+  QDir().mkpath(path);
+  return path;
+}
+
+bool waitFor(const std::function<bool()> &pred, int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (!pred()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+}  // namespace TestEnvironment

@@ -1,0 +1,34 @@
+// Shared main() of the test executables: sandbox the process first, then start
+// a QApplication (offscreen unless QT_QPA_PLATFORM says otherwise), then run.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+int main(int argc, char **argv) {
+  QTemporaryDir sandbox(QDir::tempPath() + "/zaro-test-XXXXXX");
+  if (!sandbox.isValid()) return 2;
+  const QByteArray root = sandbox.path().toLocal8Bit();
+  const QByteArray home = root + "/home";
+  QDir().mkpath(QString::fromLocal8Bit(home));
+  qputenv("ZARO_TEST_ROOT", root);
+  qputenv("HOME", home);
+  qputenv("XDG_DATA_HOME", home + "/.local/share");
+  qputenv("XDG_CONFIG_HOME", home + "/.config");
+  qputenv("XDG_CACHE_HOME", home + "/.cache");
+  qputenv("XDG_RUNTIME_DIR", root + "/run");
+  QDir().mkpath(QString::fromLocal8Bit(root + "/run"));
+  QFile::setPermissions(QString::fromLocal8Bit(root + "/run"),
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Keep the real previous-generation folder out of reach of every test.
+  if (qgetenv("ZARO_PREVIOUS_LIBRARY_DIR").isEmpty())
+    qputenv("ZARO_PREVIOUS_LIBRARY_DIR", root + "/previous-generation");
+
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
