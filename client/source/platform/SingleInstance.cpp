@@ -24,9 +24,12 @@ QString SingleInstance::serverNameFor(const QString &dataFolder) {
                               .toHex()
                               .left(16);
   QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-  if (runtime.isEmpty() || !QDir(runtime).exists()) runtime = QDir::tempPath();
-  return runtime + QLatin1Char('/') + ApplicationIdentity::bundleIdentifier() + QLatin1Char('-') +
-         QString::fromLatin1(hash) + QStringLiteral(".sock");
+  const QString name = ApplicationIdentity::bundleIdentifier() + QLatin1Char('-') +
+                       QString::fromLatin1(hash) + QStringLiteral(".sock");
+  // A local socket's path must stay short (about 100 bytes).
+  if (runtime.isEmpty() || !QDir(runtime).exists() || (runtime + name).toLocal8Bit().size() > 100)
+    runtime = QDir::tempPath();
+  return runtime + QLatin1Char('/') + name;
 }
 
 bool SingleInstance::becomePrimary() {
@@ -62,14 +65,22 @@ void SingleInstance::acceptConnections() {
         if (line.endsWith('\n')) line.chop(1);
         socket->write("ok\n");
         socket->flush();
-        if (line.startsWith("url ")) {
-          emit urlReceived(QString::fromUtf8(line.mid(4)));
-        } else if (line == "quit") {
-          emit quitRequested();
-        }
+        // Handled from the main loop, not from inside the socket's callback:
+        // a handler may run a modal dialog while this socket goes away.
+        QMetaObject::invokeMethod(this, [this, line] { dispatch(line); }, Qt::QueuedConnection);
       }
       if (socket->bytesAvailable() > MaxMessageBytes) socket->abort();
     });
+  }
+}
+
+void SingleInstance::dispatch(const QByteArray &line) {
+  if (line.startsWith("url ")) {
+    emit urlReceived(QString::fromUtf8(line.mid(4)));
+  } else if (line == "quit") {
+    emit quitRequested();
+  } else if (line == "reopen") {
+    emit reopenRequested();
   }
 }
 
@@ -94,4 +105,8 @@ bool SingleInstance::sendURL(const QString &dataFolder, const QString &url, int 
 
 bool SingleInstance::sendQuit(const QString &dataFolder, int timeoutMs) {
   return send(dataFolder, "quit", timeoutMs);
+}
+
+bool SingleInstance::sendReopen(const QString &dataFolder, int timeoutMs) {
+  return send(dataFolder, "reopen", timeoutMs);
 }

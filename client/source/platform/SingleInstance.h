@@ -10,7 +10,7 @@ class QLockFile;
 
 // One running player per user data folder. The first start listens on a local
 // socket named after the bundle identifier and that folder; a later start
-// hands its message ("url <text>" or "quit") to it and exits.
+// hands its message ("url <text>", "reopen" or "quit") to it and exits.
 class SingleInstance : public QObject {
   Q_OBJECT
  public:
@@ -28,14 +28,18 @@ class SingleInstance : public QObject {
   // Sends one message to the running instance; true when it was delivered.
   static bool sendURL(const QString &dataFolder, const QString &url, int timeoutMs = 5000);
   static bool sendQuit(const QString &dataFolder, int timeoutMs = 5000);
+  // Asks the running instance to show its window (a start without a URL).
+  static bool sendReopen(const QString &dataFolder, int timeoutMs = 5000);
 
  signals:
   void urlReceived(const QString &url);
   void quitRequested();
+  void reopenRequested();
 
  private:
   static bool send(const QString &dataFolder, const QByteArray &line, int timeoutMs);
   void acceptConnections();
+  void dispatch(const QByteArray &line);
 
   QString fServerName;
   std::unique_ptr<QLocalServer> fServer;

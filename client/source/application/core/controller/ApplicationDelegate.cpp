@@ -1,0 +1,260 @@
+#include "ApplicationDelegate.h"
+
+#include "LoginItemUpdater.h"
+#include "Localization.h"
+#include "MainWindowController.h"
+#include "NotificationCenter.h"
+#include "Preferences.h"
+#include "ServiceHosts.h"
+#include "UserDefaults.h"
+#include "Dialogs.h"
+#include "Workspace.h"
+#include "ZFolderManager.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+int ApplicationDelegate::subscriptionCheckIntervalMs = 3600 * 1000;
+int ApplicationDelegate::updateCheckIntervalMs = 3600 * 1000;
+
+namespace {
+
+UserDefaults &defaults() { return UserDefaults::standardUserDefaults(); }
+
+void openOnWebHost(const QString &path) {
+  Workspace::shared().openURL(QUrl(ServiceHosts::webURLString(path)));
+}
+
+ZUrlCommandHandler::Targets urlCommandTargets() {
+  ZUrlCommandHandler::Targets targets;
+  // The download queue and the subscription manager take these commands once
+  // they exist; until then the commands store their token and end there.
+  return targets;
+}
+
+}  // namespace
+
+void ApplicationDelegate::initializeClass() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  Preferences::registerBatchA(defaults());
+}
+
+ApplicationDelegate::ApplicationDelegate(QObject *parent)
+    : QObject(parent), fUrlCommands(urlCommandTargets()) {
+  initializeClass();
+  fLoginItemProgramPath = QCoreApplication::applicationFilePath();
+}
+
+ApplicationDelegate::~ApplicationDelegate() {
+  NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+bool ApplicationDelegate::applicationDidFinishLaunching() {
+  // 1. The application's folders.
+  if (ZFolderManager::sharedFolderManager().setupFolders()) return false;
+  // 2. The second batch of defaults (one of them is a path in that folder).
+  Preferences::registerBatchB(defaults(),
+                              ZFolderManager::sharedFolderManager().userApplicationSupportFolderPath());
+  fDefaultsRegistered = true;
+  // 3. Remember whether this is the first start.
+  fFirstLaunch = defaults().boolForKey(QStringLiteral("FirstLaunch"));
+  // 4. The default skin becomes the current skin: comes with the skin manager.
+  // 5. The library database: comes with the library.
+  // 6. The access-key request: comes with the client identity.
+  // 7. The login item.
+  updateLoginItem();
+  // 8. The saved playlist selection: comes with the playlists.
+  // 9. The saved download jobs: come with the download queue.
+  // 10. The disk-space value transformer: comes with the download queue.
+  // 11. Observers.
+  registerObservers();
+  // 12. The main window.
+  openZaroPlayer();
+  // 13. The welcome window on the first start: comes with the dialogs.
+  // 14. The hourly subscription check, once now.
+  fSubscriptionTimer = new QTimer(this);
+  fSubscriptionTimer->setInterval(subscriptionCheckIntervalMs);
+  connect(fSubscriptionTimer, &QTimer::timeout, this, [this] { subscriptionCheckTimerAction(); });
+  fSubscriptionTimer->start();
+  subscriptionCheckTimerAction();
+  // 15. The hourly update check, once now.
+  fUpdateTimer = new QTimer(this);
+  fUpdateTimer->setInterval(updateCheckIntervalMs);
+  connect(fUpdateTimer, &QTimer::timeout, this, [this] { updateCheck(fUpdateTimer); });
+  fUpdateTimer->start();
+  updateCheck(nullptr);
+  // 16. The download queue's activation: comes with the download queue.
+  // 17.
+  fAllowedDiskUsage = int(defaults().integerForKey(QStringLiteral("DownloadAllowedDiskUsage")));
+  // 18.
+  fApplicationFinishedLaunching = true;
+  // 19.
+  defaults().setBool(false, QStringLiteral("FirstLaunch"));
+  // 20. A link that arrived while launching.
+  if (!fUrlStringToHandle.isNull()) processUrlHandlerRequest();
+  return true;
+}
+
+void ApplicationDelegate::applicationWillTerminate() {
+  // Without its registered default the setting would read as off, and a start
+  // that failed before registering would remove the user's login item.
+  if (fDefaultsRegistered) updateLoginItem();
+}
+
+void ApplicationDelegate::applicationShouldHandleReopen() { openZaroPlayer(); }
+
+void ApplicationDelegate::getUrl(const QString &url) {
+  fUrlStringToHandle = url;
+  if (fApplicationFinishedLaunching) processUrlHandlerRequest();
+}
+
+void ApplicationDelegate::processUrlHandlerRequest() {
+  const QString url = fUrlStringToHandle;
+  fUrlStringToHandle = QString();  // consumed, whatever the command does
+  fUrlCommands.processUrl(url);
+}
+
+void ApplicationDelegate::updateLoginItem() {
+  LoginItemUpdater::updateLoginItem(fLoginItemProgramPath);
+}
+
+void ApplicationDelegate::subscriptionCheckTimerAction() {
+  // The subscription manager's check pass plugs in here.
+}
+
+void ApplicationDelegate::updateCheck(QTimer *timer) {
+  // The updater plugs in here: once an update was downloaded the timer that
+  // called is stopped, otherwise the updater checks for one.
+  (void)timer;
+}
+
+MainWindowController *ApplicationDelegate::mainWindowController() {
+  if (!fMainWindowController) {
+    fMainWindowController = std::make_unique<MainWindowController>();
+    buildMenus();
+  }
+  return fMainWindowController.get();
+}
+
+void ApplicationDelegate::openZaroPlayer() {
+  MainWindowController *controller = mainWindowController();
+  QMainWindow *window = controller->window();
+  if (defaults().boolForKey(QStringLiteral("FirstLaunch"))) {
+    if (QScreen *screen = window->screen()) {
+      const QRect available = screen->availableGeometry();
+      window->move(available.center() - window->rect().center());
+    }
+  }
+  controller->showWindow();
+  window->activateWindow();
+}
+
+void ApplicationDelegate::viewLibrary() {
+  openZaroPlayer();
+  NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionGoToLibrary"));
+}
+
+void ApplicationDelegate::viewDownloads() {
+  openZaroPlayer();
+  NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionViewDownloads"));
+}
+
+void ApplicationDelegate::viewUploads() {
+  openZaroPlayer();
+  NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionViewUploads"));
+}
+
+void ApplicationDelegate::goToZaroWebSite() { openOnWebHost(QStringLiteral("/")); }
+void ApplicationDelegate::submitFeedback() { openOnWebHost(QStringLiteral("/contact.html")); }
+void ApplicationDelegate::showHelp() { openOnWebHost(QStringLiteral("/help.html")); }
+
+void ApplicationDelegate::uploadVideo() {
+  NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionUploadVideo"));
+}
+
+void ApplicationDelegate::watchFullScreen() {
+  NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionEnterFullScreen"));
+}
+
+void ApplicationDelegate::quit() {
+  if (defaults().boolForKey(QStringLiteral("GeneralConfirmExit")) &&
+      defaults().boolForKey(QStringLiteral("GeneralQuitConfirmationCancellation"))) {
+    if (Dialogs::shared().askQuit() != 0) return;
+  }
+  emit terminateRequested();
+}
+
+bool ApplicationDelegate::validateMenuItem(int tag) {
+  if (tag != FullScreenMenuTag) return true;
+  if (!fMainWindowController) return false;
+  return fMainWindowController->window()->isVisible() &&
+         fMainWindowController->currentlyPlayingMovies() && !fMainWindowController->inFullScreen();
+}
+
+void ApplicationDelegate::registerObservers() {
+  NotificationCenter &center = NotificationCenter::defaultCenter();
+  // In this order: download finished, insufficient disk space, bad HTTP
+  // response, upload, find on the web site, reveal, import, defaults changed,
+  // playlist selection. The handlers of the download queue, the library and
+  // the playlists plug in as those land.
+  center.addObserver(this, QStringLiteral("VideoDownloadBadHTTPResponse"),
+                     [](const Notification &) {});
+  center.addObserver(this, QStringLiteral("ActionUploadVideo"),
+                     [this](const Notification &note) { doUploadVideo(note); });
+  center.addObserver(this, UserDefaults::DidChangeNotification,
+                     [this](const Notification &note) { preferencesChanged(note); });
+}
+
+void ApplicationDelegate::doUploadVideo(const Notification &) {
+  openOnWebHost(QStringLiteral("/broadcast/myVideos.html"));
+}
+
+void ApplicationDelegate::preferencesChanged(const Notification &) {
+  const int allowed = int(defaults().integerForKey(QStringLiteral("DownloadAllowedDiskUsage")));
+  if (allowed != fAllowedDiskUsage) {
+    fAllowedDiskUsage = allowed;
+    fUserHasBeenShownInsufficentSpaceForDownloadAlert = false;
+  }
+}
+
+void ApplicationDelegate::buildMenus() {
+  QMainWindow *window = fMainWindowController->window();
+  fMenuBar = window->menuBar();
+  auto add = [this](QMenu *menu, const char *key, auto slot, int tag = 0,
+                    QKeySequence shortcut = QKeySequence()) {
+    QAction *action = menu->addAction(localized(QLatin1String(key)));
+    action->setObjectName(QLatin1String(key));
+    action->setData(tag);
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  QMenu *file = fMenuBar->addMenu(localized(QStringLiteral("menuFile")));
+  add(file, "menuOpenPlayer", &ApplicationDelegate::openZaroPlayer);
+  add(file, "menuUploadVideo", &ApplicationDelegate::uploadVideo);
+  file->addSeparator();
+  add(file, "menuQuit", &ApplicationDelegate::quit, 0, QKeySequence::Quit);
+  QMenu *view = fMenuBar->addMenu(localized(QStringLiteral("menuView")));
+  add(view, "menuLibrary", &ApplicationDelegate::viewLibrary);
+  add(view, "menuDownloads", &ApplicationDelegate::viewDownloads);
+  add(view, "menuUploads", &ApplicationDelegate::viewUploads);
+  view->addSeparator();
+  add(view, "menuWatchFullScreen", &ApplicationDelegate::watchFullScreen, FullScreenMenuTag);
+  QMenu *help = fMenuBar->addMenu(localized(QStringLiteral("menuHelpMenu")));
+  add(help, "menuGoToWebSite", &ApplicationDelegate::goToZaroWebSite);
+  add(help, "menuSubmitFeedback", &ApplicationDelegate::submitFeedback);
+  add(help, "menuHelp", &ApplicationDelegate::showHelp);
+  // Menu validation: each menu's items are enabled by validateMenuItem as it opens.
+  for (QMenu *menu : {file, view, help}) {
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+      for (QAction *action : menu->actions())
+        if (!action->isSeparator()) action->setEnabled(validateMenuItem(action->data().toInt()));
+    });
+  }
+}

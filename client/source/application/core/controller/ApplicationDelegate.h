@@ -1,0 +1,99 @@
+#pragma once
+
+#include "ZUrlCommandHandler.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class MainWindowController;
+class QMenuBar;
+class QTimer;
+struct Notification;
+
+// The application's delegate: runs the start-up sequence, owns the main
+// window, carries the application-level menu actions, keeps the login item in
+// line with its setting, drives the two hourly timers and reacts to download,
+// action and preference notifications.
+class ApplicationDelegate : public QObject {
+  Q_OBJECT
+ public:
+  // Intervals of the two hourly timers; tests shorten them.
+  static int subscriptionCheckIntervalMs;
+  static int updateCheckIntervalMs;
+
+  // Registers the first batch of defaults; runs once, before any instance.
+  static void initializeClass();
+
+  explicit ApplicationDelegate(QObject *parent = nullptr);
+  ~ApplicationDelegate() override;
+
+  // The start-up sequence. False when a required step failed: the caller then
+  // terminates the application.
+  bool applicationDidFinishLaunching();
+  // At termination: brings the login item in line with the setting.
+  void applicationWillTerminate();
+  // The desktop asked to show the application again (a start without a link).
+  void applicationShouldHandleReopen();
+
+  // A "zaro://" link arrived. Before launching has finished it waits for the
+  // end of the start-up sequence; only the last one is kept.
+  void getUrl(const QString &url);
+  void processUrlHandlerRequest();
+
+  // Menu and window actions.
+  void openZaroPlayer();
+  void viewLibrary();
+  void viewDownloads();
+  void viewUploads();
+  void goToZaroWebSite();
+  void submitFeedback();
+  void showHelp();
+  void uploadVideo();
+  void watchFullScreen();
+  void quit();
+
+  static constexpr int FullScreenMenuTag = 201;
+  bool validateMenuItem(int tag);
+
+  MainWindowController *mainWindowController();
+  int state() const { return fState; }
+  void setState(int state) { fState = state; }
+  bool applicationFinishedLaunching() const { return fApplicationFinishedLaunching; }
+
+  // Timer actions, callable directly.
+  void subscriptionCheckTimerAction();
+  void updateCheck(QTimer *timer);
+  QTimer *subscriptionCheckTimer() const { return fSubscriptionTimer; }
+  QTimer *updateCheckTimer() const { return fUpdateTimer; }
+
+  void updateLoginItem();
+  // The program a new login item starts (this executable unless tests say otherwise).
+  void setLoginItemProgramPath(const QString &path) { fLoginItemProgramPath = path; }
+
+ signals:
+  // The application should end (the quit action after its confirmation).
+  void terminateRequested();
+
+ private:
+  void registerObservers();
+  void buildMenus();
+  void doUploadVideo(const Notification &note);
+  void preferencesChanged(const Notification &note);
+
+  std::unique_ptr<MainWindowController> fMainWindowController;
+  QMenuBar *fMenuBar = nullptr;
+  int fState = 0;
+  int fAllowedDiskUsage = 0;
+  bool fUserHasBeenShownInsufficentSpaceForDownloadAlert = false;
+  bool fApplicationFinishedLaunching = false;
+  QString fUrlStringToHandle;
+  bool fFirstLaunch = false;
+  bool fDefaultsRegistered = false;
+  QString fLoginItemProgramPath;
+  QTimer *fSubscriptionTimer = nullptr;
+  QTimer *fUpdateTimer = nullptr;
+  ZUrlCommandHandler fUrlCommands;
+};

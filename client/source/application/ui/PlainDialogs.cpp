@@ -1,0 +1,208 @@
+#include "PlainDialogs.h"
+
+#include "Localization.h"
+#include "UserDefaults.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+// A modal dialog whose buttons end it with their codes.
+class CodeDialog : public QDialog {
+ public:
+  CodeDialog(const QString &resourceName, const QString &title, const QString &message) {
+    setObjectName(resourceName);
+    setWindowTitle(title.isEmpty() ? localized(QStringLiteral("mainWindowTitle")) : title);
+    setModal(true);
+    auto *layout = new QVBoxLayout(this);
+    fMessage = new QLabel(message, this);
+    fMessage->setWordWrap(true);
+    fMessage->setObjectName(QStringLiteral("fText"));
+    layout->addWidget(fMessage);
+    fExtras = new QVBoxLayout;
+    layout->addLayout(fExtras);
+    fButtons = new QHBoxLayout;
+    fButtons->addStretch();
+    layout->addLayout(fButtons);
+  }
+
+  QPushButton *addButton(const QString &name, const QString &title, int code, bool isDefault) {
+    auto *button = new QPushButton(title, this);
+    button->setObjectName(name);
+    button->setDefault(isDefault);
+    connect(button, &QPushButton::clicked, this, [this, code] {
+      hide();
+      done(code);
+    });
+    fButtons->addWidget(button);
+    return button;
+  }
+
+  QCheckBox *addCheckBox(const QString &name, const QString &title) {
+    auto *box = new QCheckBox(title, this);
+    box->setObjectName(name);
+    fExtras->addWidget(box);
+    return box;
+  }
+
+  QVBoxLayout *extras() { return fExtras; }
+
+ private:
+  QLabel *fMessage;
+  QVBoxLayout *fExtras;
+  QHBoxLayout *fButtons;
+};
+
+class PlainImportProgress : public VideoImportProgress {
+ public:
+  PlainImportProgress(const QString &title, QWidget *relativeTo) {
+    fDialog.setObjectName(QStringLiteral("VideoImportProgressDialog"));
+    if (!title.isEmpty()) fDialog.setWindowTitle(title);
+    auto *layout = new QVBoxLayout(&fDialog);
+    fText = new QLabel(&fDialog);
+    fText->setObjectName(QStringLiteral("fProgressText"));
+    fBar = new QProgressBar(&fDialog);
+    fBar->setObjectName(QStringLiteral("fProgressBar"));
+    fBar->setRange(0, 1000);
+    layout->addWidget(fText);
+    layout->addWidget(fBar);
+    fDialog.resize(360, 90);
+    fDialog.adjustSize();
+    QRect reference;
+    if (relativeTo && relativeTo->isVisible())
+      reference = relativeTo->frameGeometry();
+    else if (QScreen *screen = QGuiApplication::primaryScreen())
+      reference = screen->availableGeometry();
+    if (reference.isValid()) {
+      const QSize size = fDialog.frameGeometry().size();
+      fDialog.move(reference.x() + int(std::ceil((reference.width() - size.width()) / 2.0)),
+                   reference.y() + int(std::ceil((reference.height() - size.height()) / 2.0)));
+    }
+    fDialog.show();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  void setProgressText(const QString &text) override {
+    fText->setText(text);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  void setProgressBarValue(double percent) override {
+    fBar->setValue(int(percent * 10));
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  void closeVideoImportProgress() override { fDialog.hide(); }
+
+ private:
+  QDialog fDialog;
+  QLabel *fText;
+  QProgressBar *fBar;
+};
+
+}  // namespace
+
+void PlainDialogs::showAlert(const QString &message, const QString &windowTitle) {
+  CodeDialog dialog(QStringLiteral("Alert"), windowTitle, message);
+  dialog.addButton(QStringLiteral("ok"), localized(QStringLiteral("dialogOK")), 0, true);
+  dialog.exec();
+}
+
+bool PlainDialogs::getConfirmation(const QString &defaultButtonTitle,
+                                   const QString &cancelButtonTitle, const QString &message,
+                                   bool *showAgain) {
+  CodeDialog dialog(QStringLiteral("DeleteDialog"), QString(), message);
+  QCheckBox *dontShow = dialog.addCheckBox(QStringLiteral("fDontShowDialogOptionButton"),
+                                           localized(QStringLiteral("dialogDoNotShowAgain")));
+  dontShow->setVisible(showAgain != nullptr);
+  dialog.addButton(QStringLiteral("cancel"),
+                   cancelButtonTitle.isEmpty() ? localized(QStringLiteral("dialogCancel"))
+                                               : cancelButtonTitle,
+                   0, false);
+  dialog.addButton(QStringLiteral("delete"), defaultButtonTitle, 1, true);
+  const int code = dialog.exec();
+  if (showAgain) *showAgain = !dontShow->isChecked();
+  return code == 1;
+}
+
+bool PlainDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
+  CodeDialog dialog(QStringLiteral("DeleteVideoAlert"), QString(),
+                    localized(QStringLiteral("deleteVideoAlertMessage")));
+  QCheckBox *fromDisk = dialog.addCheckBox(QStringLiteral("fDeleteFromHD"),
+                                           localized(QStringLiteral("dialogDeleteFromDisk")));
+  dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 0, false);
+  dialog.addButton(QStringLiteral("delete"), localized(QStringLiteral("dialogDelete")), 1, true);
+  const int code = dialog.exec();
+  if (deleteFromDisk) *deleteFromDisk = fromDisk->isChecked();
+  return code == 1;
+}
+
+int PlainDialogs::askQuit() {
+  CodeDialog dialog(QStringLiteral("QuitAlert"), localized(QStringLiteral("quitAlertTitle")),
+                    localized(QStringLiteral("quitAlertMessage")));
+  QCheckBox *doNotAsk = dialog.addCheckBox(QStringLiteral("fDoNotAskAgainCB"),
+                                           localized(QStringLiteral("dialogDoNotAskAgain")));
+  dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 1, false);
+  dialog.addButton(QStringLiteral("quit"), localized(QStringLiteral("dialogQuit")), 0, true);
+  const int code = dialog.exec();
+  if (code == 0 && doNotAsk->isChecked())
+    UserDefaults::standardUserDefaults().setBool(false,
+                                                 QStringLiteral("GeneralQuitConfirmationCancellation"));
+  return code;
+}
+
+int PlainDialogs::askDiskSpace() {
+  CodeDialog dialog(QStringLiteral("DiskSpaceAlert"), QString(),
+                    localized(QStringLiteral("diskSpaceAlertMessage")));
+  dialog.addButton(QStringLiteral("deleteOldVideos"),
+                   localized(QStringLiteral("diskSpaceAlertDeleteOldVideos")), 1, false);
+  dialog.addButton(QStringLiteral("increaseAllowedSpace"),
+                   localized(QStringLiteral("diskSpaceAlertIncreaseAllowedSpace")), 0, true);
+  return dialog.exec();
+}
+
+int PlainDialogs::askDiskSpaceDownload() {
+  CodeDialog dialog(QStringLiteral("DiskSpaceDownloadAlert"), QString(),
+                    localized(QStringLiteral("diskSpaceDownloadAlertMessage")));
+  dialog.addButton(QStringLiteral("noAction"),
+                   localized(QStringLiteral("diskSpaceDownloadAlertNoAction")), 2, false);
+  dialog.addButton(QStringLiteral("deleteOldVideos"),
+                   localized(QStringLiteral("diskSpaceDownloadAlertDeleteOldVideos")), 1, false);
+  dialog.addButton(QStringLiteral("changePreferences"),
+                   localized(QStringLiteral("diskSpaceDownloadAlertChangePreferences")), 0, true);
+  return dialog.exec();
+}
+
+QString PlainDialogs::getImportUrl() {
+  CodeDialog dialog(QStringLiteral("ImportVideocastsDialog"), QString(),
+                    localized(QStringLiteral("importVideocastsMessage")));
+  auto *edit = new QLineEdit(&dialog);
+  edit->setObjectName(QStringLiteral("fURL"));
+  dialog.extras()->addWidget(edit);
+  dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 0, false);
+  QPushButton *import = dialog.addButton(QStringLiteral("import"),
+                                         localized(QStringLiteral("importVideocastsImport")), 1, true);
+  // Import does nothing until the text is a web address.
+  auto acceptable = [edit] {
+    const QString text = edit->text();
+    return text.startsWith(QLatin1String("http://")) || text.startsWith(QLatin1String("https://"));
+  };
+  import->setEnabled(false);
+  QObject::connect(edit, &QLineEdit::textChanged, import,
+                   [import, acceptable] { import->setEnabled(acceptable()); });
+  if (dialog.exec() == 1 && acceptable()) return edit->text();
+  return QString();
+}
+
+std::unique_ptr<VideoImportProgress> PlainDialogs::showVideoImportProgress(const QString &title,
+                                                                           QWidget *relativeTo) {
+  return std::make_unique<PlainImportProgress>(title, relativeTo);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "Dialogs.h"
+
+// The dialogs as plain Qt windows, each named after its window resource
+// ("Alert", "DeleteDialog", "QuitAlert", ...) and answering its fixed codes.
+class PlainDialogs : public Dialogs {
+ public:
+  void showAlert(const QString &message, const QString &windowTitle) override;
+  bool getConfirmation(const QString &defaultButtonTitle, const QString &cancelButtonTitle,
+                       const QString &message, bool *showAgain) override;
+  using Dialogs::getConfirmation;
+  bool getDeleteConfirmation(bool *deleteFromDisk) override;
+  int askQuit() override;
+  int askDiskSpace() override;
+  int askDiskSpaceDownload() override;
+  QString getImportUrl() override;
+  std::unique_ptr<VideoImportProgress> showVideoImportProgress(const QString &title,
+                                                               QWidget *relativeTo) override;
+};

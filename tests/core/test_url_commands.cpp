@@ -1,0 +1,86 @@
+#include "Dialogs.h"
+#include "UserDefaults.h"
+#include "ZUrlCommandHandler.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Recorder {
+  QStringList downloads;   // "permalink|collection" ("<nil>" for a missing collection)
+  QStringList subscribed, unsubscribed;
+  QStringList refuse;      // permalinks the queue refuses
+  ZUrlCommandHandler handler{{
+      [this](const QString &p, const QString &c) {
+        downloads << p + "|" + (c.isNull() ? QString("<nil>") : c);
+        return !refuse.contains(p);
+      },
+      [this](const QString &u) { subscribed << (u.isNull() ? QString("<nil>") : u); },
+      [this](const QString &u) { unsubscribed << u; },
+  }};
+};
+
+const QString auth = "zaro://cmd?command=488F2E49-A846-4d2d-8EAA-C6B3656A0A09";
+const QString one = "zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58";
+const QString several = "zaro://cmd?command=306AC90D-D92B-4350-8D1B-A22F61F2CB8C";
+const QString sub = "zaro://cmd?command=B29791E1-A986-405a-8D40-51D7932650AD";
+const QString unsub = "zaro://cmd?command=5C8C4ADA-580B-40b6-BAE6-177132734FD7";
+
+}  // namespace
+
+TEST(ZUrlCommandHandler, CommandsReachTheirTargets) {
+  struct Case {
+    QString url;
+    QStringList downloads, subscribed, unsubscribed;
+  } cases[] = {
+      {one + "&permalinkId=abc", {"abc|<nil>"}, {}, {}},
+      {one + "&permalinkId=abc&collectionPermalink=col", {"abc|col"}, {}, {}},
+      {one, {}, {}, {}},  // required permalink missing
+      {several + "&collectionPermalink=col&permalinkIds=a,b,c", {"a|col", "b|col", "c|col"}, {}, {}},
+      {several + "&permalinkIds=a,,b", {"a|<nil>", "|<nil>", "b|<nil>"}, {}, {}},
+      {sub + "&rssUrl=feeds%2Fnews.xml", {}, {"feeds/news.xml"}, {}},
+      {sub, {}, {"<nil>"}, {}},
+      {unsub + "&rssUrl=http%3A%2F%2Fh%2Ff.xml", {}, {}, {"http://h/f.xml"}},
+      {one.toLower() + "&permalinkId=abc", {}, {}, {}},        // GUIDs are case-sensitive
+      {"zaro://cmd?command=UNKNOWN&permalinkId=abc", {}, {}, {}},
+      {"http://x/?u=zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc", {}, {}, {}},
+      {"ZARO://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc", {}, {}, {}},
+      {"", {}, {}, {}},
+  };
+  for (const Case &c : cases) {
+    Recorder r;
+    r.handler.processUrl(c.url);
+    SCOPED_TRACE(c.url.toStdString());
+    EXPECT_EQ(r.downloads, c.downloads);
+    EXPECT_EQ(r.subscribed, c.subscribed);
+    EXPECT_EQ(r.unsubscribed, c.unsubscribed);
+  }
+}
+
+TEST(ZUrlCommandHandler, TokensAreStoredDecodedAndKept) {
+  auto &defaults = UserDefaults::standardUserDefaults();
+  defaults.removeObject("ZaroClientAuthorization");
+  Recorder r;
+  r.handler.processUrl(auth);  // no token: nothing stored
+  EXPECT_FALSE(defaults.hasStoredValue("ZaroClientAuthorization"));
+  r.handler.processUrl(auth + "&ZARO_GUIDE_AUTH=abc%2B1");
+  EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "abc+1");
+  r.handler.processUrl(one + "&permalinkId=p");  // no token: the stored one stays
+  EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "abc+1");
+  r.handler.processUrl(one + "&ZARO_GUIDE_AUTH=new&permalinkId=p");
+  EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "new");
+  EXPECT_EQ(r.downloads, QStringList({"p|<nil>", "p|<nil>"}));
+}
+
+TEST(ZUrlCommandHandler, EachRefusalShowsItsAlert) {
+  auto scripted = std::make_unique<ScriptedDialogs>();
+  ScriptedDialogs *dialogs = scripted.get();
+  Dialogs::setShared(std::move(scripted));
+  Recorder r;
+  r.refuse = {"a", "c"};
+  r.handler.processUrl(several + "&permalinkIds=a,b,c");
+  EXPECT_EQ(r.downloads.size(), 3);
+  ASSERT_EQ(dialogs->asked().size(), 2);
+  EXPECT_TRUE(dialogs->asked().at(0).startsWith("alert "));
+  Dialogs::setShared(nullptr);
+}

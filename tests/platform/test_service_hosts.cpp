@@ -1,0 +1,27 @@
+#include "ServiceHosts.h"
+
+#include <gtest/gtest.h>
+
+TEST(ServiceHosts, DefaultsAndEnvironmentOverrides) {
+  qunsetenv("ZARO_SERVICE_URL");
+  qunsetenv("ZARO_IMAGE_SERVICE_URL");
+  qunsetenv("ZARO_CACHE_SERVICE_URL");
+  EXPECT_EQ(ServiceHosts::serviceWebHost(), QUrl(ServiceHosts::DefaultServiceURL));
+  EXPECT_EQ(ServiceHosts::serviceImageHost(), QUrl(ServiceHosts::DefaultServiceURL));
+
+  qputenv("ZARO_SERVICE_URL", "http://127.0.0.1:5000/");
+  qputenv("ZARO_CACHE_SERVICE_URL", "http://cache.local:81");
+  EXPECT_EQ(ServiceHosts::webURLString("/contact.html"), "http://127.0.0.1:5000/contact.html");
+  EXPECT_EQ(ServiceHosts::urlStringOnHost(ServiceHosts::serviceImageHost(), "/i.jpg"),
+            "http://127.0.0.1:5000/i.jpg");
+  EXPECT_EQ(ServiceHosts::urlStringOnHost(ServiceHosts::serviceCacheHost(), "/v.mp4"),
+            "http://cache.local:81/v.mp4");
+
+  // A base with a path keeps it in front; a value that is no URL is ignored.
+  qputenv("ZARO_SERVICE_URL", "http://host/zaro");
+  EXPECT_EQ(ServiceHosts::webURLString("/help.html"), "http://host/zaro/help.html");
+  qputenv("ZARO_SERVICE_URL", "not a url");
+  EXPECT_EQ(ServiceHosts::serviceWebHost(), QUrl(ServiceHosts::DefaultServiceURL));
+  qunsetenv("ZARO_SERVICE_URL");
+  qunsetenv("ZARO_CACHE_SERVICE_URL");
+}
