@@ -145,13 +145,16 @@ MainWindowController *ApplicationDelegate::mainWindowController() {
 void ApplicationDelegate::openZaroPlayer() {
   MainWindowController *controller = mainWindowController();
   QMainWindow *window = controller->window();
-  if (defaults().boolForKey(QStringLiteral("FirstLaunch"))) {
-    if (QScreen *screen = window->screen()) {
-      const QRect available = screen->availableGeometry();
-      window->move(available.center() - window->rect().center());
+  const bool centre = defaults().boolForKey(QStringLiteral("FirstLaunch"));
+  controller->showWindow();
+  if (centre) {
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+      QRect frame = window->frameGeometry();
+      frame.moveCenter(screen->availableGeometry().center());
+      window->move(frame.topLeft());
     }
   }
-  controller->showWindow();
   window->activateWindow();
 }
 
