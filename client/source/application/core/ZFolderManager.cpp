@@ -53,6 +53,7 @@ std::optional<AppError> ZFolderManager::setupFolders() {
 }
 
 QString ZFolderManager::defaultMediaFilesFolderPath() const {
+  if (fPathToUserApplicationSupportFolder.isEmpty()) return QString();
   return createdWhenMissing(appendComponent(fPathToUserApplicationSupportFolder, QStringLiteral("ZaroMedia")));
 }
 
@@ -60,11 +61,14 @@ QString ZFolderManager::userMediaFilesFolderPath() const {
   QString location = fDefaults.stringForKey(QStringLiteral("DownloadLocation"));
   // An empty location would put the media folder at the file system's root.
   if (location.trimmed().isEmpty()) location = fPathToUserApplicationSupportFolder;
+  if (location.isEmpty()) return QString();  // no folder known yet
   return createdWhenMissing(appendComponent(location, QStringLiteral("ZaroMedia")));
 }
 
 QString ZFolderManager::userMediaFileImagesFolderPath() const {
-  return createdWhenMissing(appendComponent(userMediaFilesFolderPath(), QStringLiteral("Images")));
+  const QString media = userMediaFilesFolderPath();
+  if (media.isEmpty()) return QString();
+  return createdWhenMissing(appendComponent(media, QStringLiteral("Images")));
 }
 
 QString ZFolderManager::desktopPath() const {
