@@ -1,0 +1,57 @@
+// ZXMLParser: turns one XML document into a ZXMLElement tree.
+//
+// A thin delegate of expat (in place of the platform's event parser): no namespace
+// processing (names arrive as written, prefix included), no validation, external
+// entities never resolved, CDATA content dropped, the parse aborted at the first
+// error. Expat's own protections (entity amplification limits against "billion
+// laughs") stay at their defaults.
+//
+// The document is handed to expat as UTF-8 and expat is told so, overriding the
+// document's encoding declaration: the bytes it gets are UTF-8 whatever the
+// declaration says (the text was decoded, or is required to be UTF-8, before it
+// reached the parser). Bytes that are not valid UTF-8 make the parse fail.
+//
+// Ownership: the parser owns the tree of its last successful parse; the tree
+// stays valid while the parser lives and until it parses again.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+#include "ZXMLElement.h"
+
+class ZXMLParser {
+ public:
+  // initWithString: keeps the document; no parsing yet. (Kept as UTF-8, the
+  // form handed to expat, so that repeated parses convert nothing.)
+  explicit ZXMLParser(const QString &xml);
+  // The same from bytes that are already UTF-8, avoiding any conversion.
+  explicit ZXMLParser(QByteArray utf8Xml);
+  ~ZXMLParser();
+
+  ZXMLParser(const ZXMLParser &) = delete;
+  ZXMLParser &operator=(const ZXMLParser &) = delete;
+
+  // Discards the tree of a previous call, parses the document afresh and returns
+  // the new root, or nullptr when the document is not well-formed or expat
+  // rejects its bytes (the partly built tree is then released).
+  ZXMLElement *parse();
+
+  // The root of the last successful parse, or nullptr.
+  ZXMLElement *rootElement() const noexcept { return fRootElement.get(); }
+
+  // Expat's message and position for the last failed parse, for diagnostics
+  // only (nothing is logged); empty after a successful parse.
+  QString errorString() const { return fErrorString; }
+  long errorLine() const noexcept { return fErrorLine; }
+  long errorColumn() const noexcept { return fErrorColumn; }
+
+ private:
+  QByteArray fXmlUtf8;                        // fXmlString, the document as UTF-8
+  std::unique_ptr<ZXMLElement> fRootElement;  // root of the last successful parse
+  QString fErrorString;
+  long fErrorLine = 0;
+  long fErrorColumn = 0;
+};
