@@ -5,6 +5,8 @@
 #include "NotificationCenter.h"
 #include "TestEnvironment.h"
 #include "UserDefaults.h"
+#include "VideoDatabase.h"
+#include "ZPlaylistDataSource.h"
 #include "Workspace.h"
 #include "ZFolderManager.h"
 
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -151,4 +154,92 @@ TEST_F(ApplicationDelegateTest, QuitAsksOnlyWhenBothSettingsAreOn) {
 TEST_F(ApplicationDelegateTest, ALinkAfterLaunchIsHandledAtOnce) {
   delegate->getUrl("zaro://x?command=488F2E49-A846-4d2d-8EAA-C6B3656A0A09&ZARO_GUIDE_AUTH=t%2B1");
   EXPECT_EQ(defaults().stringForKey("ZaroClientAuthorization"), "t+1");
+}
+
+namespace {
+// A one-second movie made with the ffmpeg tool.
+QString makeMovie(const QString &folder, const QString &name) {
+  const QString path = folder + "/" + name;
+  QProcess ffmpeg;
+  ffmpeg.start("ffmpeg", {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                          "testsrc=duration=1:size=64x48:rate=5", "-pix_fmt", "yuv420p", path});
+  if (!ffmpeg.waitForFinished(30000) || ffmpeg.exitCode() != 0) return QString();
+  return path;
+}
+}  // namespace
+
+TEST_F(ApplicationDelegateTest, LibraryIsCreatedAtStartWithItsSchema) {
+  VideoDatabase &database = VideoDatabase::defaultVideoDatabase();
+  EXPECT_TRUE(QFileInfo::exists(database.databasePath()));
+  EXPECT_EQ(QFileInfo(database.databasePath()).path(),
+            ZFolderManager::sharedFolderManager().userApplicationSupportFolderPath());
+  const auto rows = database.executeSQL("SELECT DBVersion FROM DBVersion;");
+  ASSERT_TRUE(rows.has_value());
+  ASSERT_EQ(rows->size(), 1);
+  EXPECT_EQ(rows->at(0).value("DBVersion"), "3.0.0");
+}
+
+TEST_F(ApplicationDelegateTest, NewPlaylistsGetUniqueNamesAndBecomeTheSelection) {
+  delegate->createPlaylist();
+  delegate->createPlaylist();
+  delegate->createPlaylist();
+  auto &playlists = ZPlaylistDataSource::sharedPlaylistDataSource();
+  EXPECT_TRUE(playlists.playlistExists("New Playlist"));
+  EXPECT_TRUE(playlists.playlistExists("New Playlist (2)"));
+  EXPECT_EQ(playlists.selectedPlaylistName(), "New Playlist (3)");
+  EXPECT_EQ(defaults().integerForKey("LibraryPlaylistSelectedId"), playlists.selectedPlaylistId());
+}
+
+TEST_F(ApplicationDelegateTest, ImportAddsMoviesWhereTheyLieAndReportsUnreadableFiles) {
+  auto scripted = std::make_unique<ScriptedDialogs>();
+  ScriptedDialogs *dialogs = scripted.get();
+  Dialogs::setShared(std::move(scripted));
+  const QString folder = TestEnvironment::makeTempDir("import");
+  const QString a = makeMovie(folder, "a clip.mp4");
+  const QString b = makeMovie(folder, "b'clip.mkv");
+  const QString c = makeMovie(folder, "c.avi");
+  ASSERT_FALSE(a.isEmpty() || b.isEmpty() || c.isEmpty()) << "ffmpeg could not make test movies";
+  QFile text(folder + "/notes.mp4");
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write("not a movie at all");
+  text.close();
+
+  VideoDatabase &database = VideoDatabase::defaultVideoDatabase();
+  const int before = database.getAllVideos().size();
+  // Through the notification the library view posts when files are dropped.
+  NotificationCenter::defaultCenter().postNotificationName(
+      "ActionImportVideos", QStringList({folder, a, b, c}));
+  EXPECT_EQ(database.getAllVideos().size(), before + 3);
+  EXPECT_EQ(dialogs->progressEvents(),
+            QStringList({"text a clip.mp4", "bar 50", "text b'clip.mkv", "bar 75", "text c.avi",
+                         "bar 100", "close"}));
+  EXPECT_TRUE(dialogs->asked().filter("alert").isEmpty());
+  const QList<int> ids = database.getAllVideosSuchThat("PATH = '" + a + "'", "");
+  ASSERT_EQ(ids.size(), 1);
+  const auto info = database.getVideoInfo(ids.first());
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->value("TITLE"), "a clip.mp4");
+  EXPECT_EQ(info->value("EXTENSION"), "mp4");
+  EXPECT_EQ(info->value("SOURCE"), "1");
+  EXPECT_EQ(info->value("VIDEO_SAVED"), "1");
+  EXPECT_EQ(info->value("DURATION"), "1");
+  EXPECT_EQ(info->value("SIZE"), QString::number(QFileInfo(a).size()));
+  EXPECT_TRUE(QFileInfo(info->value("IMAGE_PATH")).isFile());
+
+  // The same file again is not a second row; an unreadable file is reported and skipped.
+  dialogs->clearAsked();
+  delegate->importVideos({a, folder + "/notes.mp4"});
+  EXPECT_EQ(database.getAllVideos().size(), before + 3);
+  ASSERT_EQ(dialogs->asked().filter("alert").size(), 1);
+  EXPECT_TRUE(dialogs->asked().filter("alert").first().contains("notes.mp4"));
+
+  // Find on the web site and reveal in the file browser, through their notifications.
+  workspace->clear();
+  NotificationCenter::defaultCenter().postNotificationName("ActionRevealVideosInFinder",
+                                                           QVariantList({ids.first()}));
+  NotificationCenter::defaultCenter().postNotificationName("ActionFindOnZaro",
+                                                           QVariantList({ids.first()}));
+  EXPECT_EQ(workspace->requests(), QStringList({"openFolder " + folder}))
+      << "an imported video has no permalink to find";
+  Dialogs::setShared(nullptr);
 }

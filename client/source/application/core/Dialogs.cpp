@@ -75,6 +75,11 @@ bool ScriptedDialogs::getConfirmation(const QString &, const QString &, const QS
   return answer(QStringLiteral("confirmation"), QStringLiteral("0")) == QLatin1String("1");
 }
 
+int ScriptedDialogs::askUpdate(const QString &message) {
+  record(QStringLiteral("update"), message);
+  return answer(QStringLiteral("update"), QStringLiteral("0")).toInt();
+}
+
 bool ScriptedDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
   record(QStringLiteral("deleteVideo"), QString());
   if (deleteFromDisk)

@@ -46,6 +46,10 @@ class Dialogs {
     return getConfirmation(defaultButtonTitle, QString(), message, nullptr);
   }
 
+  // The update offer, on the "DeleteDialog" window with the buttons "buttonYes"
+  // (code 1) and "buttonNo" (code 0) and no show-again box. Returns the code.
+  virtual int askUpdate(const QString &message) = 0;
+
   // "DeleteVideoAlert": delete -> 1, cancel -> 0; true when 1.
   // *deleteFromDisk receives the state of the delete-from-disk box.
   virtual bool getDeleteConfirmation(bool *deleteFromDisk) = 0;
@@ -74,7 +78,7 @@ class Dialogs {
 // Dialogs that answer from a script instead of asking anyone, and record what
 // was asked. The script is a comma-separated list of name=code pairs, for
 // example "quit=0,diskSpaceDownload=2,confirmation=1,importUrl=http://x/feed";
-// the names are alert, confirmation, deleteVideo, quit, diskSpace,
+// the names are alert, confirmation, update, deleteVideo, quit, diskSpace,
 // diskSpaceDownload and importUrl. Unlisted dialogs answer their harmless code
 // (cancel, no action, quit confirmed). Each question is appended as a line
 // "<name> <message>" to the file named by ZARO_DIALOG_LOG when that is set.
@@ -93,6 +97,7 @@ class ScriptedDialogs : public Dialogs {
   bool getConfirmation(const QString &defaultButtonTitle, const QString &cancelButtonTitle,
                        const QString &message, bool *showAgain) override;
   using Dialogs::getConfirmation;
+  int askUpdate(const QString &message) override;
   bool getDeleteConfirmation(bool *deleteFromDisk) override;
   int askQuit() override;
   int askDiskSpace() override;

@@ -133,6 +133,13 @@ bool PlainDialogs::getConfirmation(const QString &defaultButtonTitle,
   return code == 1;
 }
 
+int PlainDialogs::askUpdate(const QString &message) {
+  return getConfirmation(localized(QStringLiteral("buttonYes")),
+                         localized(QStringLiteral("buttonNo")), message, nullptr)
+             ? 1
+             : 0;
+}
+
 bool PlainDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
   CodeDialog dialog(QStringLiteral("DeleteVideoAlert"), QString(),
                     localized(QStringLiteral("deleteVideoAlertMessage")));

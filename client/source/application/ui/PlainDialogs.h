@@ -10,6 +10,7 @@ class PlainDialogs : public Dialogs {
   bool getConfirmation(const QString &defaultButtonTitle, const QString &cancelButtonTitle,
                        const QString &message, bool *showAgain) override;
   using Dialogs::getConfirmation;
+  int askUpdate(const QString &message) override;
   bool getDeleteConfirmation(bool *deleteFromDisk) override;
   int askQuit() override;
   int askDiskSpace() override;

@@ -9,7 +9,11 @@
 #include "UserDefaults.h"
 #include "Dialogs.h"
 #include "Workspace.h"
+#include "VideoDatabase.h"
 #include "ZFolderManager.h"
+#include "ZAccessKeyRequest.h"
+#include "ZPlaylistDataSource.h"
+#include "ZUpdater.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,11 +69,15 @@ bool ApplicationDelegate::applicationDidFinishLaunching() {
   // 3. Remember whether this is the first start.
   fFirstLaunch = defaults().boolForKey(QStringLiteral("FirstLaunch"));
   // 4. The default skin becomes the current skin: comes with the skin manager.
-  // 5. The library database: comes with the library.
-  // 6. The access-key request: comes with the client identity.
+  // 5. The library database.
+  if (prepareVideoDatabase()) return false;
+  // 6. The access key, asked for in the background when none is stored.
+  informServerOfClientID();
   // 7. The login item.
   updateLoginItem();
-  // 8. The saved playlist selection: comes with the playlists.
+  // 8. The saved playlist selection.
+  ZPlaylistDataSource::sharedPlaylistDataSource().selectPlaylistWithId(
+      int(defaults().integerForKey(QStringLiteral("LibraryPlaylistSelectedId"))));
   // 9. The saved download jobs: come with the download queue.
   // 10. The disk-space value transformer: comes with the download queue.
   // 11. Observers.
@@ -129,9 +137,17 @@ void ApplicationDelegate::subscriptionCheckTimerAction() {
 }
 
 void ApplicationDelegate::updateCheck(QTimer *timer) {
-  // The updater plugs in here: once an update was downloaded the timer that
-  // called is stopped, otherwise the updater checks for one.
-  (void)timer;
+  ZUpdater &updater = ZUpdater::sharedUpdater();
+  if (updater.updateDownloaded()) {
+    if (timer) timer->stop();
+  } else {
+    updater.checkForUpdate();
+  }
+}
+
+void ApplicationDelegate::informServerOfClientID() {
+  if (!fAccessKeyRequest) fAccessKeyRequest = new ZAccessKeyRequest(this);
+  fAccessKeyRequest->start();
 }
 
 MainWindowController *ApplicationDelegate::mainWindowController() {
@@ -202,16 +218,37 @@ bool ApplicationDelegate::validateMenuItem(int tag) {
 
 void ApplicationDelegate::registerObservers() {
   NotificationCenter &center = NotificationCenter::defaultCenter();
-  // In this order: download finished, insufficient disk space, bad HTTP
-  // response, upload, find on the web site, reveal, import, defaults changed,
-  // playlist selection. The handlers of the download queue, the library and
+  // In the order of the observer table. The handlers of the download queue and
   // the playlists plug in as those land.
   center.addObserver(this, QStringLiteral("VideoDownloadBadHTTPResponse"),
                      [](const Notification &) {});
   center.addObserver(this, QStringLiteral("ActionUploadVideo"),
                      [this](const Notification &note) { doUploadVideo(note); });
+  center.addObserver(this, QStringLiteral("ActionFindOnZaro"),
+                     [this](const Notification &note) { findOnZaro(note); });
+  center.addObserver(this, QStringLiteral("ActionRevealVideosInFinder"),
+                     [this](const Notification &note) { revealVideosInFinder(note); });
+  center.addObserver(this, QStringLiteral("ActionImportVideos"),
+                     [this](const Notification &note) { importVideoPaths(note); });
   center.addObserver(this, UserDefaults::DidChangeNotification,
                      [this](const Notification &note) { preferencesChanged(note); });
+  center.addObserver(this, ZPlaylistDataSource::ListSelectionChangedNotification,
+                     [this](const Notification &note) { playlistSelectionChanged(note); });
+}
+
+void ApplicationDelegate::playlistSelectionChanged(const Notification &) {
+  defaults().setInteger(ZPlaylistDataSource::sharedPlaylistDataSource().selectedPlaylistId(),
+                        QStringLiteral("LibraryPlaylistSelectedId"));
+}
+
+void ApplicationDelegate::createPlaylist() {
+  ZPlaylistDataSource &playlists = ZPlaylistDataSource::sharedPlaylistDataSource();
+  const QString base = localized(QStringLiteral("libraryPlaylistsNewPlaylistName"));
+  QString name = base;
+  for (int n = 2; playlists.playlistExists(name); ++n)
+    name = base + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')');
+  VideoDatabase::defaultVideoDatabase().saveNewPlaylist(name, std::nullopt);
+  playlists.selectPlaylist(name);
 }
 
 void ApplicationDelegate::doUploadVideo(const Notification &) {
@@ -240,6 +277,8 @@ void ApplicationDelegate::buildMenus() {
   };
   QMenu *file = fMenuBar->addMenu(localized(QStringLiteral("menuFile")));
   add(file, "menuOpenPlayer", &ApplicationDelegate::openZaroPlayer);
+  add(file, "menuCreatePlaylist", &ApplicationDelegate::createPlaylist);
+  add(file, "menuImportVideos", &ApplicationDelegate::importVideosFromPanel);
   add(file, "menuUploadVideo", &ApplicationDelegate::uploadVideo);
   file->addSeparator();
   add(file, "menuQuit", &ApplicationDelegate::quit, 0, QKeySequence::Quit);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppError.h"
 #include "ZUrlCommandHandler.h"
 
 #include <QObject>
@@ -7,10 +8,12 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class MainWindowController;
 class QMenuBar;
 class QTimer;
+class ZAccessKeyRequest;
 struct Notification;
 
 // The application's delegate: runs the start-up sequence, owns the main
@@ -52,6 +55,7 @@ class ApplicationDelegate : public QObject {
   void submitFeedback();
   void showHelp();
   void uploadVideo();
+  void createPlaylist();
   void watchFullScreen();
   void quit();
 
@@ -70,6 +74,15 @@ class ApplicationDelegate : public QObject {
   QTimer *updateCheckTimer() const { return fUpdateTimer; }
 
   void updateLoginItem();
+  // Asks the service for an access key unless one is stored; never waits.
+  void informServerOfClientID();
+
+  // Creates the library on the first start (migrating the previous
+  // generation), else opens it. An error when it cannot be created.
+  std::optional<AppError> prepareVideoDatabase();
+  // Adds movie files to the library where they lie, with a progress dialog;
+  // files that cannot be read as movies are reported one by one.
+  void importVideos(const QStringList &paths);
   // The program a new login item starts (this executable unless tests say otherwise).
   void setLoginItemProgramPath(const QString &path) { fLoginItemProgramPath = path; }
 
@@ -82,6 +95,11 @@ class ApplicationDelegate : public QObject {
   void buildMenus();
   void doUploadVideo(const Notification &note);
   void preferencesChanged(const Notification &note);
+  void findOnZaro(const Notification &note);
+  void revealVideosInFinder(const Notification &note);
+  void importVideoPaths(const Notification &note);
+  void importVideosFromPanel();
+  void playlistSelectionChanged(const Notification &note);
 
   std::unique_ptr<MainWindowController> fMainWindowController;
   QMenuBar *fMenuBar = nullptr;
@@ -95,5 +113,6 @@ class ApplicationDelegate : public QObject {
   QString fLoginItemProgramPath;
   QTimer *fSubscriptionTimer = nullptr;
   QTimer *fUpdateTimer = nullptr;
+  ZAccessKeyRequest *fAccessKeyRequest = nullptr;
   ZUrlCommandHandler fUrlCommands;
 };

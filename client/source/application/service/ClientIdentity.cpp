@@ -1,0 +1,65 @@
+#include "ClientIdentity.h"
+
+#include "ClientCipher.h"
+#include "Config.h"
+#include "ServiceHosts.h"
+#include "ServiceUtilities.h"
+#include "StringExtensions.h"
+#include "UserDefaults.h"
+
+namespace Utilities {
+
+namespace {
+const QString kClientIdKey = QStringLiteral("ApplicationClientID");
+const QString kAuthorizationKey = QStringLiteral("ZaroClientAuthorization");
+}  // namespace
+
+QString getMyPeerID() { return getMyPeerID(UserDefaults::standardUserDefaults()); }
+
+QString getMyPeerID(UserDefaults &defaults) {
+  const QString stored = defaults.stringForKey(kClientIdKey);
+  if (!stored.isEmpty()) return stored;
+  const QString guid = getEncryptedUUID();
+  if (!guid.isNull()) defaults.setString(guid, kClientIdKey);
+  return guid;
+}
+
+QString getEncryptedUUID() {
+  return encrypt(QString::fromLatin1(ClientCipher::guidPlainText(getUUID())));
+}
+
+QString encrypt(const QString &text) {
+  if (text.isNull()) return QString();
+  const std::optional<QByteArray> cipherText = crypt(text, true);
+  if (!cipherText) return QString();
+  return QString::fromLatin1(cipherText->toBase64());
+}
+
+std::optional<QByteArray> crypt(const QString &text, bool encryptBool) {
+  return ClientCipher::crypt(text.toUtf8(), encryptBool);
+}
+
+QString queryValue(const QString &value) {
+  return value.isNull() ? QStringLiteral("(null)") : wwwFormURLEncoded(value);
+}
+
+QString getMediaInfoUrl() {
+  return getMediaInfoUrl(Config::defaultConfig(), UserDefaults::standardUserDefaults());
+}
+
+QString getMediaInfoUrl(Config &config, UserDefaults &defaults) {
+  return getMediaInfoUrl(config.objectForKey(QStringLiteral("MediaInfoUrl")), defaults);
+}
+
+QString getMediaInfoUrl(const std::optional<QString> &configuredBase, UserDefaults &defaults) {
+  const QString base =
+      configuredBase && !configuredBase->isEmpty()
+          ? *configuredBase
+          : ServiceHosts::webURLString(QStringLiteral("/service/getMediaInfo.xml"));
+  return base + QStringLiteral("?clientGUID=") + queryValue(getMyPeerID(defaults)) +
+         QStringLiteral("&ZARO_GUIDE_AUTH=") +
+         queryValue(defaults.stringForKey(kAuthorizationKey)) + QStringLiteral("&version=") +
+         queryValue(applicationVersion());
+}
+
+}  // namespace Utilities
