@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+class VideoDatabase;
+
+// Small string settings kept in the library database's Config table
+// ("MediaInfoUrl", the now-playing list).
+class Config {
+ public:
+  // The process-wide instance over the default video database.
+  static Config &defaultConfig();
+
+  explicit Config(VideoDatabase &database);
+
+  // Stores the value's text under the key: strings as they are, numbers in
+  // decimal, booleans as "1"/"0". True when the statement succeeded.
+  bool setObject(const QVariant &value, const QString &key);
+  // The stored text, or nothing when the key is absent.
+  std::optional<QString> objectForKey(const QString &key);
+
+ private:
+  VideoDatabase &fDatabase;
+};
