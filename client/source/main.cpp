@@ -34,8 +34,8 @@ int main(int argc, char *argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   const QString link = linkArgument(QApplication::arguments());
-  const QString instanceKey =
-      ZFolderManager::applicationSupportRoot() + QLatin1Char('/') + ApplicationIdentity::applicationName();
+  const QString instanceKey = ZFolderManager::applicationSupportRoot() + QLatin1Char('/') +
+                              ApplicationIdentity::applicationName();
   SingleInstance instance(instanceKey);
   if (!instance.becomePrimary()) {
     const bool delivered = link.isEmpty() ? SingleInstance::sendReopen(instanceKey)
@@ -51,8 +51,10 @@ int main(int argc, char *argv[]) {
 
   ApplicationDelegate delegate;
   UnixSignals unixSignals;
-  QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &app, [] { QApplication::quit(); });
-  QObject::connect(&instance, &SingleInstance::urlReceived, &delegate, &ApplicationDelegate::getUrl);
+  QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &app,
+                   [] { QApplication::quit(); });
+  QObject::connect(&instance, &SingleInstance::urlReceived, &delegate,
+                   &ApplicationDelegate::getUrl);
   QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                    &ApplicationDelegate::applicationShouldHandleReopen);
   QObject::connect(&instance, &SingleInstance::quitRequested, &app, [] { QApplication::quit(); });

@@ -6,9 +6,9 @@
 #include "TestEnvironment.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
-#include "ZPlaylistDataSource.h"
 #include "Workspace.h"
 #include "ZFolderManager.h"
+#include "ZPlaylistDataSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,8 +105,8 @@ TEST_F(ApplicationDelegateTest, WebLinksAndUploadOpenServicePages) {
 TEST_F(ApplicationDelegateTest, ViewActionsShowTheWindowThenPost) {
   QStringList posted;
   int owner;
-  for (const char *name : {"ActionGoToLibrary", "ActionViewDownloads", "ActionViewUploads",
-                           "ActionEnterFullScreen"})
+  for (const char *name :
+       {"ActionGoToLibrary", "ActionViewDownloads", "ActionViewUploads", "ActionEnterFullScreen"})
     NotificationCenter::defaultCenter().addObserver(&owner, name, [&](const Notification &n) {
       EXPECT_TRUE(delegate->mainWindowController()->window()->isVisible());
       posted << n.name;
@@ -207,12 +207,11 @@ TEST_F(ApplicationDelegateTest, ImportAddsMoviesWhereTheyLieAndReportsUnreadable
   VideoDatabase &database = VideoDatabase::defaultVideoDatabase();
   const int before = database.getAllVideos().size();
   // Through the notification the library view posts when files are dropped.
-  NotificationCenter::defaultCenter().postNotificationName(
-      "ActionImportVideos", QStringList({folder, a, b, c}));
+  NotificationCenter::defaultCenter().postNotificationName("ActionImportVideos",
+                                                           QStringList({folder, a, b, c}));
   EXPECT_EQ(database.getAllVideos().size(), before + 3);
-  EXPECT_EQ(dialogs->progressEvents(),
-            QStringList({"text a clip.mp4", "bar 50", "text b'clip.mkv", "bar 75", "text c.avi",
-                         "bar 100", "close"}));
+  EXPECT_EQ(dialogs->progressEvents(), QStringList({"text a clip.mp4", "bar 50", "text b'clip.mkv",
+                                                    "bar 75", "text c.avi", "bar 100", "close"}));
   EXPECT_TRUE(dialogs->asked().filter("alert").isEmpty());
   const QList<int> ids = database.getAllVideosSuchThat("PATH = '" + a + "'", "");
   ASSERT_EQ(ids.size(), 1);

@@ -14,7 +14,7 @@ TEST(FileLock, SecondProcessBlocksUntilRelease) {
   const QByteArray path = (TestEnvironment::makeTempDir("lock") + "/x.lock").toLocal8Bit();
   FileLock lock(path.constData());
   lock.lock();
-  lock.lock();  // recursive within the process
+  lock.lock();    // recursive within the process
   lock.unlock();  // still held once
 
   int ready[2];
@@ -44,6 +44,6 @@ TEST(FileLock, SecondProcessBlocksUntilRelease) {
 }
 
 TEST(FileLock, ExitsWhenTheLockFileCannotBeMade) {
-  EXPECT_EXIT({ FileLock lock("/nonexistent-dir/for/sure/x.lock"); }, ::testing::ExitedWithCode(255),
-              "");
+  EXPECT_EXIT({ FileLock lock("/nonexistent-dir/for/sure/x.lock"); },
+              ::testing::ExitedWithCode(255), "");
 }

@@ -29,8 +29,8 @@ struct PlayerHome {
   }
   PlayerHome() {
     QDir().mkpath(home + "/run");
-    QFile::setPermissions(home + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ExeOwner);
+    QFile::setPermissions(home + "/run",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   }
   QString settingsFile() const { return home + "/.config/tv.zaro.ZaroPlayer.conf"; }
   QString setting(const QString &key) const {
@@ -61,7 +61,8 @@ TEST(PlayerEndToEnd, FirstStartThenASecondStartHandsItsLinkOver) {
   EXPECT_EQ(first.state(), QProcess::Running);
 
   QProcess second;
-  h.start(second, {"zaro://cmd?command=488F2E49-A846-4d2d-8EAA-C6B3656A0A09&ZARO_GUIDE_AUTH=tok%2B1"});
+  h.start(second,
+          {"zaro://cmd?command=488F2E49-A846-4d2d-8EAA-C6B3656A0A09&ZARO_GUIDE_AUTH=tok%2B1"});
   ASSERT_TRUE(second.waitForFinished(20000));
   EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(second.exitCode(), 0);
@@ -78,7 +79,8 @@ TEST(PlayerEndToEnd, FirstStartThenASecondStartHandsItsLinkOver) {
 TEST(PlayerEndToEnd, ALinkThatStartsThePlayerIsHandledAfterStartUp) {
   PlayerHome h;
   QProcess player;
-  h.start(player, {"zaro://cmd?command=488F2E49-A846-4d2d-8EAA-C6B3656A0A09&ZARO_GUIDE_AUTH=first"});
+  h.start(player,
+          {"zaro://cmd?command=488F2E49-A846-4d2d-8EAA-C6B3656A0A09&ZARO_GUIDE_AUTH=first"});
   ASSERT_TRUE(TestEnvironment::waitFor(
       [&] { return h.setting("ZaroClientAuthorization") == "first"; }, 20000));
   EXPECT_EQ(h.setting("FirstLaunch"), "false");

@@ -5,7 +5,7 @@
 
 namespace {
 UserDefaults &defaults() { return UserDefaults::standardUserDefaults(); }
-}
+}  // namespace
 
 TEST(Preferences, FreshAccountDefaults) {
   Preferences::registerBatchA(defaults());

@@ -7,9 +7,9 @@
 namespace {
 
 struct Recorder {
-  QStringList downloads;   // "permalink|collection" ("<nil>" for a missing collection)
+  QStringList downloads;  // "permalink|collection" ("<nil>" for a missing collection)
   QStringList subscribed, unsubscribed;
-  QStringList refuse;      // permalinks the queue refuses
+  QStringList refuse;  // permalinks the queue refuses
   ZUrlCommandHandler handler{{
       [this](const QString &p, const QString &c) {
         downloads << p + "|" + (c.isNull() ? QString("<nil>") : c);
@@ -36,14 +36,20 @@ TEST(ZUrlCommandHandler, CommandsReachTheirTargets) {
       {one + "&permalinkId=abc", {"abc|<nil>"}, {}, {}},
       {one + "&permalinkId=abc&collectionPermalink=col", {"abc|col"}, {}, {}},
       {one, {}, {}, {}},  // required permalink missing
-      {several + "&collectionPermalink=col&permalinkIds=a,b,c", {"a|col", "b|col", "c|col"}, {}, {}},
+      {several + "&collectionPermalink=col&permalinkIds=a,b,c",
+       {"a|col", "b|col", "c|col"},
+       {},
+       {}},
       {several + "&permalinkIds=a,,b", {"a|<nil>", "|<nil>", "b|<nil>"}, {}, {}},
       {sub + "&rssUrl=feeds%2Fnews.xml", {}, {"feeds/news.xml"}, {}},
       {sub, {}, {"<nil>"}, {}},
       {unsub + "&rssUrl=http%3A%2F%2Fh%2Ff.xml", {}, {}, {"http://h/f.xml"}},
-      {one.toLower() + "&permalinkId=abc", {}, {}, {}},        // GUIDs are case-sensitive
+      {one.toLower() + "&permalinkId=abc", {}, {}, {}},  // GUIDs are case-sensitive
       {"zaro://cmd?command=UNKNOWN&permalinkId=abc", {}, {}, {}},
-      {"http://x/?u=zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc", {}, {}, {}},
+      {"http://x/?u=zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc",
+       {},
+       {},
+       {}},
       {"ZARO://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc", {}, {}, {}},
       {"", {}, {}, {}},
   };

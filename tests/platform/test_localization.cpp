@@ -13,7 +13,9 @@ TEST(Localization, KnownKeyMissingKeyAndFormats) {
     const char *expected;
   } cases[] = {
       {"%@ (%d)", {"New Playlist", 2}, "New Playlist (2)"},
-      {"%qu bytes, %lld left, 100%%", {quint64(18446744073709551615ULL), -3}, "18446744073709551615 bytes, -3 left, 100%"},
+      {"%qu bytes, %lld left, 100%%",
+       {quint64(18446744073709551615ULL), -3},
+       "18446744073709551615 bytes, -3 left, 100%"},
       {"%@ and %@", {"one"}, "one and (null)"},
       {"trailing %", {}, "trailing %"},
       {"%x stays", {1}, "%x stays"},

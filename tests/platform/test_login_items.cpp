@@ -23,8 +23,9 @@ TEST(LoginItems, ListAddRemove) {
   ASSERT_TRUE(items.has_value());
   EXPECT_TRUE(items->isEmpty());
 
-  writeEntry("other.desktop", "[Desktop Entry]\nType=Application\nExec=/usr/bin/other --flag\n"
-                              "X-GNOME-Autostart-enabled=false\n");
+  writeEntry("other.desktop",
+             "[Desktop Entry]\nType=Application\nExec=/usr/bin/other --flag\n"
+             "X-GNOME-Autostart-enabled=false\n");
   ASSERT_TRUE(LoginItems::addURLAtEnd("/opt/My Apps/zaro-player", false));
   items = LoginItems::copyLoginItems();
   ASSERT_EQ(items->size(), 2);

@@ -1,7 +1,6 @@
 #include "SingleInstance.h"
 #include "TestEnvironment.h"
 
-
 #include <future>
 #include <thread>
 

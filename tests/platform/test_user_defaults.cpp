@@ -52,9 +52,15 @@ TEST(UserDefaults, TypedReadersCoerce) {
     bool asBool;
     qint64 asInteger;
   } cases[] = {
-      {12.5, true, 12},      {QString("12.5"), true, 12}, {QString("true"), true, 1},
-      {QString("YES"), true, 0}, {QString("0"), false, 0},   {false, false, 0},
-      {QString("-7"), true, -7}, {QString(""), false, 0},    {QString("junk"), false, 0},
+      {12.5, true, 12},
+      {QString("12.5"), true, 12},
+      {QString("true"), true, 1},
+      {QString("YES"), true, 0},
+      {QString("0"), false, 0},
+      {false, false, 0},
+      {QString("-7"), true, -7},
+      {QString(""), false, 0},
+      {QString("junk"), false, 0},
       {qint64(9000000000LL), true, 9000000000LL},
   };
   for (const Case &c : cases) {

@@ -7,10 +7,10 @@
 // and the version strings of the build.
 namespace ApplicationIdentity {
 
-QString bundleIdentifier();         // "tv.zaro.ZaroPlayer"
-QString bundleVersion();            // the full build version ("CFBundleVersion")
-QString shortVersionString();       // the marketing version ("CFBundleShortVersionString")
-QString applicationErrorDomain();   // domain of the application's user-facing errors
-QString applicationName();          // "Zaro Player"
+QString bundleIdentifier();        // "tv.zaro.ZaroPlayer"
+QString bundleVersion();           // the full build version ("CFBundleVersion")
+QString shortVersionString();      // the marketing version ("CFBundleShortVersionString")
+QString applicationErrorDomain();  // domain of the application's user-facing errors
+QString applicationName();         // "Zaro Player"
 
 }  // namespace ApplicationIdentity

@@ -19,10 +19,10 @@ SingleInstance::SingleInstance(const QString &dataFolder, QObject *parent)
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::serverNameFor(const QString &dataFolder) {
-  const QByteArray hash = QCryptographicHash::hash(QDir(dataFolder).absolutePath().toUtf8(),
-                                                   QCryptographicHash::Sha1)
-                              .toHex()
-                              .left(16);
+  const QByteArray hash =
+      QCryptographicHash::hash(QDir(dataFolder).absolutePath().toUtf8(), QCryptographicHash::Sha1)
+          .toHex()
+          .left(16);
   QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
   const QString name = ApplicationIdentity::bundleIdentifier() + QLatin1Char('-') +
                        QString::fromLatin1(hash) + QStringLiteral(".sock");
@@ -67,7 +67,8 @@ void SingleInstance::acceptConnections() {
         socket->flush();
         // Handled from the main loop, not from inside the socket's callback:
         // a handler may run a modal dialog while this socket goes away.
-        QMetaObject::invokeMethod(this, [this, line] { dispatch(line); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, line] { dispatch(line); }, Qt::QueuedConnection);
       }
       if (socket->bytesAvailable() > MaxMessageBytes) socket->abort();
     });

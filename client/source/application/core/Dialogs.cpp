@@ -17,9 +17,9 @@ Dialogs::~Dialogs() = default;
 Dialogs &Dialogs::shared() {
   auto &dialogs = installed();
   if (!dialogs)
-    dialogs = std::make_unique<ScriptedDialogs>(
-        QString::fromLocal8Bit(qgetenv("ZARO_DIALOG_ANSWERS")),
-        QString::fromLocal8Bit(qgetenv("ZARO_DIALOG_LOG")));
+    dialogs =
+        std::make_unique<ScriptedDialogs>(QString::fromLocal8Bit(qgetenv("ZARO_DIALOG_ANSWERS")),
+                                          QString::fromLocal8Bit(qgetenv("ZARO_DIALOG_LOG")));
   return *dialogs;
 }
 
@@ -34,7 +34,9 @@ class ScriptedProgress : public VideoImportProgress {
   void setProgressBarValue(double percent) override {
     fOwner.fProgressEvents.append(QStringLiteral("bar ") + QString::number(percent));
   }
-  void closeVideoImportProgress() override { fOwner.fProgressEvents.append(QStringLiteral("close")); }
+  void closeVideoImportProgress() override {
+    fOwner.fProgressEvents.append(QStringLiteral("close"));
+  }
 
  private:
   ScriptedDialogs &fOwner;
@@ -91,8 +93,8 @@ int ScriptedDialogs::askQuit() {
   record(QStringLiteral("quit"), QString());
   const int code = answer(QStringLiteral("quit"), QStringLiteral("0")).toInt();
   if (code == 0 && answer(QStringLiteral("doNotAskAgain"), QStringLiteral("0")) == "1")
-    UserDefaults::standardUserDefaults().setBool(false,
-                                                 QStringLiteral("GeneralQuitConfirmationCancellation"));
+    UserDefaults::standardUserDefaults().setBool(
+        false, QStringLiteral("GeneralQuitConfirmationCancellation"));
   return code;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <QHash>
+#include <QString>
 #include <QStringList>
 
 #include <memory>
@@ -39,9 +39,8 @@ class Dialogs {
   // showAgain given, the do-not-show-again box is shown and *showAgain becomes
   // the opposite of its state; without it the box stays hidden. A non-empty
   // cancel title replaces the cancel button's title.
-  virtual bool getConfirmation(const QString &defaultButtonTitle,
-                               const QString &cancelButtonTitle, const QString &message,
-                               bool *showAgain) = 0;
+  virtual bool getConfirmation(const QString &defaultButtonTitle, const QString &cancelButtonTitle,
+                               const QString &message, bool *showAgain) = 0;
   bool getConfirmation(const QString &defaultButtonTitle, const QString &message) {
     return getConfirmation(defaultButtonTitle, QString(), message, nullptr);
   }

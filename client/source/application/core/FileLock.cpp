@@ -1,10 +1,10 @@
 #include "FileLock.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
 
 FileLock::FileLock(const char *path) {
   fdlock = ::open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0777);

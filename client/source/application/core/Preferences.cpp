@@ -9,9 +9,9 @@ namespace Preferences {
 namespace {
 
 // Browse mode -> the word in its sort keys; empty for a mode without keys.
-const char *const SortKeyWords[] = {"All",    "Publisher", "Category",      "Channel",
-                                    "DateAdded", "New",    nullptr,         "Series",
-                                    "Subscriptions", "Tag", "Videocast"};
+const char *const SortKeyWords[] = {"All",           "Publisher", "Category", "Channel",
+                                    "DateAdded",     "New",       nullptr,    "Series",
+                                    "Subscriptions", "Tag",       "Videocast"};
 constexpr int BrowseModeCount = int(sizeof(SortKeyWords) / sizeof(SortKeyWords[0]));
 
 QString sortKey(int browseBy, const char *suffix) {

@@ -46,7 +46,8 @@ std::optional<AppError> ZFolderManager::setupFolders() {
       result = path;
     }
   }
-  if (result.isEmpty()) return AppError::withKey(QStringLiteral("appErrorCannotCreateGetAppSupportFolder"));
+  if (result.isEmpty())
+    return AppError::withKey(QStringLiteral("appErrorCannotCreateGetAppSupportFolder"));
   fPathToUserApplicationSupportFolder = result;
   fSetupDone = true;
   return std::nullopt;
@@ -54,7 +55,8 @@ std::optional<AppError> ZFolderManager::setupFolders() {
 
 QString ZFolderManager::defaultMediaFilesFolderPath() const {
   if (fPathToUserApplicationSupportFolder.isEmpty()) return QString();
-  return createdWhenMissing(appendComponent(fPathToUserApplicationSupportFolder, QStringLiteral("ZaroMedia")));
+  return createdWhenMissing(
+      appendComponent(fPathToUserApplicationSupportFolder, QStringLiteral("ZaroMedia")));
 }
 
 QString ZFolderManager::userMediaFilesFolderPath() const {

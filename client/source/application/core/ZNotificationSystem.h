@@ -22,8 +22,12 @@ class ZNotificationSystem {
 // Suspends the gate for one scope.
 class ZNotificationSuspension {
  public:
-  ZNotificationSuspension() { ZNotificationSystem::sharedNotificationSystem().suspendNotifications(); }
-  ~ZNotificationSuspension() { ZNotificationSystem::sharedNotificationSystem().resumeNotifications(); }
+  ZNotificationSuspension() {
+    ZNotificationSystem::sharedNotificationSystem().suspendNotifications();
+  }
+  ~ZNotificationSuspension() {
+    ZNotificationSystem::sharedNotificationSystem().resumeNotifications();
+  }
   ZNotificationSuspension(const ZNotificationSuspension &) = delete;
   ZNotificationSuspension &operator=(const ZNotificationSuspension &) = delete;
 };

@@ -123,10 +123,10 @@ bool PlainDialogs::getConfirmation(const QString &defaultButtonTitle,
   QCheckBox *dontShow = dialog.addCheckBox(QStringLiteral("fDontShowDialogOptionButton"),
                                            localized(QStringLiteral("dialogDoNotShowAgain")));
   dontShow->setVisible(showAgain != nullptr);
-  dialog.addButton(QStringLiteral("cancel"),
-                   cancelButtonTitle.isEmpty() ? localized(QStringLiteral("dialogCancel"))
-                                               : cancelButtonTitle,
-                   0, false);
+  dialog.addButton(
+      QStringLiteral("cancel"),
+      cancelButtonTitle.isEmpty() ? localized(QStringLiteral("dialogCancel")) : cancelButtonTitle,
+      0, false);
   dialog.addButton(QStringLiteral("delete"), defaultButtonTitle, 1, true);
   const int code = dialog.exec();
   if (showAgain) *showAgain = !dontShow->isChecked();
@@ -161,8 +161,8 @@ int PlainDialogs::askQuit() {
   dialog.addButton(QStringLiteral("quit"), localized(QStringLiteral("dialogQuit")), 0, true);
   const int code = dialog.exec();
   if (code == 0 && doNotAsk->isChecked())
-    UserDefaults::standardUserDefaults().setBool(false,
-                                                 QStringLiteral("GeneralQuitConfirmationCancellation"));
+    UserDefaults::standardUserDefaults().setBool(
+        false, QStringLiteral("GeneralQuitConfirmationCancellation"));
   return code;
 }
 
@@ -195,8 +195,8 @@ QString PlainDialogs::getImportUrl() {
   edit->setObjectName(QStringLiteral("fURL"));
   dialog.extras()->addWidget(edit);
   dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 0, false);
-  QPushButton *import = dialog.addButton(QStringLiteral("import"),
-                                         localized(QStringLiteral("importVideocastsImport")), 1, true);
+  QPushButton *import = dialog.addButton(
+      QStringLiteral("import"), localized(QStringLiteral("importVideocastsImport")), 1, true);
   // Import does nothing until the text is a web address.
   auto acceptable = [edit] {
     const QString text = edit->text();

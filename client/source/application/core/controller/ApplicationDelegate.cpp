@@ -1,17 +1,17 @@
 #include "ApplicationDelegate.h"
 
-#include "LoginItemUpdater.h"
+#include "Dialogs.h"
 #include "Localization.h"
+#include "LoginItemUpdater.h"
 #include "MainWindowController.h"
 #include "NotificationCenter.h"
 #include "Preferences.h"
 #include "ServiceHosts.h"
 #include "UserDefaults.h"
-#include "Dialogs.h"
-#include "Workspace.h"
 #include "VideoDatabase.h"
-#include "ZFolderManager.h"
+#include "Workspace.h"
 #include "ZAccessKeyRequest.h"
+#include "ZFolderManager.h"
 #include "ZPlaylistDataSource.h"
 #include "ZUpdater.h"
 
@@ -63,8 +63,8 @@ bool ApplicationDelegate::applicationDidFinishLaunching() {
   // 1. The application's folders.
   if (ZFolderManager::sharedFolderManager().setupFolders()) return false;
   // 2. The second batch of defaults (one of them is a path in that folder).
-  Preferences::registerBatchB(defaults(),
-                              ZFolderManager::sharedFolderManager().userApplicationSupportFolderPath());
+  Preferences::registerBatchB(
+      defaults(), ZFolderManager::sharedFolderManager().userApplicationSupportFolderPath());
   fDefaultsRegistered = true;
   // 3. Remember whether this is the first start.
   fFirstLaunch = defaults().boolForKey(QStringLiteral("FirstLaunch"));

@@ -8,8 +8,8 @@
 #include "MovieAttributes.h"
 #include "NotificationCenter.h"
 #include "ServiceHosts.h"
-#include "Workspace.h"
 #include "VideoDatabase.h"
+#include "Workspace.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -80,7 +80,8 @@ void ApplicationDelegate::findOnZaro(const Notification &note) {
   for (int videoId : videoIdsOf(note)) {
     const QString permalink = database.permalinkForVideoId(videoId);
     if (permalink.isEmpty()) continue;
-    Workspace::shared().openURL(QUrl(ServiceHosts::webURLString(QStringLiteral("/videos/") + permalink)));
+    Workspace::shared().openURL(
+        QUrl(ServiceHosts::webURLString(QStringLiteral("/videos/") + permalink)));
   }
 }
 

@@ -30,7 +30,8 @@ void ZUrlCommandHandler::processUrl(const QString &urlString) {
   if (downloadOne) {
     const QString permalink = Utilities::parameter(QStringLiteral("permalinkId"), urlString);
     if (permalink.isNull()) return;
-    queueDownload(permalink, Utilities::parameter(QStringLiteral("collectionPermalink"), urlString));
+    queueDownload(permalink,
+                  Utilities::parameter(QStringLiteral("collectionPermalink"), urlString));
   } else if (downloadSeveral) {
     const QString collection =
         Utilities::parameter(QStringLiteral("collectionPermalink"), urlString);
