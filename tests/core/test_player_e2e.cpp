@@ -1,4 +1,5 @@
 // The real zaro-player binary, offscreen, in a fresh HOME.
+#include "PlayerHome.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -8,42 +9,6 @@
 #include <QSettings>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-struct PlayerHome {
-  QString home = TestEnvironment::makeTempDir("player-home");
-  QProcessEnvironment environment() const {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home);
-    env.insert("XDG_DATA_HOME", home + "/.local/share");
-    env.insert("XDG_CONFIG_HOME", home + "/.config");
-    env.insert("XDG_CACHE_HOME", home + "/.cache");
-    env.insert("XDG_RUNTIME_DIR", home + "/run");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ZARO_DIALOG_LOG", home + "/dialogs.log");
-    env.insert("ZARO_WORKSPACE_LOG", home + "/workspace.log");
-    env.insert("ZARO_SERVICE_URL", "http://127.0.0.1:9");  // nothing listens there
-    env.insert("ZARO_PREVIOUS_LIBRARY_DIR", home + "/previous");
-    return env;
-  }
-  PlayerHome() {
-    QDir().mkpath(home + "/run");
-    QFile::setPermissions(home + "/run",
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  }
-  QString settingsFile() const { return home + "/.config/tv.zaro.ZaroPlayer.conf"; }
-  QString setting(const QString &key) const {
-    return QSettings(settingsFile(), QSettings::IniFormat).value(key).toString();
-  }
-  void start(QProcess &player, const QStringList &args = {}) const {
-    player.setProcessEnvironment(environment());
-    player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    player.start(ZARO_PLAYER_BINARY, args);
-  }
-};
-
-}  // namespace
 
 TEST(PlayerEndToEnd, FirstStartThenASecondStartHandsItsLinkOver) {
   PlayerHome h;

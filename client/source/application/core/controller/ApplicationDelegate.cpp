@@ -11,6 +11,8 @@
 #include "VideoDatabase.h"
 #include "Workspace.h"
 #include "ZAccessKeyRequest.h"
+#include "ZDownloadDataSource.h"
+#include "ZDownloadItem.h"
 #include "ZFolderManager.h"
 #include "ZPlaylistDataSource.h"
 #include "ZUpdater.h"
@@ -35,8 +37,12 @@ void openOnWebHost(const QString &path) {
 
 ZUrlCommandHandler::Targets urlCommandTargets() {
   ZUrlCommandHandler::Targets targets;
-  // The download queue and the subscription manager take these commands once
-  // they exist; until then the commands store their token and end there.
+  targets.downloadVideo = [](const QString &permalink, const QString &collection) {
+    return ZDownloadDataSource::sharedDownloadDataSource().downloadVideo(permalink, collection,
+                                                                         DownloadTypeDirect);
+  };
+  // The subscription manager takes the subscribe and unsubscribe commands once
+  // it exists; until then those commands store their token and end there.
   return targets;
 }
 
@@ -78,8 +84,9 @@ bool ApplicationDelegate::applicationDidFinishLaunching() {
   // 8. The saved playlist selection.
   ZPlaylistDataSource::sharedPlaylistDataSource().selectPlaylistWithId(
       int(defaults().integerForKey(QStringLiteral("LibraryPlaylistSelectedId"))));
-  // 9. The saved download jobs: come with the download queue.
-  // 10. The disk-space value transformer: comes with the download queue.
+  // 9. The saved download jobs.
+  ZDownloadDataSource::sharedDownloadDataSource().readSavedJobs();
+  // 10. The disk-space transformer is a plain function the settings window calls.
   // 11. Observers.
   registerObservers();
   // 12. The main window.
@@ -97,7 +104,8 @@ bool ApplicationDelegate::applicationDidFinishLaunching() {
   connect(fUpdateTimer, &QTimer::timeout, this, [this] { updateCheck(fUpdateTimer); });
   fUpdateTimer->start();
   updateCheck(nullptr);
-  // 16. The download queue's activation: comes with the download queue.
+  // 16. The download queue starts.
+  ZDownloadDataSource::sharedDownloadDataSource().activate();
   // 17.
   fAllowedDiskUsage = int(defaults().integerForKey(QStringLiteral("DownloadAllowedDiskUsage")));
   // 18.
@@ -218,8 +226,11 @@ bool ApplicationDelegate::validateMenuItem(int tag) {
 
 void ApplicationDelegate::registerObservers() {
   NotificationCenter &center = NotificationCenter::defaultCenter();
-  // In the order of the observer table. The handlers of the download queue and
-  // the playlists plug in as those land.
+  // In the order of the observer table.
+  center.addObserver(this, QStringLiteral("VideoDownloadFinishedAddToDatabase"),
+                     [this](const Notification &note) { downloadFinished(note); });
+  center.addObserver(this, QStringLiteral("VideoDownloadInsufficientDiskSpace"),
+                     [this](const Notification &note) { downloadHasInsufficientDiskSpace(note); });
   center.addObserver(this, QStringLiteral("VideoDownloadBadHTTPResponse"),
                      [](const Notification &) {});
   center.addObserver(this, QStringLiteral("ActionUploadVideo"),

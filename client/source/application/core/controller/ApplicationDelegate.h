@@ -14,6 +14,7 @@ class MainWindowController;
 class QMenuBar;
 class QTimer;
 class ZAccessKeyRequest;
+class ZDownloadItem;
 struct Notification;
 
 // The application's delegate: runs the start-up sequence, owns the main
@@ -58,6 +59,7 @@ class ApplicationDelegate : public QObject {
   void createPlaylist();
   void watchFullScreen();
   void quit();
+  void showSettings();
 
   static constexpr int FullScreenMenuTag = 201;
   bool validateMenuItem(int tag);
@@ -83,6 +85,11 @@ class ApplicationDelegate : public QObject {
   // Adds movie files to the library where they lie, with a progress dialog;
   // files that cannot be read as movies are reported one by one.
   void importVideos(const QStringList &paths);
+  // Turns a finished download into a library video with its groupings and
+  // marks its feed item; true when the video was added.
+  bool addDownloadedVideo(ZDownloadItem &item);
+  // How often the user's attention was asked for a finished download.
+  int attentionRequests() const { return fAttentionRequests; }
   // The program a new login item starts (this executable unless tests say otherwise).
   void setLoginItemProgramPath(const QString &path) { fLoginItemProgramPath = path; }
 
@@ -99,6 +106,8 @@ class ApplicationDelegate : public QObject {
   void revealVideosInFinder(const Notification &note);
   void importVideoPaths(const Notification &note);
   void importVideosFromPanel();
+  void downloadFinished(const Notification &note);
+  void downloadHasInsufficientDiskSpace(const Notification &note);
   void playlistSelectionChanged(const Notification &note);
 
   std::unique_ptr<MainWindowController> fMainWindowController;
@@ -114,5 +123,6 @@ class ApplicationDelegate : public QObject {
   QTimer *fSubscriptionTimer = nullptr;
   QTimer *fUpdateTimer = nullptr;
   ZAccessKeyRequest *fAccessKeyRequest = nullptr;
+  int fAttentionRequests = 0;
   ZUrlCommandHandler fUrlCommands;
 };

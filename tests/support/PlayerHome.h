@@ -1,0 +1,80 @@
+#pragma once
+
+// A fresh user for the real zaro-player binary: its own HOME and XDG folders,
+// offscreen, dialogs answered from a script and logged, browser requests
+// logged instead of opened.
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSettings>
+
+struct PlayerHome {
+  QString home = TestEnvironment::makeTempDir("player-home");
+  QString serviceURL = "http://127.0.0.1:9";  // nothing listens there
+  QString dialogAnswers;
+
+  PlayerHome() {
+    QDir().mkpath(home + "/run");
+    QFile::setPermissions(home + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ExeOwner);
+  }
+
+  QProcessEnvironment environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    env.insert("XDG_DATA_HOME", home + "/.local/share");
+    env.insert("XDG_CONFIG_HOME", home + "/.config");
+    env.insert("XDG_CACHE_HOME", home + "/.cache");
+    env.insert("XDG_RUNTIME_DIR", home + "/run");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ZARO_DIALOG_LOG", home + "/dialogs.log");
+    if (!dialogAnswers.isEmpty()) env.insert("ZARO_DIALOG_ANSWERS", dialogAnswers);
+    env.insert("ZARO_WORKSPACE_LOG", home + "/workspace.log");
+    env.insert("ZARO_SERVICE_URL", serviceURL);
+    env.insert("ZARO_PREVIOUS_LIBRARY_DIR", home + "/previous");
+    return env;
+  }
+
+  QString applicationFolder() const { return home + "/.local/share/Zaro Player"; }
+  QString databasePath() const { return applicationFolder() + "/ZaroPlayer.db"; }
+  QString settingsFile() const { return home + "/.config/tv.zaro.ZaroPlayer.conf"; }
+  QString setting(const QString &key) const {
+    return QSettings(settingsFile(), QSettings::IniFormat).value(key).toString();
+  }
+
+  void start(QProcess &player, const QStringList &args = {}) const {
+    player.setProcessEnvironment(environment());
+    player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    player.start(ZARO_PLAYER_BINARY, args);
+  }
+
+  // Starts the player and waits for the end of its start-up sequence.
+  bool startAndWait(QProcess &player, const QStringList &args = {}) const {
+    start(player, args);
+    if (!player.waitForStarted()) return false;
+    return TestEnvironment::waitFor(
+        [&] { return setting("FirstLaunch") == "false" || player.state() != QProcess::Running; },
+        30000) &&
+           player.state() == QProcess::Running;
+  }
+
+  // A second start handing a link to the running player; true when it exited 0.
+  bool sendLink(const QString &link) const {
+    QProcess second;
+    start(second, {link});
+    return second.waitForFinished(30000) && second.exitStatus() == QProcess::NormalExit &&
+           second.exitCode() == 0;
+  }
+
+  // Rows of a query on the player's library, read with the sqlite3 tool
+  // ("|"-separated columns, one line per row).
+  QStringList query(const QString &sql) const {
+    QProcess sqlite;
+    sqlite.start("sqlite3", {databasePath(), sql});
+    if (!sqlite.waitForFinished(30000)) return {"<sqlite3 did not finish>"};
+    return QString::fromUtf8(sqlite.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  }
+};
