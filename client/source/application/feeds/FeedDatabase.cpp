@@ -1,0 +1,387 @@
+#include "FeedDatabase.h"
+
+#include <QDateTime>
+#include <QHash>
+
+#include <algorithm>
+#include <limits>
+#include <set>
+#include <vector>
+
+#include "DateUtilities.h"
+#include "NotificationCenter.h"
+#include "StringExtensions.h"
+#include "VideoDatabase.h"
+
+namespace {
+
+const QString kChanged = QStringLiteral("VideoDatabase_Changed");
+
+// New items go to the database in multi-row INSERTs, and changed ones in
+// runs of UPDATEs, each text bounded in rows and in size.
+constexpr int kRowsPerStatement = 500;
+constexpr qsizetype kCharactersPerStatement = 512 * 1024;
+
+int intFromText(const QString &text) {
+  return int(std::clamp<qint64>(integerNumber(text).value_or(0), std::numeric_limits<int>::min(),
+                                std::numeric_limits<int>::max()));
+}
+
+// A text as the database will hold it: what UTF-8 cannot carry (a lone
+// surrogate) is replaced on the way in, so the stored text is compared with
+// the text after that replacement.
+QString asStored(const QString &text) {
+  for (const QChar c : text)
+    if (c.isSurrogate()) return QString::fromUtf8(text.toUtf8());
+  return text;
+}
+
+// An SQL text literal, which is also how SQLite's quote() writes a stored text.
+QString literal(const QString &text) {
+  return QLatin1Char('\'') + sqlEscape(asStored(text)) + QLatin1Char('\'');
+}
+
+// The stored columns of one item, as SQL literals in the order of kStoredForm.
+struct ItemValues {
+  explicit ItemValues(const ZFeedItemObject &item)
+      : title(literal(item.title())),
+        description(literal(item.description())),
+        publisher(literal(item.publisher())),
+        permalink(literal(item.videoPermalink())),
+        website(literal(item.website())),
+        categories(literal(item.categoriesAsString())),
+        tags(literal(item.tagsAsString())),
+        duration(item.duration()),
+        guid(literal(item.guid())),
+        publishDate(literal(item.publishDate())),
+        url(literal(item.url())),
+        source(item.source()) {}
+
+  // The row as kStoredForm reads it back when it holds exactly these values:
+  // texts stay texts, and the number texts become integers (the Duration and
+  // Source columns have integer affinity).
+  QString storedForm() const {
+    const QChar comma = QLatin1Char(',');
+    return title + comma + description + comma + publisher + comma + permalink + comma + website +
+           comma + categories + comma + tags + comma + QString::number(duration) + comma + guid +
+           comma + publishDate + comma + url + comma + QString::number(source);
+  }
+
+  QString title, description, publisher, permalink, website, categories, tags;
+  int duration;
+  QString guid, publishDate, url;
+  int source;
+};
+
+// Each value exactly as quote() writes it: an UPDATE that would store the
+// same values again is left out.
+const char *const kStoredForm =
+    "quote(Title)||','||quote(Description)||','||quote(Publisher)||','||quote(Permalink)||','||"
+    "quote(Website)||','||quote(Categories)||','||quote(Tags)||','||quote(Duration)||','||"
+    "quote(Guid)||','||quote(PubDate)||','||quote(Url)||','||quote(Source)";
+
+// One row of the feed's items while a save is planned: a stored row or one
+// still to be inserted.
+struct PlannedRow {
+  int id = 0;                // stored rows only
+  QString stored;            // stored rows: their values in the stored form
+  QString guidKey;           // quote(Guid) and quote(Title) as the row stands
+  QString titleKey;          // after the items planned so far
+  qsizetype itemIndex = -1;  // the item whose values the row gets, -1 none
+};
+
+// Finds the first row (lowest id) by guid or title as the rows stand, like
+// "SELECT id FROM FeedItems WHERE FeedId = .. AND Guid = ..". Stored rows
+// come first in id order and planned inserts follow in the order they will
+// be made, so an index in the row list orders like the row ids.
+class RowIndex {
+ public:
+  void add(int row, const QString &key) { fRows[key].insert(row); }
+  void remove(int row, const QString &key) {
+    const auto it = fRows.find(key);
+    if (it == fRows.end()) return;
+    it->erase(row);
+    if (it->empty()) fRows.erase(it);
+  }
+  int first(const QString &key) const {
+    const auto it = fRows.constFind(key);
+    return it == fRows.cend() ? -1 : *it->begin();
+  }
+
+ private:
+  QHash<QString, std::set<int>> fRows;
+};
+
+class FeedSaver {
+ public:
+  FeedSaver(VideoDatabase &database, ZFeedObject &feed, const QString &url)
+      : fDatabase(database), fFeed(feed), fUrl(url) {}
+
+  int save() {
+    if (!fDatabase.executeSQL(QStringLiteral("BEGIN IMMEDIATE;"))) return 0;
+    const int feedId = storeFeedRow();
+    if (feedId > 0) fFeed.setId(feedId);
+    bool stored = feedId > 0 && storeItems(feedId);
+    if (stored) stored = fDatabase.executeSQL(QStringLiteral("COMMIT;")).has_value();
+    if (!stored) {
+      // A failed statement has already dropped the connection and with it
+      // the transaction; the rollback makes sure in any case.
+      fDatabase.executeSQL(QStringLiteral("ROLLBACK;"));
+      if (fInsertedFeedRow) fFeed.setId(0);
+      return 0;
+    }
+    return feedId;
+  }
+
+ private:
+  // The Feeds row of the address, refreshed from the feed, or made; its id,
+  // 0 on failure.
+  int storeFeedRow() {
+    const QString url = literal(fUrl);
+    const auto rows =
+        fDatabase.executeSQL(QStringLiteral("SELECT id FROM Feeds WHERE Url = %1;").arg(url));
+    if (!rows) return 0;
+    const QString title = literal(fFeed.title()), description = literal(fFeed.description()),
+                  publisher = literal(fFeed.publisher()), website = literal(fFeed.website()),
+                  categories = literal(fFeed.categoriesAsString()),
+                  permalink = literal(fFeed.permalink());
+    if (!rows->isEmpty()) {
+      const int id = intFromText(rows->first().value(QStringLiteral("id")));
+      const QString update =
+          QLatin1String("UPDATE Feeds SET Title=") + title + QLatin1String(",Description=") +
+          description + QLatin1String(",Publisher=") + publisher + QLatin1String(",Website=") +
+          website + QLatin1String(",Categories=") + categories + QLatin1String(", Permalink=") +
+          permalink + QLatin1String(" WHERE id=") + QString::number(id) + QLatin1Char(';');
+      return id > 0 && fDatabase.executeSQL(update) ? id : 0;
+    }
+    const QString insert =
+        QLatin1String(
+            "INSERT INTO Feeds(Url,Title,Description,Publisher,Website,Categories,Permalink,"
+            "Source) VALUES (") +
+        url + QLatin1Char(',') + title + QLatin1Char(',') + description + QLatin1Char(',') +
+        publisher + QLatin1Char(',') + website + QLatin1Char(',') + categories + QLatin1Char(',') +
+        permalink + QLatin1String(",'") + QString::number(fFeed.source()) + QLatin1String("');");
+    if (!fDatabase.executeSQL(insert)) return 0;
+    fInsertedFeedRow = true;
+    const auto ids =
+        fDatabase.executeSQL(QStringLiteral("SELECT id FROM Feeds WHERE Url = %1;").arg(url));
+    if (!ids || ids->isEmpty()) return 0;
+    return intFromText(ids->first().value(QStringLiteral("id")));
+  }
+
+  bool storeItems(int feedId) {
+    const QString feedIdText = QString::number(feedId);
+    const auto stored = fDatabase.executeSQL(
+        QStringLiteral("SELECT id,DateAdded,quote(Guid) AS GuidKey,quote(Title) AS TitleKey,%1 AS "
+                       "Stored FROM FeedItems WHERE FeedId = %2 ORDER BY id;")
+            .arg(QLatin1String(kStoredForm), feedIdText));
+    if (!stored) return false;
+
+    const QList<ZFeedItemRef> items = fFeed.items();
+    std::vector<PlannedRow> rows;
+    rows.reserve(std::size_t(stored->size() + items.size()));
+    RowIndex byGuid, byTitle;
+    QString latestDateAdded;
+    for (const SqlRow &row : *stored) {
+      PlannedRow planned;
+      planned.id = intFromText(row.value(QStringLiteral("id")));
+      planned.stored = row.value(QStringLiteral("Stored"));
+      planned.guidKey = row.value(QStringLiteral("GuidKey"));
+      planned.titleKey = row.value(QStringLiteral("TitleKey"));
+      const int index = int(rows.size());
+      byGuid.add(index, planned.guidKey);
+      byTitle.add(index, planned.titleKey);
+      rows.push_back(std::move(planned));
+      const QString added = row.value(QStringLiteral("DateAdded"));
+      if (added > latestDateAdded && Utilities::parseDate(added).isValid()) latestDateAdded = added;
+    }
+
+    // Match the items in document order as if each were looked up and
+    // written before the next: a row written for an earlier item (updated or
+    // inserted) is what a later item with the same guid or title finds.
+    const qsizetype storedCount = qsizetype(rows.size());
+    for (qsizetype i = 0; i < items.size(); ++i) {
+      const ZFeedItemObject &item = *items.at(i);
+      const QString guidKey = literal(item.guid());
+      const QString titleKey = literal(item.title());
+      const int found = item.guid().isEmpty() ? byTitle.first(titleKey) : byGuid.first(guidKey);
+      int index = found;
+      if (index < 0) {
+        index = int(rows.size());
+        rows.emplace_back();
+      } else {
+        byGuid.remove(index, rows[std::size_t(index)].guidKey);
+        byTitle.remove(index, rows[std::size_t(index)].titleKey);
+      }
+      PlannedRow &row = rows[std::size_t(index)];
+      row.itemIndex = i;
+      row.guidKey = guidKey;
+      row.titleKey = titleKey;
+      byGuid.add(index, guidKey);
+      byTitle.add(index, titleKey);
+    }
+
+    // Stored rows whose values change.
+    Batch updates(fDatabase);
+    for (qsizetype r = 0; r < storedCount; ++r) {
+      const PlannedRow &row = rows[std::size_t(r)];
+      if (row.itemIndex < 0) continue;
+      const ItemValues values(*items.at(row.itemIndex));
+      if (values.storedForm() == row.stored) continue;
+      if (!updates.add(updateStatement(values, feedIdText, row.id))) return false;
+    }
+    if (!updates.flush()) return false;
+
+    // New rows, in the order the items name them.
+    const QString prefix = QStringLiteral(
+        "INSERT INTO FeedItems(FeedId,Title,Description,Publisher,Permalink,Website,Categories,"
+        "Tags,Duration,Guid,PubDate,Url,State,Source,DateAdded) VALUES ");
+    const QString dateAdded = literal(dateAddedForNewItems(latestDateAdded));
+    Batch inserts(fDatabase, prefix, QStringLiteral(","), QStringLiteral(";"));
+    for (std::size_t r = std::size_t(storedCount); r < rows.size(); ++r) {
+      const ItemValues values(*items.at(rows[r].itemIndex));
+      if (!inserts.add(insertValues(values, feedIdText, dateAdded))) return false;
+    }
+    return inserts.flush();
+  }
+
+  // Statement texts made of pieces, run when they grow large.
+  class Batch {
+   public:
+    explicit Batch(VideoDatabase &database, QString prefix = QString(),
+                   QString separator = QString(), QString suffix = QString())
+        : fDatabase(database),
+          fPrefix(std::move(prefix)),
+          fSeparator(std::move(separator)),
+          fSuffix(std::move(suffix)) {}
+
+    bool add(const QString &piece) {
+      fText += fCount ? fSeparator : fPrefix;
+      fText += piece;
+      ++fCount;
+      if (fCount >= kRowsPerStatement || fText.size() >= kCharactersPerStatement) return flush();
+      return true;
+    }
+    bool flush() {
+      if (!fCount) return true;
+      fText += fSuffix;
+      const bool ok = fDatabase.executeSQL(fText).has_value();
+      fText.clear();
+      fCount = 0;
+      return ok;
+    }
+
+   private:
+    VideoDatabase &fDatabase;
+    QString fPrefix, fSeparator, fSuffix;
+    QString fText;
+    int fCount = 0;
+  };
+
+  static QString updateStatement(const ItemValues &v, const QString &feedId, int id) {
+    return QLatin1String("UPDATE FeedItems SET Title=") + v.title +
+           QLatin1String(", Description=") + v.description + QLatin1String(", Publisher=") +
+           v.publisher + QLatin1String(", Permalink=") + v.permalink + QLatin1String(", Website=") +
+           v.website + QLatin1String(", Categories=") + v.categories + QLatin1String(", Tags=") +
+           v.tags + QLatin1String(", Duration='") + QString::number(v.duration) +
+           QLatin1String("', Guid=") + v.guid + QLatin1String(", PubDate=") + v.publishDate +
+           QLatin1String(", Url=") + v.url + QLatin1String(", Source='") +
+           QString::number(v.source) + QLatin1String("' WHERE FeedId=") + feedId +
+           QLatin1String(" AND id=") + QString::number(id) + QLatin1Char(';');
+  }
+
+  static QString insertValues(const ItemValues &v, const QString &feedId,
+                              const QString &dateAdded) {
+    const QChar comma = QLatin1Char(',');
+    return QLatin1String("('") + feedId + QLatin1String("',") + v.title + comma + v.description +
+           comma + v.publisher + comma + v.permalink + comma + v.website + comma + v.categories +
+           comma + v.tags + QLatin1String(",'") + QString::number(v.duration) +
+           QLatin1String("',") + v.guid + comma + v.publishDate + comma + v.url +
+           QLatin1String(",0,'") + QString::number(v.source) + QLatin1String("',") + dateAdded +
+           QLatin1Char(')');
+  }
+
+  // The time new items are stamped with: now, or a second after the latest
+  // stamp of the feed when the clock has not passed it (two saves within one
+  // second, a clock set back), so that a later save always sorts as newer.
+  static QString dateAddedForNewItems(const QString &latestStored) {
+    QDateTime now = QDateTime::currentDateTime();
+    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    const QDateTime latest = Utilities::parseDate(latestStored);
+    if (latest.isValid() && latest >= now) {
+      const QString next = Utilities::formatDate(latest.addSecs(1));
+      if (!next.isEmpty() && next > latestStored) return next;
+    }
+    const QString text = Utilities::formatDate(now);
+    return text > latestStored ? text : latestStored;
+  }
+
+  VideoDatabase &fDatabase;
+  ZFeedObject &fFeed;
+  const QString &fUrl;
+  bool fInsertedFeedRow = false;
+};
+
+}  // namespace
+
+int saveFeed(VideoDatabase &database, ZFeedObject &feed, const QString &url) {
+  const int feedId = FeedSaver(database, feed, url).save();
+  NotificationCenter::defaultCenter().postNotificationName(kChanged);
+  return feedId;
+}
+
+std::unique_ptr<ZZaroRSSFeedObject> getFeedWithUrl(VideoDatabase &database, const QString &url) {
+  const auto rows =
+      database.executeSQL(QStringLiteral("SELECT * FROM Feeds WHERE Url = %1;").arg(literal(url)));
+  if (!rows || rows->size() != 1) return nullptr;
+  const SqlRow &row = rows->first();
+  // Source 0 is the only kind of feed there is; a row without one is not a
+  // feed this reader made.
+  const QString source = row.value(QStringLiteral("Source"));
+  if (source.isEmpty() || intFromText(source) != 0) return nullptr;
+  auto feed = std::make_unique<ZZaroRSSFeedObject>();
+  if (!feed->initWithInfo(row)) return nullptr;
+  return feed;
+}
+
+QList<ZFeedItemRef> getNewFeedItemsForFeedId(VideoDatabase &database, int feedId) {
+  // DateAdded is the time of the save that first stored the item; one save
+  // inserts its items in document order, so id breaks the tie of one save.
+  const auto rows = database.executeSQL(
+      QStringLiteral("SELECT id,Title,DateAdded,Description,Publisher,Permalink,Website,Categories,"
+                     "Tags,Duration,Guid,PubDate,Url,Source FROM FeedItems WHERE State=%1 AND "
+                     "FeedId=%2 ORDER BY DateAdded DESC, id ASC;")
+          .arg(int(FeedItemStateNew))
+          .arg(feedId));
+  QList<ZFeedItemRef> items;
+  if (!rows) return items;
+  items.reserve(rows->size());
+  for (const SqlRow &row : *rows) {
+    auto item = std::make_shared<ZFeedItemObject>();
+    item->setId(intFromText(row.value(QStringLiteral("id"))));
+    item->setFeedId(feedId);
+    item->setTitle(row.value(QStringLiteral("Title")));
+    item->setDescription(row.value(QStringLiteral("Description")));
+    item->setPublisher(row.value(QStringLiteral("Publisher")));
+    item->setVideoPermalink(row.value(QStringLiteral("Permalink")));
+    item->setWebsite(row.value(QStringLiteral("Website")));
+    item->setDuration(intFromText(row.value(QStringLiteral("Duration"))));
+    item->setGuid(row.value(QStringLiteral("Guid")));
+    item->setPublishDate(row.value(QStringLiteral("PubDate")));
+    item->setUrl(row.value(QStringLiteral("Url")));
+    item->setSource(intFromText(row.value(QStringLiteral("Source"))));
+    for (const QString &category : splitStoredList(row.value(QStringLiteral("Categories"))))
+      item->addCategory(category);
+    for (const QString &tag : splitStoredList(row.value(QStringLiteral("Tags")))) item->addTag(tag);
+    items.append(std::move(item));
+  }
+  return items;
+}
+
+void markFeedItemAsDownloaded(VideoDatabase &database, const ZFeedItemObject &item) {
+  database.markFeedItemAsDownloaded(item.id(), item.videoId());
+}
+
+void markFeedItemAsCancelled(VideoDatabase &database, const ZFeedItemObject &item) {
+  database.markFeedItemAsCancelled(item.id(), item.videoId());
+}
