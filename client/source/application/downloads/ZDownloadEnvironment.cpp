@@ -1,0 +1,26 @@
+#include "ZDownloadEnvironment.h"
+
+#include "UserDefaults.h"
+#include "VideoDatabase.h"
+#include "ZFolderManager.h"
+
+#include <QNetworkAccessManager>
+#include <QStorageInfo>
+
+ZDownloadEnvironment ZDownloadEnvironment::application() {
+  static QNetworkAccessManager *network = new QNetworkAccessManager();
+  ZDownloadEnvironment environment;
+  environment.network = network;
+  environment.folders = &ZFolderManager::sharedFolderManager();
+  environment.defaults = &UserDefaults::standardUserDefaults();
+  environment.database = &VideoDatabase::defaultVideoDatabase();
+  environment.freeBytes = &ZDownloadEnvironment::fileSystemFreeBytes;
+  return environment;
+}
+
+quint64 ZDownloadEnvironment::fileSystemFreeBytes(const QString &path) {
+  if (path.isEmpty()) return 0;
+  const QStorageInfo storage(path);
+  if (!storage.isValid() || !storage.isReady() || storage.bytesAvailable() <= 0) return 0;
+  return quint64(storage.bytesAvailable());
+}

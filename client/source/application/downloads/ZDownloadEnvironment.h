@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QNetworkAccessManager;
+class UserDefaults;
+class VideoDatabase;
+class ZFolderManager;
+
+// What the download queue and its items use of the rest of the application.
+// The application runs on application(); tests build their own over
+// temporary folders, a database of their own and shorter timer intervals.
+struct ZDownloadEnvironment {
+  QNetworkAccessManager *network = nullptr;  // every exchange of the items
+  ZFolderManager *folders = nullptr;         // the media and images folders
+  UserDefaults *defaults = nullptr;          // token, queue settings, download location
+  VideoDatabase *database = nullptr;         // jobs, library look-ups, "MediaInfoUrl"
+  // Free bytes of the file system holding a path (0 when unknown); the
+  // disk-space rule of the queue asks it about "DownloadLocation".
+  std::function<quint64(const QString &path)> freeBytes;
+  int progressIntervalMs = 2000;  // the progress timer of a running transfer
+  int scanIntervalMs = 60000;     // the queue's periodic scan
+
+  // The shared folder manager, user defaults and video database, one network
+  // manager for all downloads, and the file system's own free-space figure.
+  static ZDownloadEnvironment application();
+
+  // Free bytes of the file system holding the path; 0 for an empty path or
+  // when the file system reports none.
+  static quint64 fileSystemFreeBytes(const QString &path);
+};

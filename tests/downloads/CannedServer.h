@@ -1,0 +1,53 @@
+#pragma once
+
+// A one-request-per-connection HTTP server on the main thread's event loop
+// that answers with whatever the test scripts: wrong byte ranges, hostile
+// documents, oversized bodies. It records every request it read.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+
+#include <functional>
+#include <utility>
+
+struct CannedRequest {
+  QByteArray method;
+  QByteArray target;                      // path and query as sent
+  QHash<QByteArray, QByteArray> headers;  // names in lower case
+  QByteArray body;
+
+  QByteArray path() const { return target.left(target.indexOf('?')); }
+};
+
+class CannedServer : public QObject {
+ public:
+  // The raw bytes of the whole answer to a request; the connection is closed
+  // once they are written.
+  using Responder = std::function<QByteArray(const CannedRequest &)>;
+
+  explicit CannedServer(Responder responder);
+
+  QString base() const;
+  // Leaves connections open after the answer (a transfer that stalls).
+  void setHoldConnections(bool hold) { fHold = hold; }
+  const QList<CannedRequest> &requests() const { return fRequests; }
+  QList<CannedRequest> requestsTo(const QByteArray &pathPrefix) const;
+
+  // An answer with Content-Length (unless announceLength is false: then the
+  // end of the body is the end of the connection).
+  static QByteArray response(int status, const QByteArray &body,
+                             const QList<std::pair<QByteArray, QByteArray>> &headers = {},
+                             bool announceLength = true);
+
+ private:
+  void accept();
+
+  QTcpServer fServer;
+  Responder fResponder;
+  QList<CannedRequest> fRequests;
+  bool fHold = false;
+};
