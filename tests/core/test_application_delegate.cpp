@@ -242,3 +242,31 @@ TEST_F(ApplicationDelegateTest, ImportAddsMoviesWhereTheyLieAndReportsUnreadable
       << "an imported video has no permalink to find";
   Dialogs::setShared(nullptr);
 }
+
+TEST_F(ApplicationDelegateTest, DiskSpaceAlertShowsOnceUntilTheAllowedUsageChanges) {
+  auto scripted = std::make_unique<ScriptedDialogs>("diskSpaceDownload=2");
+  ScriptedDialogs *dialogs = scripted.get();
+  Dialogs::setShared(std::move(scripted));
+  auto post = [] {
+    NotificationCenter::defaultCenter().postNotificationName("VideoDownloadInsufficientDiskSpace");
+  };
+  auto shown = [&] { return dialogs->asked().filter("diskSpaceDownload").size(); };
+  defaults().setInteger(10, "DownloadAllowedDiskUsage");
+  post();
+  post();
+  EXPECT_EQ(shown(), 1);
+  defaults().setBool(false, "PlaybackLoopVideoPlay");  // another setting: not re-armed
+  post();
+  EXPECT_EQ(shown(), 1);
+  defaults().setInteger(20, "DownloadAllowedDiskUsage");
+  post();
+  EXPECT_EQ(shown(), 2);
+  // "Change preferences" brings up the window where the settings live.
+  dialogs->setAnswer("diskSpaceDownload", "0");
+  defaults().setInteger(30, "DownloadAllowedDiskUsage");
+  delegate->mainWindowController()->window()->hide();
+  post();
+  EXPECT_EQ(shown(), 3);
+  EXPECT_TRUE(delegate->mainWindowController()->window()->isVisible());
+  Dialogs::setShared(nullptr);
+}
