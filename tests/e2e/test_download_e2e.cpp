@@ -7,7 +7,10 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QSettings>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -90,4 +93,51 @@ TEST(DownloadEndToEnd, LinksFillTheLibraryWithVideosAndTheirGroupings) {
   ASSERT_TRUE(player.waitForFinished(20000));
   EXPECT_EQ(player.exitCode(), 0);
   EXPECT_EQ(countFor("PRAGMA integrity_check;"), "ok");
+}
+
+// A subscribe link starts a check pass: the newest "DownloadVideoCount" items
+// of the feed are downloaded into the library, the older ones cancelled; an
+// unsubscribe link removes the feed and its items and keeps the videos.
+TEST(SubscriptionEndToEnd, SubscribeDownloadsTheNewestItemsAndUnsubscribeKeepsTheVideos) {
+  ServiceProcess service({"--demo", "--port", "0"});
+  ASSERT_TRUE(service.running()) << service.firstLine().toStdString();
+  PlayerHome h;
+  h.serviceURL = QString::fromStdString(service.base());
+  h.dialogAnswers = "update=0";
+  QDir().mkpath(h.home + "/.config");
+  {
+    QSettings settings(h.settingsFile(), QSettings::IniFormat);
+    settings.setValue("DownloadVideoCount", 1);
+  }
+  QProcess player;
+  ASSERT_TRUE(h.startAndWait(player));
+
+  const QString feedUrl = h.serviceURL + "/service/rss.xml?feedId=nature";
+  const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(feedUrl));
+  ASSERT_TRUE(h.sendLink("zaro://cmd?command=B29791E1-A986-405a-8D40-51D7932650AD&rssUrl=" + encoded));
+
+  // The feed lists mountain-trail first (newest): it is downloaded, the other cancelled.
+  auto state = [&](const QString &permalink) {
+    return h.query("SELECT State, VideoId FROM FeedItems WHERE Permalink = '" + permalink + "';")
+        .value(0);
+  };
+  ASSERT_TRUE(TestEnvironment::waitFor(
+      [&] { return state("mountain-trail").startsWith("1|"); }, 120000))
+      << h.query("SELECT Permalink, State, VideoId FROM FeedItems;").join("; ").toStdString();
+  EXPECT_TRUE(state("ocean-sunrise").startsWith("-1|")) << state("ocean-sunrise").toStdString();
+  const QString videoId = state("mountain-trail").section('|', 1);
+  EXPECT_EQ(h.query("SELECT VIDEO_PERMALINK FROM Videos WHERE id = " + videoId + ";").value(0),
+            "mountain-trail");
+  EXPECT_EQ(h.query("SELECT COUNT(*) FROM Feeds;").value(0), "1");
+  ASSERT_TRUE(TestEnvironment::waitFor(
+      [&] { return h.query("SELECT COUNT(*) FROM Jobs;") == QStringList({"0"}); }, 30000));
+
+  ASSERT_TRUE(h.sendLink("zaro://cmd?command=5C8C4ADA-580B-40b6-BAE6-177132734FD7&rssUrl=" + encoded));
+  ASSERT_TRUE(TestEnvironment::waitFor(
+      [&] { return h.query("SELECT COUNT(*) FROM Feeds;") == QStringList({"0"}); }, 30000));
+  EXPECT_EQ(h.query("SELECT COUNT(*) FROM FeedItems;").value(0), "0");
+  EXPECT_EQ(h.query("SELECT COUNT(*) FROM Videos;").value(0), "1");
+
+  player.terminate();
+  ASSERT_TRUE(player.waitForFinished(20000));
 }

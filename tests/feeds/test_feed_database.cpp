@@ -125,8 +125,10 @@ SqlRows feedTables(VideoDatabase &db) {
   SqlRows rows = *db.executeSQL(QStringLiteral(
       "SELECT id,FeedId,VideoId,Title,Description,Permalink,Publisher,Website,Categories,Tags,"
       "Duration,typeof(Duration) AS DurationType,Guid,typeof(Guid) AS GuidType,PubDate,Url,State,"
-      "Source,typeof(Source) AS SourceType,typeof(Title) AS TitleType FROM FeedItems ORDER BY "
-      "id;"));
+      "Source,typeof(Source) AS SourceType,typeof(Title) AS TitleType,typeof(Description)||' '||"
+      "typeof(Permalink)||' '||typeof(Publisher)||' '||typeof(Website)||' '||typeof(Categories)||"
+      "' '||typeof(Tags)||' '||typeof(PubDate)||' '||typeof(Url) AS TextTypes FROM FeedItems "
+      "ORDER BY id;"));
   rows += *db.executeSQL(QStringLiteral("SELECT * FROM Feeds ORDER BY id;"));
   return rows;
 }
@@ -270,13 +272,17 @@ TEST_F(FeedDatabaseTest, BatchedSaveLeavesTheTablesAsItemByItemStatementsDo) {
   auto plain = makeSecondLibrary();
   // Rows that an item-by-item save could find more than once: two rows of
   // one guid, a row without a title, a row of another feed with a guid used
-  // here too.
+  // here too; and a row that reads like an item's values but holds a NULL
+  // where the item writes an empty text.
   const QString legacy =
       QStringLiteral(
           "INSERT INTO Feeds(Url,Title,Source) VALUES ('%1','x',0),('other','o',0);"
           "INSERT INTO FeedItems(FeedId,Title,Guid,State,Description) VALUES "
           "(1,'Twin','dup',0,'a'),(1,'Twin','dup',1,'b'),(1,NULL,'nt',0,'c'),(2,'Elsewhere','g1',0,"
-          "'e');")
+          "'e');"
+          "INSERT INTO FeedItems(FeedId,Title,Guid,State,Description,Permalink,Publisher,Website,"
+          "Categories,Tags,Duration,PubDate,Url,Source) VALUES "
+          "(1,'Same','same',0,'s','same','','','','',0,'',NULL,0);")
           .arg(kFeedUrl);
   ASSERT_TRUE(db().executeSQL(legacy));
   ASSERT_TRUE(plain->executeSQL(legacy));
@@ -292,6 +298,7 @@ TEST_F(FeedDatabaseTest, BatchedSaveLeavesTheTablesAsItemByItemStatementsDo) {
       {"a renamed row is found by its new title", {{"dup", "Renamed"}, {"", "Renamed", "z"}}},
       {"an empty title does not find a row without one", {{"", ""}, {"nt", "Titled now"}}},
       {"apostrophes", {{"it's", "Rock 'n' roll"}, {"", "Rock 'n' roll", "again"}}},
+      {"a NULL is written over although the texts read the same", {{"same", "Same", "s"}}},
   };
   for (const Scenario &scenario : scenarios) {
     auto batched = makeFeed(scenario.items);

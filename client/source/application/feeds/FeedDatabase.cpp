@@ -2,10 +2,10 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <limits>
-#include <set>
 #include <vector>
 
 #include "DateUtilities.h"
@@ -41,7 +41,8 @@ QString literal(const QString &text) {
   return QLatin1Char('\'') + sqlEscape(asStored(text)) + QLatin1Char('\'');
 }
 
-// The stored columns of one item, as SQL literals in the order of kStoredForm.
+// The stored columns of one item, as SQL literals, for the statements that
+// write them.
 struct ItemValues {
   explicit ItemValues(const ZFeedItemObject &item)
       : title(literal(item.title())),
@@ -57,37 +58,68 @@ struct ItemValues {
         url(literal(item.url())),
         source(item.source()) {}
 
-  // The row as kStoredForm reads it back when it holds exactly these values:
-  // texts stay texts, and the number texts become integers (the Duration and
-  // Source columns have integer affinity).
-  QString storedForm() const {
-    const QChar comma = QLatin1Char(',');
-    return title + comma + description + comma + publisher + comma + permalink + comma + website +
-           comma + categories + comma + tags + comma + QString::number(duration) + comma + guid +
-           comma + publishDate + comma + url + comma + QString::number(source);
-  }
-
   QString title, description, publisher, permalink, website, categories, tags;
   int duration;
   QString guid, publishDate, url;
   int source;
 };
 
-// Each value exactly as quote() writes it: an UPDATE that would store the
-// same values again is left out.
-const char *const kStoredForm =
-    "quote(Title)||','||quote(Description)||','||quote(Publisher)||','||quote(Permalink)||','||"
-    "quote(Website)||','||quote(Categories)||','||quote(Tags)||','||quote(Duration)||','||"
-    "quote(Guid)||','||quote(PubDate)||','||quote(Url)||','||quote(Source)";
+// The stored columns an item's row is compared on, and how the row is read:
+// Kinds tells which values have the storage class a save writes (bit 0: Guid
+// is a text, bit 1: Title is a text, bit 2: every written column is, texts
+// as texts and Duration and Source as integers). A row with any other class
+// (NULL, a number in a text column, a text in Duration) never holds what the
+// save would write, and a key that is not a text never equals an item's.
+const char *const kStoredColumns =
+    "(typeof(Guid)='text')+2*(typeof(Title)='text')+4*(typeof(Title)='text' AND "
+    "typeof(Description)='text' AND typeof(Publisher)='text' AND typeof(Permalink)='text' AND "
+    "typeof(Website)='text' AND typeof(Categories)='text' AND typeof(Tags)='text' AND "
+    "typeof(Duration)='integer' AND typeof(Guid)='text' AND typeof(PubDate)='text' AND "
+    "typeof(Url)='text' AND typeof(Source)='integer') AS Kinds,"
+    "Title,Description,Publisher,Permalink,Website,Categories,Tags,Duration,Guid,PubDate,Url,"
+    "Source";
+constexpr int kGuidIsText = 1, kTitleIsText = 2, kAllPlain = 4;
+
+// Whether a stored text is the text a save would write (the stored text never
+// holds a lone surrogate, so only a text that differs needs the conversion).
+bool sameText(const QString &stored, const QString &text) {
+  return stored == text || stored == asStored(text);
+}
+
+// Whether a stored row, read with kStoredColumns, already holds exactly the
+// values the item would be written with.
+bool holdsValues(const SqlRow &row, const ZFeedItemObject &item) {
+  static const QString title = QStringLiteral("Title"), description = QStringLiteral("Description"),
+                       publisher = QStringLiteral("Publisher"),
+                       permalink = QStringLiteral("Permalink"), website = QStringLiteral("Website"),
+                       categories = QStringLiteral("Categories"), tags = QStringLiteral("Tags"),
+                       duration = QStringLiteral("Duration"), guid = QStringLiteral("Guid"),
+                       publishDate = QStringLiteral("PubDate"), url = QStringLiteral("Url"),
+                       source = QStringLiteral("Source");
+  return row.value(duration) == QString::number(item.duration()) &&
+         row.value(source) == QString::number(item.source()) &&
+         sameText(row.value(guid), item.guid()) && sameText(row.value(title), item.title()) &&
+         sameText(row.value(url), item.url()) &&
+         sameText(row.value(publishDate), item.publishDate()) &&
+         sameText(row.value(permalink), item.videoPermalink()) &&
+         sameText(row.value(website), item.website()) &&
+         sameText(row.value(publisher), item.publisher()) &&
+         sameText(row.value(description), item.description()) &&
+         sameText(row.value(categories), item.categoriesAsString()) &&
+         sameText(row.value(tags), item.tagsAsString());
+}
 
 // One row of the feed's items while a save is planned: a stored row or one
 // still to be inserted.
 struct PlannedRow {
-  int id = 0;                // stored rows only
-  QString stored;            // stored rows: their values in the stored form
-  QString guidKey;           // quote(Guid) and quote(Title) as the row stands
-  QString titleKey;          // after the items planned so far
-  qsizetype itemIndex = -1;  // the item whose values the row gets, -1 none
+  int id = 0;                      // stored rows only
+  const SqlRow *stored = nullptr;  // stored rows: their values as read
+  bool plain = false;              // stored rows: see kAllPlain
+  QString guidKey;                 // Guid and Title as the row stands after
+  QString titleKey;                // the items planned so far, as stored
+  bool guidIsText = true;          // false: a stored key that is not a
+  bool titleIsText = true;         // text, which no item finds
+  qsizetype itemIndex = -1;        // the item whose values the row gets, -1 none
 };
 
 // Finds the first row (lowest id) by guid or title as the rows stand, like
@@ -96,20 +128,28 @@ struct PlannedRow {
 // be made, so an index in the row list orders like the row ids.
 class RowIndex {
  public:
-  void add(int row, const QString &key) { fRows[key].insert(row); }
+  explicit RowIndex(qsizetype size) { fRows.reserve(size); }
+  void add(int row, const QString &key) {
+    Rows &rows = fRows[key];
+    rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
+  }
   void remove(int row, const QString &key) {
     const auto it = fRows.find(key);
     if (it == fRows.end()) return;
-    it->erase(row);
-    if (it->empty()) fRows.erase(it);
+    const auto at = std::lower_bound(it->begin(), it->end(), row);
+    if (at == it->end() || *at != row) return;
+    it->erase(at);
+    if (it->isEmpty()) fRows.erase(it);
   }
   int first(const QString &key) const {
     const auto it = fRows.constFind(key);
-    return it == fRows.cend() ? -1 : *it->begin();
+    return it == fRows.cend() ? -1 : it->front();
   }
 
  private:
-  QHash<QString, std::set<int>> fRows;
+  // Sorted; nearly always one row.
+  using Rows = QVarLengthArray<int, 2>;
+  QHash<QString, Rows> fRows;
 };
 
 class FeedSaver {
@@ -172,27 +212,37 @@ class FeedSaver {
   bool storeItems(int feedId) {
     const QString feedIdText = QString::number(feedId);
     const auto stored = fDatabase.executeSQL(
-        QStringLiteral("SELECT id,DateAdded,quote(Guid) AS GuidKey,quote(Title) AS TitleKey,%1 AS "
-                       "Stored FROM FeedItems WHERE FeedId = %2 ORDER BY id;")
-            .arg(QLatin1String(kStoredForm), feedIdText));
+        QStringLiteral("SELECT id,DateAdded,%1 FROM FeedItems WHERE FeedId = %2 ORDER BY id;")
+            .arg(QLatin1String(kStoredColumns), feedIdText));
     if (!stored) return false;
 
+    static const QString idName = QStringLiteral("id"), dateAddedName = QStringLiteral("DateAdded"),
+                         kindsName = QStringLiteral("Kinds"), guidName = QStringLiteral("Guid"),
+                         titleName = QStringLiteral("Title");
     const QList<ZFeedItemRef> items = fFeed.items();
     std::vector<PlannedRow> rows;
     rows.reserve(std::size_t(stored->size() + items.size()));
-    RowIndex byGuid, byTitle;
+    RowIndex byGuid(stored->size() + items.size()), byTitle(stored->size() + items.size());
     QString latestDateAdded;
     for (const SqlRow &row : *stored) {
       PlannedRow planned;
-      planned.id = intFromText(row.value(QStringLiteral("id")));
-      planned.stored = row.value(QStringLiteral("Stored"));
-      planned.guidKey = row.value(QStringLiteral("GuidKey"));
-      planned.titleKey = row.value(QStringLiteral("TitleKey"));
+      planned.id = intFromText(row.value(idName));
+      planned.stored = &row;
+      const int kinds = intFromText(row.value(kindsName));
+      planned.plain = kinds & kAllPlain;
+      planned.guidIsText = kinds & kGuidIsText;
+      planned.titleIsText = kinds & kTitleIsText;
       const int index = int(rows.size());
-      byGuid.add(index, planned.guidKey);
-      byTitle.add(index, planned.titleKey);
+      if (planned.guidIsText) {
+        planned.guidKey = row.value(guidName);
+        byGuid.add(index, planned.guidKey);
+      }
+      if (planned.titleIsText) {
+        planned.titleKey = row.value(titleName);
+        byTitle.add(index, planned.titleKey);
+      }
       rows.push_back(std::move(planned));
-      const QString added = row.value(QStringLiteral("DateAdded"));
+      const QString added = row.value(dateAddedName);
       if (added > latestDateAdded && Utilities::parseDate(added).isValid()) latestDateAdded = added;
     }
 
@@ -202,23 +252,26 @@ class FeedSaver {
     const qsizetype storedCount = qsizetype(rows.size());
     for (qsizetype i = 0; i < items.size(); ++i) {
       const ZFeedItemObject &item = *items.at(i);
-      const QString guidKey = literal(item.guid());
-      const QString titleKey = literal(item.title());
-      const int found = item.guid().isEmpty() ? byTitle.first(titleKey) : byGuid.first(guidKey);
+      const QString guid = item.guid();
+      QString guidKey = asStored(guid);
+      QString titleKey = asStored(item.title());
+      const int found = guid.isEmpty() ? byTitle.first(titleKey) : byGuid.first(guidKey);
       int index = found;
       if (index < 0) {
         index = int(rows.size());
         rows.emplace_back();
       } else {
-        byGuid.remove(index, rows[std::size_t(index)].guidKey);
-        byTitle.remove(index, rows[std::size_t(index)].titleKey);
+        const PlannedRow &old = rows[std::size_t(index)];
+        if (old.guidIsText) byGuid.remove(index, old.guidKey);
+        if (old.titleIsText) byTitle.remove(index, old.titleKey);
       }
       PlannedRow &row = rows[std::size_t(index)];
       row.itemIndex = i;
-      row.guidKey = guidKey;
-      row.titleKey = titleKey;
       byGuid.add(index, guidKey);
       byTitle.add(index, titleKey);
+      row.guidKey = std::move(guidKey);
+      row.titleKey = std::move(titleKey);
+      row.guidIsText = row.titleIsText = true;
     }
 
     // Stored rows whose values change.
@@ -226,9 +279,9 @@ class FeedSaver {
     for (qsizetype r = 0; r < storedCount; ++r) {
       const PlannedRow &row = rows[std::size_t(r)];
       if (row.itemIndex < 0) continue;
-      const ItemValues values(*items.at(row.itemIndex));
-      if (values.storedForm() == row.stored) continue;
-      if (!updates.add(updateStatement(values, feedIdText, row.id))) return false;
+      const ZFeedItemObject &item = *items.at(row.itemIndex);
+      if (row.plain && holdsValues(*row.stored, item)) continue;
+      if (!updates.add(updateStatement(ItemValues(item), feedIdText, row.id))) return false;
     }
     if (!updates.flush()) return false;
 
