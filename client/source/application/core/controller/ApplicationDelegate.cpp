@@ -15,6 +15,7 @@
 #include "ZDownloadItem.h"
 #include "ZFolderManager.h"
 #include "ZPlaylistDataSource.h"
+#include "ZSubscriptionManager.h"
 #include "ZUpdater.h"
 
 #include <QAction>
@@ -41,8 +42,12 @@ ZUrlCommandHandler::Targets urlCommandTargets() {
     return ZDownloadDataSource::sharedDownloadDataSource().downloadVideo(permalink, collection,
                                                                          DownloadTypeDirect);
   };
-  // The subscription manager takes the subscribe and unsubscribe commands once
-  // it exists; until then those commands store their token and end there.
+  targets.subscribe = [](const QString &feedUrl) {
+    ZSubscriptionManager::sharedSubscriptionManager().addFeedWithName(feedUrl, feedUrl, 0);
+  };
+  targets.unsubscribe = [](const QString &feedUrl) {
+    ZSubscriptionManager::sharedSubscriptionManager().removeFeedWithUrl(feedUrl);
+  };
   return targets;
 }
 
@@ -141,7 +146,7 @@ void ApplicationDelegate::updateLoginItem() {
 }
 
 void ApplicationDelegate::subscriptionCheckTimerAction() {
-  // The subscription manager's check pass plugs in here.
+  ZSubscriptionManager::sharedSubscriptionManager().timedFeedItemDownloading();
 }
 
 void ApplicationDelegate::updateCheck(QTimer *timer) {

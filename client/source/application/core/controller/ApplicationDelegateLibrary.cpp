@@ -10,6 +10,7 @@
 #include "ServiceHosts.h"
 #include "VideoDatabase.h"
 #include "Workspace.h"
+#include "ZSubscriptionManager.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -21,8 +22,8 @@ std::optional<AppError> ApplicationDelegate::prepareVideoDatabase() {
   if (!QFileInfo::exists(database.databasePath())) {
     if (!database.createDatabase())
       return AppError::withKey(QStringLiteral("appErrorCannotCreateVideoDatabase"));
-    // The subscription manager's retrieval of the previous generation's
-    // subscriptions is queued here once it exists.
+    ZSubscriptionManager::sharedSubscriptionManager()
+        .addServerCommandToRetrieveVersion2Subscriptions();
     return std::nullopt;
   }
   database.openDatabase();
