@@ -172,6 +172,43 @@ TEST_F(LibraryTest, CacheAnswersTheRightRowForEveryIdInAnyOrder) {
   }
 }
 
+TEST_F(LibraryTest, CachedRowsHoldExactlyTheStoredRow) {
+  VideoDatabase::AddVideoParams params = minimalParams("/movies/ünïcode ✓.mov");
+  params.title = "It's \"quoted\"";
+  params.description = QString("");
+  const int id = db().addVideo(params);
+  const int other = addVideo("other");
+  ASSERT_NE(id, -1);
+  const auto rows = db().executeSQL(QString("SELECT * FROM Videos WHERE id IN (%1,%2) ORDER BY "
+                                            "id;")
+                                        .arg(id)
+                                        .arg(other));
+  ASSERT_TRUE(rows);
+  ASSERT_EQ(rows->size(), 2);
+
+  // Read one at a time, and all at once by a fresh instance.
+  VideoDatabase fresh(fPaths, fFolders.get());
+  fresh.getAllVideos();
+  for (VideoDatabase *database : {&db(), &fresh}) {
+    for (const SqlRow &row : *rows) {
+      const auto info = database->getVideoInfo(row.value("id").toInt());
+      ASSERT_TRUE(info);
+      EXPECT_EQ(info->toSqlRow(), row);
+      EXPECT_EQ(*info, VideoInfo(row));
+      // Every Videos row shares the one table of the Videos columns.
+      EXPECT_EQ(info->columns(), VideoInfo::Columns::videos());
+      EXPECT_TRUE(info->isFullRowOf(VideoInfo::Columns::videos()));
+    }
+  }
+
+  // Changing a copy leaves the cached row alone.
+  VideoInfo copy = *db().getVideoInfo(id);
+  copy.insert("TITLE", "changed");
+  copy.insert("extra", "x");
+  EXPECT_EQ(db().getVideoInfo(id)->value("TITLE"), "It's \"quoted\"");
+  EXPECT_FALSE(db().getVideoInfo(id)->contains("extra"));
+}
+
 TEST_F(LibraryTest, CachedRowsStayUntilReReadByAQueryThatReplacesThem) {
   const int id = addVideo("original");
   ASSERT_EQ(db().getVideoInfo(id)->value("TITLE"), "original");

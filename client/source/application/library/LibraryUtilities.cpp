@@ -32,8 +32,8 @@ QString titleForVideo(const VideoInfo &video) {
 }
 
 QImage getVideoThumbnail(const VideoInfo &video) {
-  const auto path = video.constFind(QStringLiteral("IMAGE_PATH"));
-  if (path == video.constEnd() || path->isEmpty()) return QImage();
+  const auto path = video.lookup(QStringLiteral("IMAGE_PATH"));
+  if (!path || path->isEmpty()) return QImage();
   return QImage(*path);
 }
 
@@ -54,14 +54,14 @@ QString publisherNameForVideo(const VideoInfo &video) {
 }
 
 QString publisherNameForVideo(const VideoInfo &video, VideoDatabase &database) {
-  const auto publisher = video.constFind(QStringLiteral("PUBLISHER"));
-  if (publisher == video.constEnd()) return QStringLiteral("");
+  const auto publisher = video.lookup(QStringLiteral("PUBLISHER"));
+  if (!publisher) return QStringLiteral("");
   return database.getNameForPublisherId(clampedInt(*publisher));
 }
 
 QDateTime dateAddedForVideo(const VideoInfo &video) {
-  const auto added = video.constFind(QStringLiteral("DATE_ADDED"));
-  if (added == video.constEnd()) return QDateTime();
+  const auto added = video.lookup(QStringLiteral("DATE_ADDED"));
+  if (!added) return QDateTime();
   return parseDate(*added);
 }
 

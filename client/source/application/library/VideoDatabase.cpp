@@ -155,62 +155,82 @@ static QString internedName(const std::string &raw) {
   return *it;
 }
 
+QString ColumnText::take(const char *value) {
+  if (!value || !*value) return emptyText();
+  if (hasLast && lastRaw == value) return lastValue;
+  lastRaw.assign(value);
+  lastValue = QString::fromUtf8(value, qsizetype(lastRaw.size()));
+  hasLast = true;
+  return lastValue;
+}
+
 void RowSink::row(int columns, char **values, char **names) {
   bool same = fColumns.size() == size_t(columns);
   for (int i = 0; same && i < columns; ++i)
     same = fColumns[i].rawName == (names[i] ? names[i] : "");
   if (!same) {
     fColumns.assign(size_t(columns), Column());
-    fColumnByName.clear();
-    fIdColumn = -1;
     for (int i = 0; i < columns; ++i) {
       fColumns[i].rawName = names[i] ? names[i] : "";
       fColumns[i].name = internedName(fColumns[i].rawName);
-      fColumnByName.insert(quintptr(fColumns[i].name.constData()), i);
-      if (fColumns[i].rawName == "id") fIdColumn = i;
     }
-  }
-  if (trackIds)
-    ids.append(fIdColumn >= 0 && values[fIdColumn]
-                   ? int(std::strtoll(values[fIdColumn], nullptr, 10))
-                   : 0);
-  if (const VideoInfo *cached = cachedRowFor(columns, values)) {
-    rows.append(*cached);
-    return;
   }
   SqlRow row;
   row.reserve(columns);
-  for (int i = 0; i < columns; ++i) {
-    Column &column = fColumns[i];
-    const char *value = values[i];
-    if (!value || !*value) {
-      row.insert(column.name, emptyText());
-    } else if (column.hasLast && column.lastRaw == value) {
-      row.insert(column.name, column.lastValue);
-    } else {
-      column.lastRaw.assign(value);
-      column.lastValue = QString::fromUtf8(value, qsizetype(column.lastRaw.size()));
-      column.hasLast = true;
-      row.insert(column.name, column.lastValue);
-    }
-  }
+  for (int i = 0; i < columns; ++i) row.insert(fColumns[i].name, fColumns[i].text.take(values[i]));
   rows.append(std::move(row));
 }
 
-const VideoInfo *RowSink::cachedRowFor(int columns, char **values) const {
-  if (!cachedIds || fIdColumn < 0 || !values[fIdColumn]) return nullptr;
-  const int id = trackIds ? ids.last() : int(std::strtoll(values[fIdColumn], nullptr, 10));
+void VideoRowSink::row(int columns, char **values, char **names) {
+  bool same = fColumns.size() == size_t(columns);
+  for (int i = 0; same && i < columns; ++i)
+    same = fColumns[i].rawName == (names[i] ? names[i] : "");
+  if (!same) {
+    fColumns.assign(size_t(columns), Column());
+    fIdColumn = -1;
+    QStringList columnNames;
+    columnNames.reserve(columns);
+    for (int i = 0; i < columns; ++i) {
+      fColumns[i].rawName = names[i] ? names[i] : "";
+      columnNames.append(internedName(fColumns[i].rawName));
+      if (fColumns[i].rawName == "id") fIdColumn = i;
+    }
+    fTable = VideoInfo::Columns::intern(columnNames);
+    fOneSlotPerColumn = fTable->size() == columns;
+    for (int i = 0; i < columns; ++i) fColumns[i].slot = fTable->indexOf(columnNames.at(i));
+  }
+  const bool hasId = fIdColumn >= 0 && values[fIdColumn];
+  const int id = hasId ? int(std::strtoll(values[fIdColumn], nullptr, 10)) : 0;
+  ids.append(id);
+  if (hasId) {
+    if (const VideoInfo *cached = cachedRowFor(id, values)) {
+      rows.append(*cached);
+      return;
+    }
+  }
+  QList<QString> cells(fTable->size());
+  for (int i = 0; i < columns; ++i)
+    if (fColumns[i].slot >= 0) cells[fColumns[i].slot] = fColumns[i].text.take(values[i]);
+  VideoInfo row(fTable, std::move(cells));
+  // Only a statement with more columns than a table holds gets here.
+  if (!fOneSlotPerColumn)
+    for (int i = 0; i < columns; ++i)
+      if (fColumns[i].slot < 0)
+        row.insert(internedName(fColumns[i].rawName), fColumns[i].text.take(values[i]));
+  rows.append(std::move(row));
+}
+
+const VideoInfo *VideoRowSink::cachedRowFor(int id, char **values) const {
+  if (!cachedIds) return nullptr;
   const auto it = std::lower_bound(cachedIds->cbegin(), cachedIds->cend(), id);
   if (it == cachedIds->cend() || *it != id) return nullptr;
   const VideoInfo &cached = cachedRows->at(it - cachedIds->cbegin());
   if (reuseAnyCached) return &cached;
-  if (cached.size() != columns) return nullptr;
-  // Walk the cached row in its own order; its keys are the interned names.
-  for (auto entry = cached.cbegin(); entry != cached.cend(); ++entry) {
-    const auto column = fColumnByName.constFind(quintptr(entry.key().constData()));
-    if (column == fColumnByName.cend()) return nullptr;
-    const char *raw = values[*column];
-    if (!QAnyStringView::equal(entry.value(), QUtf8StringView(raw ? raw : ""))) return nullptr;
+  if (!fOneSlotPerColumn || !cached.isFullRowOf(fTable)) return nullptr;
+  for (size_t i = 0; i < fColumns.size(); ++i) {
+    const char *raw = values[i];
+    if (!QAnyStringView::equal(cached.valueAt(fColumns[i].slot), QUtf8StringView(raw ? raw : "")))
+      return nullptr;
   }
   return &cached;
 }
@@ -424,8 +444,7 @@ std::optional<SqlRows> VideoDatabase::executeSQLInVersion2(const QString &sql) {
 }
 
 std::optional<QList<int>> VideoDatabase::queryAndCacheVideos(const QString &sql, bool replace) {
-  RowSink sink;
-  sink.trackIds = true;
+  VideoRowSink sink;
   sink.cachedIds = &fVideoIds;
   sink.cachedRows = &fVideoList;
   sink.reuseAnyCached = !replace;
@@ -551,7 +570,8 @@ void VideoDatabase::cacheVideoInfo(const VideoInfo &info, int videoId) {
   }
 }
 
-void VideoDatabase::cacheVideoInfos(const SqlRows &rows, const QList<int> &ids, bool replace) {
+void VideoDatabase::cacheVideoInfos(const QList<VideoInfo> &rows, const QList<int> &ids,
+                                    bool replace) {
   if (rows.size() < 16) {
     for (qsizetype i = 0; i < rows.size(); ++i)
       if (replace || findVideoInfo(ids.at(i)) < 0) cacheVideoInfo(rows.at(i), ids.at(i));
@@ -623,8 +643,7 @@ void VideoDatabase::removeVideoInfosFromCache(const QList<int> &videoIds) {
 }
 
 void VideoDatabase::updateVideoInfoFromDatabase(int videoId) {
-  const auto rows = executeSQL(sqlFormat("SELECT * FROM Videos WHERE id=%d;", {videoId}));
-  if (rows && !rows->isEmpty()) cacheVideoInfo(rows->first(), videoId);
+  queryAndCacheVideos(sqlFormat("SELECT * FROM Videos WHERE id=%d;", {videoId}), true);
 }
 
 void VideoDatabase::updateVideoInfosFromDatabase(const QList<int> &videoIds) {

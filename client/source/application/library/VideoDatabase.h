@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VideoInfo.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QList>
@@ -14,13 +16,6 @@ class ZFolderManager;
 namespace videodb {
 struct Sink;
 }
-
-// One library video: a Videos row keyed by its column names ("id", "TITLE",
-// "PATH", ...), every value a string, "" for NULL.
-using VideoInfo = QHash<QString, QString>;
-// One result row of a statement: column name as SQLite reports it -> text.
-using SqlRow = QHash<QString, QString>;
-using SqlRows = QList<SqlRow>;
 
 // Codes stored in FeedItems.State.
 enum FeedItemState {
@@ -309,7 +304,7 @@ class VideoDatabase {
   void cacheVideoInfo(const VideoInfo &info, int videoId);
   // Caches many rows (with their ids) at once; an id already cached keeps
   // its entry unless replace is set.
-  void cacheVideoInfos(const SqlRows &rows, const QList<int> &ids, bool replace);
+  void cacheVideoInfos(const QList<VideoInfo> &rows, const QList<int> &ids, bool replace);
   void removeVideoInfoFromCacheForVideo(int videoId);
   void removeVideoInfosFromCache(const QList<int> &videoIds);
   void updateVideoInfoFromDatabase(int videoId);

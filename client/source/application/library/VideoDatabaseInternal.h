@@ -25,41 +25,64 @@ struct Sink {
   virtual void row(int columns, char **values, char **names) = 0;
 };
 
+// Column values repeat from one row to the next (extension, flags, dates of
+// a batch): such texts are converted once and shared by the rows.
+struct ColumnText {
+  std::string lastRaw;
+  QString lastValue;
+  bool hasLast = false;
+  // The value of a column as a string, "" for NULL.
+  QString take(const char *value);
+};
+
 // Rows as string dictionaries; NULL becomes "".
 struct RowSink : Sink {
   SqlRows rows;
+  void reset() override { rows.clear(); }
+  void row(int columns, char **values, char **names) override;
+
+ private:
+  // Column names repeat on every row: each is converted once and its string
+  // shared by the rows.
+  struct Column {
+    std::string rawName;
+    QString name;
+    ColumnText text;
+  };
+  std::vector<Column> fColumns;
+};
+
+// Whole Videos rows as VideoInfo, with every row's "id" as an integer. The
+// rows share one column table, made when the statement's columns are first
+// seen.
+struct VideoRowSink : Sink {
+  QList<VideoInfo> rows;
+  QList<int> ids;
   void reset() override {
     rows.clear();
     ids.clear();
   }
   void row(int columns, char **values, char **names) override;
 
-  // Rows of Videos whose id is in the video cache (ids sorted, rows in the
-  // same order) are answered with the cached row itself when it holds the
-  // same values, or always when reuseAnyCached is set; this spares building
-  // and freeing a dictionary for every row of a library-wide query.
+  // Rows whose id is in the video cache (ids sorted, rows in the same order)
+  // are answered with the cached row itself when it holds the same values,
+  // or always when reuseAnyCached is set; this spares building and freeing a
+  // row for every video of a library-wide query.
   const QList<int> *cachedIds = nullptr;
   const QList<VideoInfo> *cachedRows = nullptr;
   bool reuseAnyCached = false;
-  // With trackIds set, ids receives every row's "id" as an integer.
-  bool trackIds = false;
-  QList<int> ids;
 
  private:
-  const VideoInfo *cachedRowFor(int columns, char **values) const;
+  const VideoInfo *cachedRowFor(int id, char **values) const;
 
-  // Column names repeat on every row, and many columns repeat their value
-  // from one row to the next (extension, flags, dates of a batch): such texts
-  // are converted once and shared by the rows.
   struct Column {
     std::string rawName;
-    QString name;
-    std::string lastRaw;
-    QString lastValue;
-    bool hasLast = false;
+    int slot = -1;  // position in fTable, -1 for a name it does not hold
+    ColumnText text;
   };
   std::vector<Column> fColumns;
-  QHash<quintptr, int> fColumnByName;  // interned name's data -> column
+  const VideoInfo::Columns *fTable = nullptr;
+  bool fOneSlotPerColumn = false;  // every column has its own table position
   int fIdColumn = -1;
 };
 

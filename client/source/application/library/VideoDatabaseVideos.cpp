@@ -141,10 +141,12 @@ bool VideoDatabase::deleteVideosWithIds(const QList<int> &videoIds) {
 std::optional<VideoInfo> VideoDatabase::getVideoInfo(int videoId) {
   const int index = findVideoInfo(videoId);
   if (index >= 0) return fVideoList.at(index);
-  const auto rows = executeSQL(sqlFormat("SELECT * FROM Videos WHERE id=%d;", {videoId}));
-  if (!rows || rows->isEmpty()) return std::nullopt;
-  cacheVideoInfo(rows->first(), videoId);
-  return rows->first();
+  const auto ids =
+      queryAndCacheVideos(sqlFormat("SELECT * FROM Videos WHERE id=%d;", {videoId}), true);
+  if (!ids || ids->isEmpty()) return std::nullopt;
+  const int cached = findVideoInfo(videoId);
+  if (cached < 0) return std::nullopt;
+  return fVideoList.at(cached);
 }
 
 QList<int> VideoDatabase::getAllVideos() {
@@ -258,9 +260,8 @@ void VideoDatabase::setDateViewed(const QDateTime &date, const QList<int> &video
 bool VideoDatabase::videoIsImported(int videoId) {
   const auto info = getVideoInfo(videoId);
   if (!info) return true;
-  const auto source = info->constFind(QStringLiteral("SOURCE"));
-  if (source == info->constEnd()) return true;
-  return intValue(*source) == 1;
+  if (!info->contains(QStringLiteral("SOURCE"))) return true;
+  return intValue(info->value(QStringLiteral("SOURCE"))) == 1;
 }
 
 QString VideoDatabase::permalinkForVideoId(int videoId) {

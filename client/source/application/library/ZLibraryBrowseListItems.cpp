@@ -82,8 +82,8 @@ ZLibraryBrowseListSortKeys::Key ZLibraryBrowseListSortKeys::makeKey(int videoId)
                                   row.value(QStringLiteral("Name")));
       }
     }
-    const auto publisher = info->constFind(QStringLiteral("PUBLISHER"));
-    if (publisher != info->constEnd())
+    const auto publisher = info->lookup(QStringLiteral("PUBLISHER"));
+    if (publisher)
       key.text = fPublisherNames->value(int(integerNumber(*publisher).value_or(0))).toCaseFolded();
   }
   return key;

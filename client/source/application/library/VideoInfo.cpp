@@ -1,0 +1,196 @@
+#include "VideoInfo.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <bit>
+
+namespace {
+
+// The tables made so far, by their list of names. Tables are few (one per
+// shape of statement) and live as long as the process.
+struct Registry {
+  QMutex mutex;
+  QHash<QStringList, const VideoInfo::Columns *> tables;
+};
+
+Registry &registry() {
+  static Registry *shared = new Registry;
+  return *shared;
+}
+
+}  // namespace
+
+VideoInfo::Columns::Columns(QStringList names) : fNames(std::move(names)) {
+  fIndex.reserve(fNames.size());
+  for (int i = 0; i < fNames.size(); ++i) fIndex.insert(fNames.at(i), i);
+}
+
+const VideoInfo::Columns *VideoInfo::Columns::intern(const QStringList &names) {
+  QStringList unique;
+  unique.reserve(std::min<qsizetype>(names.size(), kMaxColumns));
+  for (const QString &name : names) {
+    if (unique.size() == kMaxColumns) break;
+    if (!unique.contains(name)) unique.append(name);
+  }
+  Registry &shared = registry();
+  QMutexLocker lock(&shared.mutex);
+  const Columns *&table = shared.tables[unique];
+  if (!table) table = new Columns(unique);
+  return table;
+}
+
+const VideoInfo::Columns *VideoInfo::Columns::videos() {
+  // The columns of the Videos table as created by VideoDatabase, in order.
+  static const Columns *const table = intern({QStringLiteral("ResumePlayPos"),
+                                              QStringLiteral("ReviewState"),
+                                              QStringLiteral("VIDEO_SAVED"),
+                                              QStringLiteral("MISC_XML"),
+                                              QStringLiteral("DRM"),
+                                              QStringLiteral("DATE_ADDED"),
+                                              QStringLiteral("PUBLISHER"),
+                                              QStringLiteral("FILE_HASH"),
+                                              QStringLiteral("EXTENSION"),
+                                              QStringLiteral("IMAGE_PATH"),
+                                              QStringLiteral("PATH"),
+                                              QStringLiteral("DESCRIPTION"),
+                                              QStringLiteral("TITLE"),
+                                              QStringLiteral("DATE_VIEWED"),
+                                              QStringLiteral("SUBSCRIPTION_VALUE"),
+                                              QStringLiteral("SUBSCRIPTION_TYPE"),
+                                              QStringLiteral("SIZE"),
+                                              QStringLiteral("CONTENT_RATING"),
+                                              QStringLiteral("RATING"),
+                                              QStringLiteral("DURATION"),
+                                              QStringLiteral("VIDEO_PERMALINK"),
+                                              QStringLiteral("SOURCE"),
+                                              QStringLiteral("id")});
+  return table;
+}
+
+VideoInfo::VideoInfo(std::initializer_list<std::pair<QString, QString>> entries) {
+  for (const auto &[key, value] : entries) insert(key, value);
+}
+
+VideoInfo::VideoInfo(const SqlRow &row) {
+  for (auto it = row.cbegin(); it != row.cend(); ++it) insert(it.key(), it.value());
+}
+
+VideoInfo::VideoInfo(const Columns *columns, QList<QString> values)
+    : fColumns(columns), fValues(std::move(values)) {
+  fValues.resize(columns->size());
+  fPresent = columns->size() == 64 ? ~quint64(0) : (quint64(1) << columns->size()) - 1;
+}
+
+SqlRow VideoInfo::toSqlRow() const {
+  SqlRow row = fOther;
+  if (fColumns)
+    for (int i = 0; i < fColumns->size(); ++i)
+      if (has(i)) row.insert(fColumns->name(i), fValues.at(i));
+  return row;
+}
+
+QString VideoInfo::value(const QString &key) const { return value(key, QString()); }
+
+QString VideoInfo::value(const QString &key, const QString &defaultValue) const {
+  if (fColumns) {
+    const int index = fColumns->indexOf(key);
+    if (index >= 0) return has(index) ? fValues.at(index) : defaultValue;
+  }
+  return fOther.value(key, defaultValue);
+}
+
+bool VideoInfo::contains(const QString &key) const {
+  if (fColumns) {
+    const int index = fColumns->indexOf(key);
+    if (index >= 0) return has(index);
+  }
+  return fOther.contains(key);
+}
+
+const QString *VideoInfo::lookup(const QString &key) const {
+  if (fColumns) {
+    const int index = fColumns->indexOf(key);
+    if (index >= 0) return has(index) ? &fValues.at(index) : nullptr;
+  }
+  const auto it = fOther.constFind(key);
+  return it == fOther.constEnd() ? nullptr : &*it;
+}
+
+qsizetype VideoInfo::size() const { return std::popcount(fPresent) + fOther.size(); }
+
+QStringList VideoInfo::keys() const {
+  QStringList out;
+  out.reserve(size());
+  if (fColumns)
+    for (int i = 0; i < fColumns->size(); ++i)
+      if (has(i)) out.append(fColumns->name(i));
+  out.append(fOther.keys());
+  return out;
+}
+
+int VideoInfo::slotForInsert(const QString &key) {
+  if (!fColumns) {
+    // A row put together by hand: its Videos columns go to the shared table.
+    if (Columns::videos()->indexOf(key) < 0) return -1;
+    fColumns = Columns::videos();
+    fValues.resize(fColumns->size());
+  }
+  return fColumns->indexOf(key);
+}
+
+void VideoInfo::insert(const QString &key, const QString &value) {
+  const int index = slotForInsert(key);
+  if (index < 0) {
+    fOther.insert(key, value);
+    return;
+  }
+  fValues[index] = value;
+  fPresent |= quint64(1) << index;
+}
+
+QString &VideoInfo::operator[](const QString &key) {
+  const int index = slotForInsert(key);
+  if (index < 0) return fOther[key];
+  fPresent |= quint64(1) << index;
+  return fValues[index];
+}
+
+qsizetype VideoInfo::remove(const QString &key) {
+  if (fColumns) {
+    const int index = fColumns->indexOf(key);
+    if (index >= 0) {
+      if (!has(index)) return 0;
+      fPresent &= ~(quint64(1) << index);
+      fValues[index] = QString();
+      return 1;
+    }
+  }
+  return fOther.remove(key) ? 1 : 0;
+}
+
+void VideoInfo::clear() { *this = VideoInfo(); }
+
+bool VideoInfo::isFullRowOf(const Columns *columns) const {
+  return fColumns == columns && fOther.isEmpty() &&
+         std::popcount(fPresent) == (columns ? columns->size() : 0);
+}
+
+bool VideoInfo::operator==(const VideoInfo &other) const {
+  if (fColumns == other.fColumns && fPresent == other.fPresent) {
+    if (fOther != other.fOther) return false;
+    for (int i = 0; fColumns && i < fColumns->size(); ++i)
+      if (has(i) && fValues.at(i) != other.fValues.at(i)) return false;
+    return true;
+  }
+  if (size() != other.size()) return false;
+  if (fColumns)
+    for (int i = 0; i < fColumns->size(); ++i) {
+      if (!has(i)) continue;
+      const QString &key = fColumns->name(i);
+      if (!other.contains(key) || other.value(key) != fValues.at(i)) return false;
+    }
+  for (auto it = fOther.cbegin(); it != fOther.cend(); ++it)
+    if (!other.contains(it.key()) || other.value(it.key()) != it.value()) return false;
+  return true;
+}
