@@ -299,6 +299,12 @@ TEST_F(FeedDatabaseTest, BatchedSaveLeavesTheTablesAsItemByItemStatementsDo) {
       {"an empty title does not find a row without one", {{"", ""}, {"nt", "Titled now"}}},
       {"apostrophes", {{"it's", "Rock 'n' roll"}, {"", "Rock 'n' roll", "again"}}},
       {"a NULL is written over although the texts read the same", {{"same", "Same", "s"}}},
+      {"texts beyond ASCII", {{"caf\u00e9", "Cr\u00e8me", "br\u00fbl\u00e9e"}}},
+      {"the same texts again", {{"caf\u00e9", "Cr\u00e8me", "br\u00fbl\u00e9e"}}},
+      {"only one accent differs", {{"caf\u00e9", "Cr\u00e8me", "br\u00fbl\u00e8e"}}},
+      {"a lone surrogate", {{"caf\u00e9", QStringLiteral("x") + QChar(0xD800), "s"}}},
+      {"a lone surrogate against its stored replacement",
+       {{"caf\u00e9", QStringLiteral("x") + QChar(0xD800), "s"}}},
   };
   for (const Scenario &scenario : scenarios) {
     auto batched = makeFeed(scenario.items);

@@ -1,10 +1,14 @@
 #include "FeedDatabase.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QHash>
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -80,46 +84,108 @@ const char *const kStoredColumns =
     "Source";
 constexpr int kGuidIsText = 1, kTitleIsText = 2, kAllPlain = 4;
 
-// Whether a stored text is the text a save would write (the stored text never
-// holds a lone surrogate, so only a text that differs needs the conversion).
-bool sameText(const QString &stored, const QString &text) {
-  return stored == text || stored == asStored(text);
+// The positions of the columns of "SELECT id,DateAdded,<kStoredColumns>".
+enum StoredColumn {
+  kId,
+  kDateAdded,
+  kKinds,
+  kTitle,
+  kDescription,
+  kPublisher,
+  kPermalink,
+  kWebsite,
+  kCategories,
+  kTags,
+  kDuration,
+  kGuid,
+  kPubDate,
+  kUrl,
+  kSource,
+  kColumnCount
+};
+
+// A column value read as a decimal integer: the plain digits of an id or a
+// small number directly, anything else the way intFromText reads it.
+int intFromValue(const char *value) {
+  if (!value) return 0;
+  int result = 0, length = 0;
+  for (; value[length] >= '0' && value[length] <= '9' && length < 9; ++length)
+    result = result * 10 + (value[length] - '0');
+  if (length > 0 && value[length] == '\0') return result;
+  return intFromText(QString::fromUtf8(value));
+}
+
+// The compared columns of a stored row (kTitle to kSource) as the UTF-8 the
+// database handed over, all in one buffer.
+struct StoredValues {
+  QByteArray bytes;
+  std::array<qsizetype, kColumnCount - kTitle> ends{};
+
+  void read(const char *const *values) {
+    qsizetype size = 0;
+    std::array<qsizetype, kColumnCount - kTitle> lengths{};
+    for (int c = kTitle; c < kColumnCount; ++c) {
+      lengths[std::size_t(c - kTitle)] = values[c] ? qsizetype(std::strlen(values[c])) : 0;
+      size += lengths[std::size_t(c - kTitle)];
+    }
+    bytes.reserve(size);
+    for (int c = kTitle; c < kColumnCount; ++c) {
+      bytes.append(values[c], lengths[std::size_t(c - kTitle)]);
+      ends[std::size_t(c - kTitle)] = bytes.size();
+    }
+  }
+  QByteArrayView value(StoredColumn column) const {
+    const std::size_t i = std::size_t(column - kTitle);
+    const qsizetype begin = i ? ends[i - 1] : 0;
+    return QByteArrayView(bytes.constData() + begin, ends[i] - begin);
+  }
+};
+
+// Whether a stored text is the text a save would write. The bytes equal to
+// the text's UTF-8 settle it at once; otherwise the stored text as read (the
+// database may hold bytes that are not UTF-8) is compared with the text as
+// it would be stored (the stored text never holds a lone surrogate, so only a
+// text that differs needs that conversion).
+bool sameText(QByteArrayView stored, const QString &text) {
+  // Plain ASCII reads the same as Latin-1, and only an ASCII text equals it.
+  if (std::all_of(stored.begin(), stored.end(), [](char c) { return uchar(c) < 0x80; }))
+    return text == QLatin1StringView(stored.data(), stored.size());
+  if (stored == text.toUtf8()) return true;
+  const QString read = QString::fromUtf8(stored);
+  return read == text || read == asStored(text);
+}
+
+bool sameNumber(QByteArrayView stored, int number) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  return stored == QByteArrayView(digits, end - digits);
 }
 
 // Whether a stored row, read with kStoredColumns, already holds exactly the
 // values the item would be written with.
-bool holdsValues(const SqlRow &row, const ZFeedItemObject &item) {
-  static const QString title = QStringLiteral("Title"), description = QStringLiteral("Description"),
-                       publisher = QStringLiteral("Publisher"),
-                       permalink = QStringLiteral("Permalink"), website = QStringLiteral("Website"),
-                       categories = QStringLiteral("Categories"), tags = QStringLiteral("Tags"),
-                       duration = QStringLiteral("Duration"), guid = QStringLiteral("Guid"),
-                       publishDate = QStringLiteral("PubDate"), url = QStringLiteral("Url"),
-                       source = QStringLiteral("Source");
-  return row.value(duration) == QString::number(item.duration()) &&
-         row.value(source) == QString::number(item.source()) &&
-         sameText(row.value(guid), item.guid()) && sameText(row.value(title), item.title()) &&
-         sameText(row.value(url), item.url()) &&
-         sameText(row.value(publishDate), item.publishDate()) &&
-         sameText(row.value(permalink), item.videoPermalink()) &&
-         sameText(row.value(website), item.website()) &&
-         sameText(row.value(publisher), item.publisher()) &&
-         sameText(row.value(description), item.description()) &&
-         sameText(row.value(categories), item.categoriesAsString()) &&
-         sameText(row.value(tags), item.tagsAsString());
+bool holdsValues(const StoredValues &row, const ZFeedItemObject &item) {
+  return sameNumber(row.value(kDuration), item.duration()) &&
+         sameNumber(row.value(kSource), item.source()) && sameText(row.value(kGuid), item.guid()) &&
+         sameText(row.value(kTitle), item.title()) && sameText(row.value(kUrl), item.url()) &&
+         sameText(row.value(kPubDate), item.publishDate()) &&
+         sameText(row.value(kPermalink), item.videoPermalink()) &&
+         sameText(row.value(kWebsite), item.website()) &&
+         sameText(row.value(kPublisher), item.publisher()) &&
+         sameText(row.value(kDescription), item.description()) &&
+         sameText(row.value(kCategories), item.categoriesAsString()) &&
+         sameText(row.value(kTags), item.tagsAsString());
 }
 
 // One row of the feed's items while a save is planned: a stored row or one
 // still to be inserted.
 struct PlannedRow {
-  int id = 0;                      // stored rows only
-  const SqlRow *stored = nullptr;  // stored rows: their values as read
-  bool plain = false;              // stored rows: see kAllPlain
-  QString guidKey;                 // Guid and Title as the row stands after
-  QString titleKey;                // the items planned so far, as stored
-  bool guidIsText = true;          // false: a stored key that is not a
-  bool titleIsText = true;         // text, which no item finds
-  qsizetype itemIndex = -1;        // the item whose values the row gets, -1 none
+  int id = 0;                // stored rows only
+  bool plain = false;        // stored rows: see kAllPlain
+  QString guidKey;           // Guid and Title as the row stands after
+  QString titleKey;          // the items planned so far, as stored
+  bool guidIsText = true;    // false: a stored key that is not a
+  bool titleIsText = true;   // text, which no item finds
+  qsizetype itemIndex = -1;  // the item whose values the row gets, -1 none
 };
 
 // Finds the first row (lowest id) by guid or title as the rows stand, like
@@ -211,39 +277,61 @@ class FeedSaver {
 
   bool storeItems(int feedId) {
     const QString feedIdText = QString::number(feedId);
-    const auto stored = fDatabase.executeSQL(
-        QStringLiteral("SELECT id,DateAdded,%1 FROM FeedItems WHERE FeedId = %2 ORDER BY id;")
-            .arg(QLatin1String(kStoredColumns), feedIdText));
-    if (!stored) return false;
-
-    static const QString idName = QStringLiteral("id"), dateAddedName = QStringLiteral("DateAdded"),
-                         kindsName = QStringLiteral("Kinds"), guidName = QStringLiteral("Guid"),
-                         titleName = QStringLiteral("Title");
-    const QList<ZFeedItemRef> items = fFeed.items();
+    // The stored rows, read straight from the statement's values: only the
+    // keys become strings; the compared values stay as read (plain rows
+    // only, the others are written anyway).
     std::vector<PlannedRow> rows;
-    rows.reserve(std::size_t(stored->size() + items.size()));
-    RowIndex byGuid(stored->size() + items.size()), byTitle(stored->size() + items.size());
+    std::vector<StoredValues> storedValues;
     QString latestDateAdded;
-    for (const SqlRow &row : *stored) {
+    QByteArray lastDateAdded;  // the DateAdded text last looked at
+    bool sawDateAdded = false;
+    bool columnsOk = true;
+    const auto restart = [&] {
+      columnsOk = true;
+      rows.clear();
+      storedValues.clear();
+      latestDateAdded.clear();
+      sawDateAdded = false;
+    };
+    const auto readRow = [&](int columns, const char *const *values, const char *const *) {
+      if (columns != kColumnCount) {
+        columnsOk = false;
+        return;
+      }
       PlannedRow planned;
-      planned.id = intFromText(row.value(idName));
-      planned.stored = &row;
-      const int kinds = intFromText(row.value(kindsName));
+      planned.id = intFromValue(values[kId]);
+      const int kinds = intFromValue(values[kKinds]);
       planned.plain = kinds & kAllPlain;
       planned.guidIsText = kinds & kGuidIsText;
       planned.titleIsText = kinds & kTitleIsText;
-      const int index = int(rows.size());
-      if (planned.guidIsText) {
-        planned.guidKey = row.value(guidName);
-        byGuid.add(index, planned.guidKey);
-      }
-      if (planned.titleIsText) {
-        planned.titleKey = row.value(titleName);
-        byTitle.add(index, planned.titleKey);
-      }
+      if (planned.guidIsText) planned.guidKey = QString::fromUtf8(values[kGuid]);
+      if (planned.titleIsText) planned.titleKey = QString::fromUtf8(values[kTitle]);
       rows.push_back(std::move(planned));
-      const QString added = row.value(dateAddedName);
-      if (added > latestDateAdded && Utilities::parseDate(added).isValid()) latestDateAdded = added;
+      storedValues.emplace_back();
+      if (rows.back().plain) storedValues.back().read(values);
+      // One save stamps all its rows alike: a text seen just before needs no
+      // second look.
+      const char *added = values[kDateAdded] ? values[kDateAdded] : "";
+      if (sawDateAdded && lastDateAdded == added) return;
+      lastDateAdded = added;
+      sawDateAdded = true;
+      const QString text = QString::fromUtf8(lastDateAdded);
+      if (text > latestDateAdded && Utilities::parseDate(text).isValid()) latestDateAdded = text;
+    };
+    if (!fDatabase.executeSQL(
+            QStringLiteral("SELECT id,DateAdded,%1 FROM FeedItems WHERE FeedId = %2 ORDER BY id;")
+                .arg(QLatin1String(kStoredColumns), feedIdText),
+            restart, readRow))
+      return false;
+    if (!columnsOk) return false;
+
+    const QList<ZFeedItemRef> items = fFeed.items();
+    rows.reserve(rows.size() + std::size_t(items.size()));
+    const qsizetype capacity = qsizetype(rows.size()) + items.size();
+    RowIndex byGuid(capacity), byTitle(capacity);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      if (rows[r].guidIsText) byGuid.add(int(r), rows[r].guidKey);
+      if (rows[r].titleIsText) byTitle.add(int(r), rows[r].titleKey);
     }
 
     // Match the items in document order as if each were looked up and
@@ -280,7 +368,7 @@ class FeedSaver {
       const PlannedRow &row = rows[std::size_t(r)];
       if (row.itemIndex < 0) continue;
       const ZFeedItemObject &item = *items.at(row.itemIndex);
-      if (row.plain && holdsValues(*row.stored, item)) continue;
+      if (row.plain && holdsValues(storedValues[std::size_t(r)], item)) continue;
       if (!updates.add(updateStatement(ItemValues(item), feedIdText, row.id))) return false;
     }
     if (!updates.flush()) return false;

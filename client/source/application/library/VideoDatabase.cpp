@@ -439,6 +439,32 @@ std::optional<SqlRows> VideoDatabase::executeSQL(const QString &sql) {
   return execute(*fCurrent, sql);
 }
 
+namespace {
+
+// Hands the rows to the caller as they come.
+struct CallbackSink : videodb::Sink {
+  const std::function<void()> &restart;
+  const std::function<void(int, const char *const *, const char *const *)> &forward;
+  CallbackSink(const std::function<void()> &restartRows,
+               const std::function<void(int, const char *const *, const char *const *)> &rows)
+      : restart(restartRows), forward(rows) {}
+  void reset() override {
+    if (restart) restart();
+  }
+  void row(int columns, char **values, char **names) override {
+    if (forward) forward(columns, values, names);
+  }
+};
+
+}  // namespace
+
+bool VideoDatabase::executeSQL(
+    const QString &sql, const std::function<void()> &restart,
+    const std::function<void(int, const char *const *, const char *const *)> &row) {
+  CallbackSink sink(restart, row);
+  return run(*fCurrent, sql, sink);
+}
+
 std::optional<SqlRows> VideoDatabase::executeSQLInVersion2(const QString &sql) {
   return execute(*fVersion2, sql);
 }

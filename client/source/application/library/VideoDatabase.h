@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -104,6 +105,14 @@ class VideoDatabase {
   // The rows in SQLite's order, empty for a statement without rows, nothing on
   // failure. Busy: retried up to 6 runs, then a fatal alert and exit(-1).
   std::optional<SqlRows> executeSQL(const QString &sql);
+  // The same for a large query read once: each row is handed to row() as it
+  // comes, its values (nullptr for NULL, else UTF-8) and column names by
+  // position, valid only during the call. A busy text runs again: restart()
+  // is called before every run, so that rows of an abandoned run can be
+  // dropped. False on failure.
+  bool executeSQL(const QString &sql, const std::function<void()> &restart,
+                  const std::function<void(int columnCount, const char *const *values,
+                                           const char *const *names)> &row);
   // The same on the previous generation's database (read only).
   std::optional<SqlRows> executeSQLInVersion2(const QString &sql);
 
