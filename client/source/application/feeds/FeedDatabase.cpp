@@ -244,15 +244,31 @@ class FeedSaver {
   // 0 on failure.
   int storeFeedRow() {
     const QString url = literal(fUrl);
-    const auto rows =
-        fDatabase.executeSQL(QStringLiteral("SELECT id FROM Feeds WHERE Url = %1;").arg(url));
+    const auto rows = fDatabase.executeSQL(
+        QStringLiteral("SELECT id,Title,Description,Publisher,Website,Categories,Permalink,"
+                       "typeof(Title)||typeof(Description)||typeof(Publisher)||typeof(Website)||"
+                       "typeof(Categories)||typeof(Permalink) AS Kinds "
+                       "FROM Feeds WHERE Url = %1;")
+            .arg(url));
     if (!rows) return 0;
     const QString title = literal(fFeed.title()), description = literal(fFeed.description()),
                   publisher = literal(fFeed.publisher()), website = literal(fFeed.website()),
                   categories = literal(fFeed.categoriesAsString()),
                   permalink = literal(fFeed.permalink());
     if (!rows->isEmpty()) {
-      const int id = intFromText(rows->first().value(QStringLiteral("id")));
+      const SqlRow &stored = rows->first();
+      const int id = intFromText(stored.value(QStringLiteral("id")));
+      // A row that already holds every value is left alone: an unchanged
+      // feed then writes nothing, and its transaction commits without a write.
+      const auto holds = [&stored](const char *column, const QString &text) {
+        return stored.value(QLatin1String(column)) == asStored(text);
+      };
+      if (id > 0 &&
+          stored.value(QStringLiteral("Kinds")) == QLatin1String("texttexttexttexttexttext") &&
+          holds("Title", fFeed.title()) && holds("Description", fFeed.description()) &&
+          holds("Publisher", fFeed.publisher()) && holds("Website", fFeed.website()) &&
+          holds("Categories", fFeed.categoriesAsString()) && holds("Permalink", fFeed.permalink()))
+        return id;
       const QString update =
           QLatin1String("UPDATE Feeds SET Title=") + title + QLatin1String(",Description=") +
           description + QLatin1String(",Publisher=") + publisher + QLatin1String(",Website=") +
