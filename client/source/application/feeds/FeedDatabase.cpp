@@ -361,6 +361,16 @@ class FeedSaver {
       QString titleKey = asStored(item.title());
       const int found = guid.isEmpty() ? byTitle.first(titleKey) : byGuid.first(guidKey);
       int index = found;
+      if (index >= 0) {
+        PlannedRow &same = rows[std::size_t(index)];
+        // The common case of an unchanged feed: the row keeps both keys, and
+        // the indexes already say so.
+        if (same.guidIsText && same.titleIsText && same.guidKey == guidKey &&
+            same.titleKey == titleKey) {
+          same.itemIndex = i;
+          continue;
+        }
+      }
       if (index < 0) {
         index = int(rows.size());
         rows.emplace_back();
