@@ -71,10 +71,19 @@ struct PlayerHome {
 
   // Rows of a query on the player's library, read with the sqlite3 tool
   // ("|"-separated columns, one line per row).
+  // The player may be writing at the same moment: the tool waits for its
+  // lock, and a read that still fails comes back as one "<sqlite3: ...>" row
+  // so that a failing check shows why.
   QStringList query(const QString &sql) const {
-    QProcess sqlite;
-    sqlite.start("sqlite3", {databasePath(), sql});
-    if (!sqlite.waitForFinished(30000)) return {"<sqlite3 did not finish>"};
-    return QString::fromUtf8(sqlite.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QString error;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      QProcess sqlite;
+      sqlite.start("sqlite3", {"-cmd", ".timeout 10000", databasePath(), sql});
+      if (!sqlite.waitForFinished(30000)) return {"<sqlite3 did not finish>"};
+      if (sqlite.exitStatus() == QProcess::NormalExit && sqlite.exitCode() == 0)
+        return QString::fromUtf8(sqlite.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+      error = QString::fromUtf8(sqlite.readAllStandardError()).trimmed();
+    }
+    return {"<sqlite3: " + error + ">"};
   }
 };
