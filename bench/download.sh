@@ -52,12 +52,12 @@ idle_kib=$(kib "$player_pid" VmRSS)
 ticks_before=$(ticks "$player_pid")
 start_ns=$(date +%s%N)
 "$player_bin" "zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=$permalink"
-finished() { [ "$(sqlite3 "$library" "SELECT COUNT(*) FROM Videos WHERE VIDEO_PERMALINK = '$permalink';" 2>/dev/null)" = "1" ]; }
+finished() { [ "$(sqlite3 -cmd ".timeout 10000" "$library" "SELECT COUNT(*) FROM Videos WHERE VIDEO_PERMALINK = '$permalink';" 2>/dev/null)" = "1" ]; }
 wait_for 600 finished
 end_ns=$(date +%s%N)
 ticks_after=$(ticks "$player_pid")
 peak_kib=$(kib "$player_pid" VmHWM)
-path=$(sqlite3 "$library" "SELECT PATH FROM Videos WHERE VIDEO_PERMALINK = '$permalink';")
+path=$(sqlite3 -cmd ".timeout 10000" "$library" "SELECT PATH FROM Videos WHERE VIDEO_PERMALINK = '$permalink';")
 bytes=$(stat -c %s "$path")
 rm -f "$path"
 

@@ -37,7 +37,7 @@ wait_for() {  # wait_for SECONDS COMMAND...
     sleep 0.1
   done
 }
-query() { sqlite3 "$library" "$1" 2>/dev/null || echo "?"; }
+query() { sqlite3 -cmd ".timeout 10000" "$library" "$1" 2>/dev/null || echo "?"; }
 
 # The transfer is slowed to 16 MiB/s so that every kill lands in the middle of it.
 "$service_bin" --demo --port 0 --big-file 256 --fault-rate 16777216 --fault-path /cache/ \
