@@ -127,7 +127,8 @@ SqlRows feedTables(VideoDatabase &db) {
       "Duration,typeof(Duration) AS DurationType,Guid,typeof(Guid) AS GuidType,PubDate,Url,State,"
       "Source,typeof(Source) AS SourceType,typeof(Title) AS TitleType,typeof(Description)||' '||"
       "typeof(Permalink)||' '||typeof(Publisher)||' '||typeof(Website)||' '||typeof(Categories)||"
-      "' '||typeof(Tags)||' '||typeof(PubDate)||' '||typeof(Url) AS TextTypes FROM FeedItems "
+      "' '||typeof(Tags)||' '||typeof(PubDate)||' '||typeof(Url) AS TextTypes,hex(Guid) AS "
+      "GuidBytes,hex(Description) AS DescriptionBytes FROM FeedItems "
       "ORDER BY id;"));
   rows += *db.executeSQL(QStringLiteral("SELECT * FROM Feeds ORDER BY id;"));
   return rows;
@@ -282,7 +283,15 @@ TEST_F(FeedDatabaseTest, BatchedSaveLeavesTheTablesAsItemByItemStatementsDo) {
           "'e');"
           "INSERT INTO FeedItems(FeedId,Title,Guid,State,Description,Permalink,Publisher,Website,"
           "Categories,Tags,Duration,PubDate,Url,Source) VALUES "
-          "(1,'Same','same',0,'s','same','','','','',0,'',NULL,0);")
+          "(1,'Same','same',0,'s','same','','','','',0,'',NULL,0);"
+          // A guid kept as a blob, which no item's text equals, and a
+          // description whose bytes are not UTF-8: it reads like the item's
+          // text but is not what the save writes.
+          "INSERT INTO FeedItems(FeedId,Title,Guid,State,Description) VALUES "
+          "(1,'Blobbed',X'626C6F62',0,'b');"
+          "INSERT INTO FeedItems(FeedId,Title,Guid,State,Description,Permalink,Publisher,Website,"
+          "Categories,Tags,Duration,PubDate,Url,Source) VALUES "
+          "(1,'Bad','bad',0,CAST(X'FF' AS TEXT),'bad','','','','',0,'','',0);")
           .arg(kFeedUrl);
   ASSERT_TRUE(db().executeSQL(legacy));
   ASSERT_TRUE(plain->executeSQL(legacy));
@@ -299,6 +308,8 @@ TEST_F(FeedDatabaseTest, BatchedSaveLeavesTheTablesAsItemByItemStatementsDo) {
       {"an empty title does not find a row without one", {{"", ""}, {"nt", "Titled now"}}},
       {"apostrophes", {{"it's", "Rock 'n' roll"}, {"", "Rock 'n' roll", "again"}}},
       {"a NULL is written over although the texts read the same", {{"same", "Same", "s"}}},
+      {"a blob guid is not found by the same text", {{"blob", "Blobbed", "b"}}},
+      {"bytes that are not UTF-8 are written over", {{"bad", "Bad", QStringLiteral("\uFFFD")}}},
       {"texts beyond ASCII", {{"caf\u00e9", "Cr\u00e8me", "br\u00fbl\u00e9e"}}},
       {"the same texts again", {{"caf\u00e9", "Cr\u00e8me", "br\u00fbl\u00e9e"}}},
       {"only one accent differs", {{"caf\u00e9", "Cr\u00e8me", "br\u00fbl\u00e8e"}}},

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -68,27 +66,13 @@ struct ItemValues {
   int source;
 };
 
-// The stored columns an item's row is compared on, and how the row is read:
-// Kinds tells which values have the storage class a save writes (bit 0: Guid
-// is a text, bit 1: Title is a text, bit 2: every written column is, texts
-// as texts and Duration and Source as integers). A row with any other class
-// (NULL, a number in a text column, a text in Duration) never holds what the
-// save would write, and a key that is not a text never equals an item's.
+// The columns a stored row is read with, by position.
 const char *const kStoredColumns =
-    "(typeof(Guid)='text')+2*(typeof(Title)='text')+4*(typeof(Title)='text' AND "
-    "typeof(Description)='text' AND typeof(Publisher)='text' AND typeof(Permalink)='text' AND "
-    "typeof(Website)='text' AND typeof(Categories)='text' AND typeof(Tags)='text' AND "
-    "typeof(Duration)='integer' AND typeof(Guid)='text' AND typeof(PubDate)='text' AND "
-    "typeof(Url)='text' AND typeof(Source)='integer') AS Kinds,"
-    "Title,Description,Publisher,Permalink,Website,Categories,Tags,Duration,Guid,PubDate,Url,"
-    "Source";
-constexpr int kGuidIsText = 1, kTitleIsText = 2, kAllPlain = 4;
-
-// The positions of the columns of "SELECT id,DateAdded,<kStoredColumns>".
+    "id,DateAdded,Title,Description,Publisher,Permalink,Website,Categories,Tags,Duration,Guid,"
+    "PubDate,Url,Source";
 enum StoredColumn {
   kId,
   kDateAdded,
-  kKinds,
   kTitle,
   kDescription,
   kPublisher,
@@ -103,120 +87,189 @@ enum StoredColumn {
   kSource,
   kColumnCount
 };
+// The text columns an item's values are compared on, in the order they are
+// kept for a stored row.
+constexpr std::array<StoredColumn, 10> kTextColumns = {
+    kTitle,      kDescription, kPublisher, kPermalink, kWebsite,
+    kCategories, kTags,        kGuid,      kPubDate,   kUrl};
 
-// A column value read as a decimal integer: the plain digits of an id or a
-// small number directly, anything else the way intFromText reads it.
-int intFromValue(const char *value) {
-  if (!value) return 0;
-  int result = 0, length = 0;
-  for (; value[length] >= '0' && value[length] <= '9' && length < 9; ++length)
-    result = result * 10 + (value[length] - '0');
-  if (length > 0 && value[length] == '\0') return result;
-  return intFromText(QString::fromUtf8(value));
-}
+// Where a text lies in the bytes a save collects; a negative size marks a
+// value that is not a text (NULL, a number, a blob), which no item's key
+// equals.
+struct Span {
+  qsizetype begin = 0;
+  qsizetype size = -1;
+  bool isText() const { return size >= 0; }
+};
 
-// The compared columns of a stored row (kTitle to kSource) as the UTF-8 the
-// database handed over, all in one buffer.
-struct StoredValues {
-  QByteArray bytes;
-  std::array<qsizetype, kColumnCount - kTitle> ends{};
-
-  void read(const char *const *values) {
-    qsizetype size = 0;
-    std::array<qsizetype, kColumnCount - kTitle> lengths{};
-    for (int c = kTitle; c < kColumnCount; ++c) {
-      lengths[std::size_t(c - kTitle)] = values[c] ? qsizetype(std::strlen(values[c])) : 0;
-      size += lengths[std::size_t(c - kTitle)];
-    }
-    bytes.reserve(size);
-    for (int c = kTitle; c < kColumnCount; ++c) {
-      bytes.append(values[c], lengths[std::size_t(c - kTitle)]);
-      ends[std::size_t(c - kTitle)] = bytes.size();
-    }
+// The bytes of one save: the texts of the stored rows, then the keys of the
+// feed's items. They are only appended to until matching starts, and read
+// through spans after that.
+class Arena {
+ public:
+  void reserve(qsizetype size) { fBytes.reserve(size); }
+  Span append(QByteArrayView bytes) {
+    const Span span{fBytes.size(), bytes.size()};
+    fBytes.append(bytes.data(), bytes.size());
+    return span;
   }
-  QByteArrayView value(StoredColumn column) const {
-    const std::size_t i = std::size_t(column - kTitle);
-    const qsizetype begin = i ? ends[i - 1] : 0;
-    return QByteArrayView(bytes.constData() + begin, ends[i] - begin);
+  // A text's UTF-8 as the database will hold it: what UTF-8 cannot carry (a
+  // lone surrogate) is replaced on the way in, as it is when the statement
+  // text is converted.
+  Span appendStored(const QString &text) {
+    const qsizetype begin = fBytes.size(), size = text.size();
+    fBytes.resize(begin + size);
+    char *out = fBytes.data() + begin;
+    const QChar *in = text.constData();
+    for (qsizetype i = 0; i < size; ++i) {
+      if (in[i].unicode() >= 0x80) {
+        fBytes.truncate(begin);
+        return append(text.toUtf8());
+      }
+      out[i] = char(in[i].unicode());
+    }
+    return Span{begin, size};
+  }
+  QByteArrayView view(Span span) const {
+    return span.isText() ? QByteArrayView(fBytes.constData() + span.begin, span.size)
+                         : QByteArrayView();
+  }
+  bool same(Span a, Span b) const { return a.isText() && b.isText() && view(a) == view(b); }
+
+ private:
+  QByteArray fBytes;
+};
+
+// The compared values of a stored row that holds every one of them with the
+// storage class a save writes (texts as texts, Duration and Source as
+// integers). A row with any other class never holds what the save would
+// write.
+struct StoredValues {
+  bool plain = false;
+  std::array<Span, kTextColumns.size()> texts{};
+  qint64 duration = 0, source = 0;
+
+  Span text(StoredColumn column) const {
+    const auto at = std::find(kTextColumns.begin(), kTextColumns.end(), column);
+    return texts[std::size_t(at - kTextColumns.begin())];
   }
 };
 
-// Whether a stored text is the text a save would write. The bytes equal to
-// the text's UTF-8 settle it at once; otherwise the stored text as read (the
-// database may hold bytes that are not UTF-8) is compared with the text as
-// it would be stored (the stored text never holds a lone surrogate, so only a
-// text that differs needs that conversion).
+bool isAscii(QByteArrayView bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// Whether a stored text is the text a save would write: the same bytes as
+// the text's UTF-8.
 bool sameText(QByteArrayView stored, const QString &text) {
   // Plain ASCII reads the same as Latin-1, and only an ASCII text equals it.
-  if (std::all_of(stored.begin(), stored.end(), [](char c) { return uchar(c) < 0x80; }))
-    return text == QLatin1StringView(stored.data(), stored.size());
-  if (stored == text.toUtf8()) return true;
-  const QString read = QString::fromUtf8(stored);
-  return read == text || read == asStored(text);
+  if (isAscii(stored)) return text == QLatin1StringView(stored.data(), stored.size());
+  return stored == text.toUtf8();
 }
 
-bool sameNumber(QByteArrayView stored, int number) {
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-  return stored == QByteArrayView(digits, end - digits);
-}
-
-// Whether a stored row, read with kStoredColumns, already holds exactly the
-// values the item would be written with.
-bool holdsValues(const StoredValues &row, const ZFeedItemObject &item) {
-  return sameNumber(row.value(kDuration), item.duration()) &&
-         sameNumber(row.value(kSource), item.source()) && sameText(row.value(kGuid), item.guid()) &&
-         sameText(row.value(kTitle), item.title()) && sameText(row.value(kUrl), item.url()) &&
-         sameText(row.value(kPubDate), item.publishDate()) &&
-         sameText(row.value(kPermalink), item.videoPermalink()) &&
-         sameText(row.value(kWebsite), item.website()) &&
-         sameText(row.value(kPublisher), item.publisher()) &&
-         sameText(row.value(kDescription), item.description()) &&
-         sameText(row.value(kCategories), item.categoriesAsString()) &&
-         sameText(row.value(kTags), item.tagsAsString());
+// The same for a list, stored as its pieces joined with ", ", without
+// joining them.
+bool sameList(QByteArrayView stored, const QStringList &pieces) {
+  if (!isAscii(stored))
+    return stored == (pieces.isEmpty() ? QByteArray() : pieces.join(QStringLiteral(", ")).toUtf8());
+  qsizetype at = 0;
+  for (qsizetype i = 0; i < pieces.size(); ++i) {
+    if (i > 0) {
+      if (!stored.sliced(at).startsWith(QByteArrayView(", "))) return false;
+      at += 2;
+    }
+    const QString &piece = pieces.at(i);
+    if (piece.size() > stored.size() - at ||
+        piece != QLatin1StringView(stored.data() + at, piece.size()))
+      return false;
+    at += piece.size();
+  }
+  return at == stored.size();
 }
 
 // One row of the feed's items while a save is planned: a stored row or one
 // still to be inserted.
 struct PlannedRow {
   int id = 0;                // stored rows only
-  bool plain = false;        // stored rows: see kAllPlain
-  QString guidKey;           // Guid and Title as the row stands after
-  QString titleKey;          // the items planned so far, as stored
-  bool guidIsText = true;    // false: a stored key that is not a
-  bool titleIsText = true;   // text, which no item finds
+  Span guid, title;          // the keys as the row stands after the items planned so far
   qsizetype itemIndex = -1;  // the item whose values the row gets, -1 none
 };
 
-// Finds the first row (lowest id) by guid or title as the rows stand, like
-// "SELECT id FROM FeedItems WHERE FeedId = .. AND Guid = ..". Stored rows
-// come first in id order and planned inserts follow in the order they will
-// be made, so an index in the row list orders like the row ids.
+// Finds the first row (lowest index) by its guid or title as the rows stand,
+// like "SELECT id FROM FeedItems WHERE FeedId = .. AND Guid = ..". Stored
+// rows come first in id order and planned inserts follow in the order they
+// will be made, so an index in the row list orders like the row ids. Keys are
+// the arena's bytes, compared as the database compares texts.
 class RowIndex {
  public:
-  explicit RowIndex(qsizetype size) { fRows.reserve(size); }
-  void add(int row, const QString &key) {
-    Rows &rows = fRows[key];
+  RowIndex(const Arena &arena, qsizetype capacity) : fArena(arena) {
+    std::size_t slotCount = 16;
+    while (slotCount < std::size_t(capacity) * 2) slotCount *= 2;
+    fSlots.assign(slotCount, -1);
+    fKeys.reserve(std::size_t(capacity));
+  }
+  void add(int row, Span key) {
+    Rows &rows = fKeys[std::size_t(find(key, true))].rows;
     rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
   }
-  void remove(int row, const QString &key) {
-    const auto it = fRows.find(key);
-    if (it == fRows.end()) return;
-    const auto at = std::lower_bound(it->begin(), it->end(), row);
-    if (at == it->end() || *at != row) return;
-    it->erase(at);
-    if (it->isEmpty()) fRows.erase(it);
+  void remove(int row, Span key) {
+    const int k = find(key, false);
+    if (k < 0) return;
+    Rows &rows = fKeys[std::size_t(k)].rows;
+    const auto at = std::lower_bound(rows.begin(), rows.end(), row);
+    if (at != rows.end() && *at == row) rows.erase(at);
   }
-  int first(const QString &key) const {
-    const auto it = fRows.constFind(key);
-    return it == fRows.cend() ? -1 : it->front();
+  int first(Span key) {
+    const int k = find(key, false);
+    if (k < 0 || fKeys[std::size_t(k)].rows.isEmpty()) return -1;
+    return fKeys[std::size_t(k)].rows.front();
   }
 
  private:
-  // Sorted; nearly always one row.
+  // Sorted; nearly always one row. A key stays when its last row leaves.
   using Rows = QVarLengthArray<int, 2>;
-  QHash<QString, Rows> fRows;
+  struct Key {
+    Span bytes;
+    std::size_t hash;
+    Rows rows;
+  };
+
+  // The key's place in fKeys, made when asked to; -1 when it is not there.
+  int find(Span key, bool make) {
+    const QByteArrayView bytes = fArena.view(key);
+    const std::size_t hash = qHash(bytes, 0);
+    const std::size_t mask = fSlots.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const int k = fSlots[slot];
+      if (k < 0) {
+        if (!make) return -1;
+        fKeys.push_back({key, hash, {}});
+        fSlots[slot] = int(fKeys.size() - 1);
+        return fSlots[slot];
+      }
+      const Key &candidate = fKeys[std::size_t(k)];
+      if (candidate.hash == hash && fArena.view(candidate.bytes) == bytes) return k;
+    }
+  }
+
+  const Arena &fArena;
+  std::vector<int> fSlots;
+  std::vector<Key> fKeys;
 };
+
+// Whether a stored row already holds exactly the values the item would be
+// written with (its guid and title compared through their keys).
+bool holdsValues(const Arena &arena, const StoredValues &row, const ZFeedItemObject &item,
+                 Span guid, Span title) {
+  const auto text = [&](StoredColumn column) { return arena.view(row.text(column)); };
+  return row.plain && row.duration == item.duration() && row.source == item.source() &&
+         arena.same(row.text(kGuid), guid) && arena.same(row.text(kTitle), title) &&
+         sameText(text(kUrl), item.url()) && sameText(text(kPubDate), item.publishDate()) &&
+         sameText(text(kPermalink), item.videoPermalink()) &&
+         sameText(text(kWebsite), item.website()) && sameText(text(kPublisher), item.publisher()) &&
+         sameText(text(kDescription), item.description()) &&
+         sameList(text(kCategories), item.categories()) && sameList(text(kTags), item.tags());
+}
 
 class FeedSaver {
  public:
@@ -293,99 +346,113 @@ class FeedSaver {
 
   bool storeItems(int feedId) {
     const QString feedIdText = QString::number(feedId);
-    // The stored rows, read straight from the statement's values: only the
-    // keys become strings; the compared values stay as read (plain rows
-    // only, the others are written anyway).
+    const QList<ZFeedItemRef> items = fFeed.items();
+    // The stored rows, read straight from the statement's values: their
+    // texts go to the arena, nothing becomes a string.
+    Arena arena;
     std::vector<PlannedRow> rows;
-    std::vector<StoredValues> storedValues;
+    std::vector<StoredValues> stored;
     QString latestDateAdded;
     QByteArray lastDateAdded;  // the DateAdded text last looked at
     bool sawDateAdded = false;
     bool columnsOk = true;
     const auto restart = [&] {
       columnsOk = true;
+      arena = Arena();
       rows.clear();
-      storedValues.clear();
+      stored.clear();
       latestDateAdded.clear();
       sawDateAdded = false;
     };
-    const auto readRow = [&](int columns, const char *const *values, const char *const *) {
-      if (columns != kColumnCount) {
+    const auto readRow = [&](const SqlRowView &row) {
+      if (row.columnCount() != kColumnCount) {
         columnsOk = false;
         return;
       }
       PlannedRow planned;
-      planned.id = intFromValue(values[kId]);
-      const int kinds = intFromValue(values[kKinds]);
-      planned.plain = kinds & kAllPlain;
-      planned.guidIsText = kinds & kGuidIsText;
-      planned.titleIsText = kinds & kTitleIsText;
-      if (planned.guidIsText) planned.guidKey = QString::fromUtf8(values[kGuid]);
-      if (planned.titleIsText) planned.titleKey = QString::fromUtf8(values[kTitle]);
-      rows.push_back(std::move(planned));
-      storedValues.emplace_back();
-      if (rows.back().plain) storedValues.back().read(values);
+      planned.id = int(row.integer(kId));
+      StoredValues values;
+      values.plain =
+          row.type(kDuration) == SqlRowView::Integer && row.type(kSource) == SqlRowView::Integer;
+      for (std::size_t c = 0; c < kTextColumns.size(); ++c) {
+        const StoredColumn column = kTextColumns[c];
+        if (row.type(column) == SqlRowView::Text) {
+          values.texts[c] = arena.append(row.text(column));
+        } else {
+          values.plain = false;
+        }
+      }
+      values.duration = row.integer(kDuration);
+      values.source = row.integer(kSource);
+      planned.guid = values.text(kGuid);
+      planned.title = values.text(kTitle);
+      rows.push_back(planned);
+      stored.push_back(values);
       // One save stamps all its rows alike: a text seen just before needs no
       // second look.
-      const char *added = values[kDateAdded] ? values[kDateAdded] : "";
+      const QByteArrayView added = row.text(kDateAdded);
       if (sawDateAdded && lastDateAdded == added) return;
-      lastDateAdded = added;
+      lastDateAdded = added.toByteArray();
       sawDateAdded = true;
       const QString text = QString::fromUtf8(lastDateAdded);
       if (text > latestDateAdded && Utilities::parseDate(text).isValid()) latestDateAdded = text;
     };
     if (!fDatabase.executeSQL(
-            QStringLiteral("SELECT id,DateAdded,%1 FROM FeedItems WHERE FeedId = %2 ORDER BY id;")
+            QStringLiteral("SELECT %1 FROM FeedItems WHERE FeedId = %2 ORDER BY id;")
                 .arg(QLatin1String(kStoredColumns), feedIdText),
             restart, readRow))
       return false;
     if (!columnsOk) return false;
 
-    const QList<ZFeedItemRef> items = fFeed.items();
-    rows.reserve(rows.size() + std::size_t(items.size()));
-    const qsizetype capacity = qsizetype(rows.size()) + items.size();
-    RowIndex byGuid(capacity), byTitle(capacity);
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      if (rows[r].guidIsText) byGuid.add(int(r), rows[r].guidKey);
-      if (rows[r].titleIsText) byTitle.add(int(r), rows[r].titleKey);
+    // The items' keys as they will be stored, after the stored texts.
+    std::vector<Span> itemGuids, itemTitles;
+    itemGuids.reserve(std::size_t(items.size()));
+    itemTitles.reserve(std::size_t(items.size()));
+    bool anyWithoutGuid = false;
+    for (const ZFeedItemRef &item : items) {
+      const QString guid = item->guid();
+      anyWithoutGuid = anyWithoutGuid || guid.isEmpty();
+      itemGuids.push_back(arena.appendStored(guid));
+      itemTitles.push_back(arena.appendStored(item->title()));
+    }
+
+    const qsizetype storedCount = qsizetype(rows.size());
+    const qsizetype capacity = storedCount + items.size();
+    rows.reserve(std::size_t(capacity));
+    // Titles are only looked up for items without a guid.
+    RowIndex byGuid(arena, capacity), byTitle(arena, anyWithoutGuid ? capacity : 0);
+    for (qsizetype r = 0; r < storedCount; ++r) {
+      const PlannedRow &row = rows[std::size_t(r)];
+      if (row.guid.isText()) byGuid.add(int(r), row.guid);
+      if (anyWithoutGuid && row.title.isText()) byTitle.add(int(r), row.title);
     }
 
     // Match the items in document order as if each were looked up and
     // written before the next: a row written for an earlier item (updated or
     // inserted) is what a later item with the same guid or title finds.
-    const qsizetype storedCount = qsizetype(rows.size());
     for (qsizetype i = 0; i < items.size(); ++i) {
-      const ZFeedItemObject &item = *items.at(i);
-      const QString guid = item.guid();
-      QString guidKey = asStored(guid);
-      QString titleKey = asStored(item.title());
-      const int found = guid.isEmpty() ? byTitle.first(titleKey) : byGuid.first(guidKey);
-      int index = found;
+      const Span guid = itemGuids[std::size_t(i)], title = itemTitles[std::size_t(i)];
+      int index = guid.size == 0 ? byTitle.first(title) : byGuid.first(guid);
       if (index >= 0) {
         PlannedRow &same = rows[std::size_t(index)];
         // The common case of an unchanged feed: the row keeps both keys, and
         // the indexes already say so.
-        if (same.guidIsText && same.titleIsText && same.guidKey == guidKey &&
-            same.titleKey == titleKey) {
+        if (arena.same(same.guid, guid) && arena.same(same.title, title)) {
           same.itemIndex = i;
           continue;
         }
-      }
-      if (index < 0) {
+        if (same.guid.isText()) byGuid.remove(index, same.guid);
+        if (anyWithoutGuid && same.title.isText()) byTitle.remove(index, same.title);
+      } else {
         index = int(rows.size());
         rows.emplace_back();
-      } else {
-        const PlannedRow &old = rows[std::size_t(index)];
-        if (old.guidIsText) byGuid.remove(index, old.guidKey);
-        if (old.titleIsText) byTitle.remove(index, old.titleKey);
       }
       PlannedRow &row = rows[std::size_t(index)];
       row.itemIndex = i;
-      byGuid.add(index, guidKey);
-      byTitle.add(index, titleKey);
-      row.guidKey = std::move(guidKey);
-      row.titleKey = std::move(titleKey);
-      row.guidIsText = row.titleIsText = true;
+      row.guid = guid;
+      row.title = title;
+      byGuid.add(index, guid);
+      if (anyWithoutGuid) byTitle.add(index, title);
     }
 
     // Stored rows whose values change.
@@ -394,7 +461,9 @@ class FeedSaver {
       const PlannedRow &row = rows[std::size_t(r)];
       if (row.itemIndex < 0) continue;
       const ZFeedItemObject &item = *items.at(row.itemIndex);
-      if (row.plain && holdsValues(storedValues[std::size_t(r)], item)) continue;
+      if (holdsValues(arena, stored[std::size_t(r)], item, itemGuids[std::size_t(row.itemIndex)],
+                      itemTitles[std::size_t(row.itemIndex)]))
+        continue;
       if (!updates.add(updateStatement(ItemValues(item), feedIdText, row.id))) return false;
     }
     if (!updates.flush()) return false;

@@ -141,6 +141,13 @@ int ignoreRows(void *, int, char **, char **) { return 0; }
 
 }  // namespace
 
+int videodb::Sink::execute(sqlite3 *db, const char *sql) {
+  char *error = nullptr;
+  const int rc = sqlite3_exec(db, sql, sinkCallback, this, &error);
+  if (error) sqlite3_free(error);
+  return rc;
+}
+
 // ---- helpers shared by the database sources ---------------------------------
 
 namespace videodb {
@@ -399,10 +406,8 @@ bool VideoDatabase::run(Connection &connection, const QString &sql, Sink &sink) 
   const QByteArray text = sql.toUtf8();
   for (int attempt = 1;; ++attempt) {
     sink.reset();
-    char *error = nullptr;
     const bool autocommitBefore = sqlite3_get_autocommit(connection.db) != 0;
-    const int rc = sqlite3_exec(connection.db, text.constData(), sinkCallback, &sink, &error);
-    if (error) sqlite3_free(error);
+    const int rc = sink.execute(connection.db, text.constData());
     if (rc == SQLITE_OK) break;
     if ((rc & 0xff) == SQLITE_BUSY) {
       // A text that opened its own transaction before it met the busy lock
@@ -441,26 +446,55 @@ std::optional<SqlRows> VideoDatabase::executeSQL(const QString &sql) {
 
 namespace {
 
-// Hands the rows to the caller as they come.
+// Hands the rows to the caller as they come, stepping the statements itself
+// so that values keep their storage classes and numbers are not turned into
+// text on the way.
 struct CallbackSink : videodb::Sink {
   const std::function<void()> &restart;
-  const std::function<void(int, const char *const *, const char *const *)> &forward;
+  const std::function<void(const SqlRowView &)> &forward;
   CallbackSink(const std::function<void()> &restartRows,
-               const std::function<void(int, const char *const *, const char *const *)> &rows)
+               const std::function<void(const SqlRowView &)> &rows)
       : restart(restartRows), forward(rows) {}
   void reset() override {
     if (restart) restart();
   }
-  void row(int columns, char **values, char **names) override {
-    if (forward) forward(columns, values, names);
+  void row(int, char **, char **) override {}
+  int execute(sqlite3 *db, const char *sql) override {
+    // Statement by statement, as sqlite3_exec runs a text.
+    while (sql && *sql) {
+      sqlite3_stmt *statement = nullptr;
+      const char *tail = nullptr;
+      int rc = sqlite3_prepare_v2(db, sql, -1, &statement, &tail);
+      if (rc != SQLITE_OK) return rc;
+      sql = tail;
+      if (!statement) continue;  // white space or a comment
+      while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        if (forward) forward(SqlRowView(statement));
+      const int finalized = sqlite3_finalize(statement);
+      if (rc != SQLITE_DONE) return finalized != SQLITE_OK ? finalized : rc;
+    }
+    return SQLITE_OK;
   }
 };
 
 }  // namespace
 
-bool VideoDatabase::executeSQL(
-    const QString &sql, const std::function<void()> &restart,
-    const std::function<void(int, const char *const *, const char *const *)> &row) {
+SqlRowView::SqlRowView(sqlite3_stmt *statement) : fStatement(statement) {
+  const int columns = sqlite3_column_count(statement);
+  fTypes.resize(columns);
+  for (int c = 0; c < columns; ++c) fTypes[c] = (unsigned char)sqlite3_column_type(statement, c);
+}
+
+qint64 SqlRowView::integer(int column) const { return sqlite3_column_int64(fStatement, column); }
+
+QByteArrayView SqlRowView::text(int column) const {
+  const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(fStatement, column));
+  if (!bytes) return {};
+  return QByteArrayView(bytes, sqlite3_column_bytes(fStatement, column));
+}
+
+bool VideoDatabase::executeSQL(const QString &sql, const std::function<void()> &restart,
+                               const std::function<void(const SqlRowView &)> &row) {
   CallbackSink sink(restart, row);
   return run(*fCurrent, sql, sink);
 }

@@ -2,11 +2,13 @@
 
 #include "VideoInfo.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include <chrono>
 #include <functional>
@@ -14,9 +16,32 @@
 #include <optional>
 
 class ZFolderManager;
+struct sqlite3_stmt;
 namespace videodb {
 struct Sink;
 }
+
+// One row of a query's result as the database holds it, for readers of many
+// rows that would rather not turn every value into text. Valid only during
+// the call that hands it over.
+class SqlRowView {
+ public:
+  // The database's storage classes.
+  enum Type { Integer = 1, Real = 2, Text = 3, Blob = 4, Null = 5 };
+
+  explicit SqlRowView(sqlite3_stmt *statement);
+  int columnCount() const { return int(fTypes.size()); }
+  // The class the value is stored with.
+  Type type(int column) const { return Type(fTypes[column]); }
+  // The value as an integer (a text read as the database reads numbers).
+  qint64 integer(int column) const;
+  // The value's UTF-8 text, a number as the database writes it, empty for NULL.
+  QByteArrayView text(int column) const;
+
+ private:
+  sqlite3_stmt *fStatement;
+  QVarLengthArray<unsigned char, 24> fTypes;
+};
 
 // Codes stored in FeedItems.State.
 enum FeedItemState {
@@ -106,13 +131,11 @@ class VideoDatabase {
   // failure. Busy: retried up to 6 runs, then a fatal alert and exit(-1).
   std::optional<SqlRows> executeSQL(const QString &sql);
   // The same for a large query read once: each row is handed to row() as it
-  // comes, its values (nullptr for NULL, else UTF-8) and column names by
-  // position, valid only during the call. A busy text runs again: restart()
-  // is called before every run, so that rows of an abandoned run can be
-  // dropped. False on failure.
+  // comes, its values as stored. A busy text runs again: restart() is called
+  // before every run, so that rows of an abandoned run can be dropped. False
+  // on failure.
   bool executeSQL(const QString &sql, const std::function<void()> &restart,
-                  const std::function<void(int columnCount, const char *const *values,
-                                           const char *const *names)> &row);
+                  const std::function<void(const SqlRowView &row)> &row);
   // The same on the previous generation's database (read only).
   std::optional<SqlRows> executeSQLInVersion2(const QString &sql);
 

@@ -23,6 +23,9 @@ struct Sink {
   // Called before every run of the text (a busy text runs again).
   virtual void reset() = 0;
   virtual void row(int columns, char **values, char **names) = 0;
+  // Runs the text on the connection and answers SQLite's result code. By
+  // default through sqlite3_exec, which hands row() every value as text.
+  virtual int execute(sqlite3 *db, const char *sql);
 };
 
 // Column values repeat from one row to the next (extension, flags, dates of
