@@ -117,4 +117,15 @@ bool remove(int index) {
   return QFile::remove(files.at(index).filePath());
 }
 
+bool urlNamesPlayer(const QString &url) {
+  const QString unescaped = QUrl::fromPercentEncoding(url.toUtf8());
+  return unescaped.contains(QLatin1String(PlayerMatchText), Qt::CaseInsensitive);
+}
+
+int indexOfPlayer(const QList<QVariantMap> &items) {
+  for (int i = 0; i < items.size(); ++i)
+    if (urlNamesPlayer(items.at(i).value(QStringLiteral("URL")).toString())) return i;
+  return -1;
+}
+
 }  // namespace LoginItems

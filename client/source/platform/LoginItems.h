@@ -25,4 +25,11 @@ bool addURLAtEnd(const QString &programPath, bool hidden);
 // Removes the item at the zero-based index of copyLoginItems().
 bool remove(int index);
 
+// The player's own item is the first whose program URL, percent-unescaped,
+// contains the player's executable name ("zaro-player", ignoring case).
+inline constexpr const char *PlayerMatchText = "zaro-player";
+bool urlNamesPlayer(const QString &url);
+// The index of the player's item in items, -1 when there is none.
+int indexOfPlayer(const QList<QVariantMap> &items);
+
 }  // namespace LoginItems

@@ -1,0 +1,374 @@
+// The uninstaller: its window's states, the media folder it names, a whole
+// removal run (player asked to quit, login item removed, the script's output
+// in the log), a refused elevation that changes nothing, and the removal
+// script itself on a fake installation.
+#include "LoginItems.h"
+#include "SingleInstance.h"
+#include "TestEnvironment.h"
+#include "UninstallerController.h"
+#include "UserDefaults.h"
+#include "ZFolderManager.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &data = "x") {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(data);
+}
+
+// An installation as the build installs it, under a fresh prefix, with the
+// real removal script in its place.
+struct FakeInstall {
+  QString prefix = TestEnvironment::makeTempDir(QStringLiteral("prefix"));
+  QString script = prefix + "/share/zaro-player/uninstall.sh";
+  QStringList files = {prefix + "/bin/zaro-player", prefix + "/bin/zaro-uninstaller",
+                       prefix + "/share/applications/zaro-player.desktop",
+                       prefix + "/lib/mozilla/plugins/libzaroplugin.so"};
+  QString media = TestEnvironment::makeTempDir(QStringLiteral("media")) + "/ZaroMedia";
+
+  FakeInstall() {
+    for (const QString &file : files) writeFile(file);
+    QDir().mkpath(QFileInfo(script).absolutePath());
+    QFile::copy(ZARO_UNINSTALL_SCRIPT, script);
+    writeFile(media + "/video.mp4");
+    writeFile(media + "/Images/video.jpg");
+  }
+  bool applicationPresent() const {
+    for (const QString &file : files)
+      if (!QFileInfo::exists(file)) return false;
+    return QFileInfo::exists(script);
+  }
+  bool applicationGone() const {
+    for (const QString &file : files)
+      if (QFileInfo::exists(file)) return false;
+    return !QFileInfo::exists(prefix + "/share/zaro-player");
+  }
+};
+
+struct ScriptRun {
+  int exitCode = -1;
+  QString output;
+};
+
+ScriptRun runScript(const QString &script, const QStringList &arguments, const QByteArray &input) {
+  QProcess process;
+  process.start(QStringLiteral("/bin/sh"), QStringList{script} + arguments);
+  process.write(input);
+  process.closeWriteChannel();
+  process.waitForFinished(20000);
+  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+class UninstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const QString dir = TestEnvironment::makeTempDir(QStringLiteral("settings"));
+    fDefaults = std::make_unique<UserDefaults>(dir + "/settings.conf");
+    fFolders = std::make_unique<ZFolderManager>(*fDefaults);
+    // Every test starts without login items.
+    QDir(LoginItems::autostartFolder()).removeRecursively();
+  }
+
+  std::unique_ptr<UninstallerController> makeController(UninstallerSetup setup) {
+    auto controller =
+        std::make_unique<UninstallerController>(*fFolders, *fDefaults, std::move(setup));
+    controller->awakeFromNib();
+    return controller;
+  }
+
+  UninstallerSetup setupFor(const FakeInstall &install) {
+    UninstallerSetup setup;
+    setup.installedApplicationPath = install.prefix + "/bin/zaro-player";
+    setup.scriptPath = install.script;
+    setup.elevation = {};  // the test has the rights it needs
+    setup.playerInstanceKey = TestEnvironment::makeTempDir(QStringLiteral("player"));
+    return setup;
+  }
+
+  std::unique_ptr<UserDefaults> fDefaults;
+  std::unique_ptr<ZFolderManager> fFolders;
+};
+
+QStringList messagesLogged;
+void recordMessage(QtMsgType, const QMessageLogContext &, const QString &message) {
+  messagesLogged << message;
+}
+
+}  // namespace
+
+TEST_F(UninstallerTest, TheWindowOffersWhatIsInstalled) {
+  {
+    SCOPED_TRACE("the player is not installed");
+    UninstallerSetup setup;
+    setup.installedApplicationPath = TestEnvironment::root() + "/nowhere/zaro-player";
+    const auto controller = makeController(setup);
+    EXPECT_FALSE(controller->removeClientCheckBox()->isChecked());
+    EXPECT_FALSE(controller->removeMediaCheckBox()->isChecked());
+    EXPECT_FALSE(controller->removeClientCheckBox()->isEnabled());
+    EXPECT_FALSE(controller->removeMediaCheckBox()->isEnabled());
+    EXPECT_EQ(controller->uninstallButton()->text(), "Quit");
+    EXPECT_TRUE(controller->uninstallDone());
+    EXPECT_TRUE(controller->logView()->isReadOnly());
+  }
+  {
+    SCOPED_TRACE("installed: the boxes decide between Uninstall and Quit");
+    FakeInstall install;
+    const auto controller = makeController(setupFor(install));
+    EXPECT_TRUE(controller->removeClientCheckBox()->isEnabled());
+    EXPECT_TRUE(controller->removeMediaCheckBox()->isEnabled());
+    EXPECT_FALSE(controller->removeMediaCheckBox()->isChecked());
+    EXPECT_EQ(controller->uninstallButton()->text(), "Uninstall");
+    EXPECT_FALSE(controller->uninstallDone());
+
+    const struct {
+      bool client, media;
+      const char *title;
+    } cases[] = {{false, false, "Quit"},
+                 {false, true, "Uninstall"},
+                 {false, false, "Quit"},
+                 {true, false, "Uninstall"},
+                 {true, true, "Uninstall"}};
+    for (const auto &c : cases) {
+      if (controller->removeClientCheckBox()->isChecked() != c.client)
+        controller->removeClientCheckBox()->click();
+      if (controller->removeMediaCheckBox()->isChecked() != c.media)
+        controller->removeMediaCheckBox()->click();
+      EXPECT_EQ(controller->uninstallButton()->text(), c.title) << c.client << c.media;
+      EXPECT_EQ(controller->uninstallDone(), QLatin1String(c.title) == "Quit");
+    }
+  }
+}
+
+TEST_F(UninstallerTest, WithoutItsFolderOnlyQuitIsLeft) {
+  FakeInstall install;
+  const QByteArray saved = qgetenv("XDG_DATA_HOME");
+  const QString blocked = TestEnvironment::makeTempDir(QStringLiteral("blocked")) + "/file";
+  writeFile(blocked);
+  qputenv("XDG_DATA_HOME", blocked.toUtf8());
+  const auto controller = makeController(setupFor(install));
+  qputenv("XDG_DATA_HOME", saved);
+  EXPECT_FALSE(controller->removeClientCheckBox()->isEnabled());
+  EXPECT_FALSE(controller->removeMediaCheckBox()->isEnabled());
+  EXPECT_FALSE(controller->removeClientCheckBox()->isChecked());
+  EXPECT_EQ(controller->uninstallButton()->text(), "Quit");
+  EXPECT_TRUE(controller->uninstallDone());
+}
+
+TEST_F(UninstallerTest, TheScriptIsGivenTheFlagsAndTheMediaFolder) {
+  FakeInstall install;
+  const auto controller = makeController(setupFor(install));
+  const QString defaultMedia = fFolders->defaultMediaFilesFolderPath();
+  ASSERT_FALSE(defaultMedia.isEmpty());
+  const struct {
+    QVariant location;
+    QString media;
+  } cases[] = {
+      {QVariant(), defaultMedia},
+      {QVariant(QString()), defaultMedia},
+      {QVariant(QStringLiteral("/srv/videos")), QStringLiteral("/srv/videos/ZaroMedia")},
+      {QVariant(QStringLiteral("/srv/videos/")), QStringLiteral("/srv/videos/ZaroMedia")},
+  };
+  for (const auto &c : cases) {
+    if (c.location.isValid())
+      fDefaults->setObject(c.location, QStringLiteral("DownloadLocation"));
+    else
+      fDefaults->removeObject(QStringLiteral("DownloadLocation"));
+    EXPECT_EQ(controller->mediaFolderPath(), c.media) << c.location.toString().toStdString();
+  }
+  controller->removeMediaCheckBox()->click();
+  EXPECT_EQ(controller->scriptCommandLine(),
+            QStringList({"/bin/sh", install.script, "1", "1", "/srv/videos/ZaroMedia"}));
+  controller->removeClientCheckBox()->click();
+  EXPECT_EQ(controller->scriptCommandLine().mid(2, 2), QStringList({"0", "1"}));
+}
+
+TEST_F(UninstallerTest, UninstallingQuitsThePlayerRemovesItsLoginItemAndLogsTheScript) {
+  FakeInstall install;
+  UninstallerSetup setup = setupFor(install);
+  fDefaults->setString(QFileInfo(install.media).absolutePath(), QStringLiteral("DownloadLocation"));
+  // A running player and two login items, the player's second.
+  SingleInstance player(setup.playerInstanceKey);
+  ASSERT_TRUE(player.becomePrimary());
+  bool quitAsked = false;
+  QObject::connect(&player, &SingleInstance::quitRequested, [&] { quitAsked = true; });
+  ASSERT_TRUE(LoginItems::addURLAtEnd(QStringLiteral("/usr/bin/other-tool"), false));
+  ASSERT_TRUE(LoginItems::addURLAtEnd(QStringLiteral("/opt/zaro/bin/zaro-player"), false));
+
+  // The script names folders as the file system resolves them.
+  const QString prefix = QDir(install.prefix).canonicalPath();
+  const QString mediaFolder = QDir(install.media).canonicalPath();
+
+  const auto controller = makeController(setup);
+  controller->removeMediaCheckBox()->click();
+  controller->uninstallButton()->click();
+  EXPECT_FALSE(controller->uninstallButton()->isEnabled());
+  EXPECT_FALSE(controller->removeClientCheckBox()->isEnabled());
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return controller->uninstallDone(); }, 20000));
+
+  EXPECT_TRUE(quitAsked);
+  const auto items = LoginItems::copyLoginItems();
+  ASSERT_TRUE(items.has_value());
+  ASSERT_EQ(items->size(), 1);
+  EXPECT_TRUE(items->at(0).value("URL").toString().contains("other-tool"));
+  EXPECT_TRUE(install.applicationGone());
+  EXPECT_FALSE(QFileInfo::exists(install.media));
+  EXPECT_TRUE(QFileInfo::exists(QFileInfo(install.media).absolutePath()));
+
+  // The log holds the script's lines in the order written.
+  const QStringList lines = controller->logView()->toPlainText().split('\n', Qt::SkipEmptyParts);
+  ASSERT_GE(lines.size(), 3);
+  EXPECT_EQ(lines.first(), "Uninstalling Zaro Player.");
+  EXPECT_EQ(lines.last(), "Done.");
+  const qsizetype playerLine = lines.indexOf("Removed " + prefix + "/bin/zaro-player");
+  const qsizetype mediaLine = lines.indexOf("Removed " + mediaFolder);
+  EXPECT_GT(playerLine, 0) << lines.join('\n').toStdString();
+  EXPECT_GT(mediaLine, playerLine) << lines.join('\n').toStdString();
+  EXPECT_TRUE(controller->logView()->isReadOnly());
+
+  // Finished: only Quit is left.
+  EXPECT_EQ(controller->uninstallButton()->text(), "Quit");
+  EXPECT_TRUE(controller->uninstallButton()->isEnabled());
+  EXPECT_FALSE(controller->removeMediaCheckBox()->isEnabled());
+  bool terminated = false;
+  QObject::connect(controller.get(), &UninstallerController::terminateRequested,
+                   [&] { terminated = true; });
+  controller->uninstallButton()->click();
+  EXPECT_TRUE(terminated);
+}
+
+TEST_F(UninstallerTest, ARefusedElevationChangesNothing) {
+  const struct {
+    const char *name;
+    QStringList elevation;
+    const char *logged;
+  } cases[] = {
+      // pkexec answers 126 when the password dialog is dismissed.
+      {"cancelled",
+       {"/bin/sh", "-c", "exit 126", "elevate"},
+       "AuthorizationCopyRights() returned 126"},
+      {"no elevation command",
+       {"/nonexistent/pkexec"},
+       "AuthorizationExecuteWithPrivileges() returned 0"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeInstall install;
+    UninstallerSetup setup = setupFor(install);
+    setup.elevation = c.elevation;
+    SingleInstance player(setup.playerInstanceKey);
+    ASSERT_TRUE(player.becomePrimary());
+    bool quitAsked = false;
+    QObject::connect(&player, &SingleInstance::quitRequested, [&] { quitAsked = true; });
+    QDir(LoginItems::autostartFolder()).removeRecursively();
+    ASSERT_TRUE(LoginItems::addURLAtEnd(QStringLiteral("/opt/zaro/bin/zaro-player"), false));
+
+    const auto controller = makeController(setup);
+    controller->removeMediaCheckBox()->click();
+    messagesLogged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordMessage);
+    controller->uninstallButton()->click();
+    const bool settled = TestEnvironment::waitFor(
+        [&] { return !controller->scriptRunning() && controller->uninstallButton()->isEnabled(); },
+        10000);
+    qInstallMessageHandler(previous);
+    ASSERT_TRUE(settled);
+
+    EXPECT_EQ(messagesLogged, QStringList({c.logged}));
+    EXPECT_FALSE(quitAsked);
+    EXPECT_EQ(LoginItems::copyLoginItems()->size(), 1);
+    EXPECT_TRUE(install.applicationPresent());
+    EXPECT_TRUE(QFileInfo::exists(install.media + "/video.mp4"));
+    // The window is as it was.
+    EXPECT_EQ(controller->uninstallButton()->text(), "Uninstall");
+    EXPECT_FALSE(controller->uninstallDone());
+    EXPECT_TRUE(controller->removeClientCheckBox()->isEnabled());
+    EXPECT_TRUE(controller->removeMediaCheckBox()->isEnabled());
+    EXPECT_TRUE(controller->removeMediaCheckBox()->isChecked());
+  }
+}
+
+TEST(UninstallScript, RemovesWhatItIsAskedToAndNothingElse) {
+  const struct {
+    const char *name;
+    QString application, media;
+    bool applicationGone, mediaGone;
+    int exitCode;
+  } cases[] = {
+      {"application only", "1", "0", true, false, 0},
+      {"media only", "0", "1", false, true, 0},
+      {"both", "1", "1", true, true, 0},
+      {"neither", "0", "0", false, false, 0},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeInstall install;
+    const ScriptRun run =
+        runScript(install.script, {c.application, c.media, install.media}, "go\n");
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.output.toStdString();
+    EXPECT_EQ(install.applicationGone(), c.applicationGone);
+    EXPECT_EQ(install.applicationPresent(), !c.applicationGone);
+    EXPECT_EQ(!QFileInfo::exists(install.media), c.mediaGone);
+    EXPECT_TRUE(run.output.startsWith("Uninstalling Zaro Player.\n"));
+    EXPECT_TRUE(run.output.endsWith("Done.\n"));
+  }
+}
+
+TEST(UninstallScript, RefusesToGoOnWithoutConfirmationOrWithAFolderThatIsNotMedia) {
+  {
+    SCOPED_TRACE("the uninstaller did not confirm");
+    FakeInstall install;
+    const ScriptRun run = runScript(install.script, {"1", "1", install.media}, "");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(install.applicationPresent());
+    EXPECT_TRUE(QFileInfo::exists(install.media + "/video.mp4"));
+  }
+  const QString home = QDir::homePath();
+  writeFile(home + "/keep.txt");
+  const struct {
+    QString folder;
+    int exitCode;
+    const char *said;
+  } folders[] = {
+      {"", 1, "Not removing the media"},
+      {"/", 1, "Not removing the media"},
+      {"relative/ZaroMedia", 1, "Not removing the media"},
+      {home, 1, "Not removing the media"},
+      {home + "/../" + QFileInfo(home).fileName(), 1, "Not removing the media"},
+      {"/nonexistent/ZaroMedia", 0, "No media folder at /nonexistent/ZaroMedia."},
+  };
+  for (const auto &c : folders) {
+    SCOPED_TRACE(c.folder.toStdString());
+    FakeInstall install;
+    const ScriptRun run = runScript(install.script, {"0", "1", c.folder}, "go\n");
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_TRUE(run.output.contains(c.said)) << run.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home + "/keep.txt"));
+    EXPECT_TRUE(install.applicationPresent());
+  }
+  {
+    SCOPED_TRACE("a script that is not in an installation");
+    const QString loose = TestEnvironment::makeTempDir(QStringLiteral("loose")) + "/uninstall.sh";
+    QFile::copy(ZARO_UNINSTALL_SCRIPT, loose);
+    const QString sibling = QFileInfo(loose).absolutePath() + "/../bin/keep";
+    writeFile(sibling);
+    const ScriptRun run = runScript(loose, {"1", "0", ""}, "go\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(QFileInfo::exists(loose));
+    EXPECT_TRUE(QFileInfo::exists(sibling));
+  }
+}
