@@ -63,9 +63,11 @@ QStringList expectedTables() {
   return tables;
 }
 
-// Starts the sqlite3 tool holding a transaction on the database for
-// `seconds`: an exclusive one (nobody may read), or a reading one (nobody may
-// commit a write); returns once the lock is seen taken.
+// Starts the sqlite3 tool holding a transaction on the database: an
+// exclusive one (nobody may read), or a reading one (nobody may commit a
+// write); returns once the lock is seen taken, and from then on the tool
+// holds it for `seconds`. (Until the lock is seen the tool keeps it, so that
+// a loaded machine cannot make the check miss it.)
 std::unique_ptr<QProcess> holdLock(const QString &databasePath, double seconds,
                                    bool exclusive = true) {
   auto holder = std::make_unique<QProcess>();
@@ -73,8 +75,9 @@ std::unique_ptr<QProcess> holdLock(const QString &databasePath, double seconds,
       exclusive ? QStringLiteral(
                       "echo 'BEGIN EXCLUSIVE;'; echo \"INSERT INTO Config VALUES('holder','1');\";")
                 : QStringLiteral("echo 'BEGIN;'; echo 'SELECT count(*) FROM Videos;';");
-  const QString script = QStringLiteral("{ %1 sleep %2; echo 'COMMIT;'; } | sqlite3 '%3'")
-                             .arg(begin, QString::number(seconds), databasePath);
+  const QString script =
+      QStringLiteral("{ %1 read seen; sleep %2; echo 'COMMIT;'; } | sqlite3 '%3'")
+          .arg(begin, QString::number(seconds), databasePath);
   holder->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
   EXPECT_TRUE(holder->waitForStarted());
   const char *probe = exclusive ? "SELECT count(*) FROM sqlite_master;" : "BEGIN EXCLUSIVE;";
@@ -86,6 +89,8 @@ std::unique_ptr<QProcess> holdLock(const QString &databasePath, double seconds,
     return rc == SQLITE_BUSY;
   });
   EXPECT_TRUE(locked) << "the sqlite3 tool never took the lock";
+  holder->write("seen\n");
+  holder->waitForBytesWritten();
   return holder;
 }
 
