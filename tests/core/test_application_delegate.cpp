@@ -8,6 +8,7 @@
 #include "VideoDatabase.h"
 #include "Workspace.h"
 #include "ZFolderManager.h"
+#include "ZSkin.h"
 #include "ZPlaylistDataSource.h"
 
 #include <QDir>
@@ -58,6 +59,10 @@ class ApplicationDelegateTest : public ::testing::Test {
 
 TEST_F(ApplicationDelegateTest, StartUpLaysOutFoldersLoginItemAndEndsFirstLaunch) {
   ASSERT_TRUE(launched);
+  // The default skin is the one in use.
+  ASSERT_NE(ZSkinManager::sharedSkinManager().getCurrentSkin(), nullptr);
+  EXPECT_EQ(ZSkinManager::sharedSkinManager().getCurrentSkin(),
+            ZSkinManager::sharedSkinManager().getDefaultSkin().get());
   EXPECT_TRUE(delegate->applicationFinishedLaunching());
   const QString folder = ZFolderManager::sharedFolderManager().userApplicationSupportFolderPath();
   EXPECT_TRUE(QFileInfo(folder).isDir());

@@ -15,6 +15,7 @@
 #include "ZDownloadItem.h"
 #include "ZFolderManager.h"
 #include "ZPlaylistDataSource.h"
+#include "ZSkin.h"
 #include "ZSubscriptionManager.h"
 #include "ZUpdater.h"
 
@@ -79,7 +80,9 @@ bool ApplicationDelegate::applicationDidFinishLaunching() {
   fDefaultsRegistered = true;
   // 3. Remember whether this is the first start.
   fFirstLaunch = defaults().boolForKey(QStringLiteral("FirstLaunch"));
-  // 4. The default skin becomes the current skin: comes with the skin manager.
+  // 4. The default skin becomes the current skin.
+  ZSkinManager::sharedSkinManager().setCurrentSkin(
+      ZSkinManager::sharedSkinManager().getDefaultSkin());
   // 5. The library database.
   if (prepareVideoDatabase()) return false;
   // 6. The access key, asked for in the background when none is stored.
