@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ZSkin.h"
+
+#include <QColor>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+class QTextDocument;
+
+// Drawing helpers shared by the skinned views. Rectangles are in the
+// painter's (widget) coordinates.
+namespace DrawUtilities {
+
+// The colour at t (0 to 1) along a shading: each of red, green and blue
+// moves linearly from the start colour's to the end colour's; alpha is
+// always 1 (the colours' own alphas are not used).
+QColor calculateShadingValues(double t, const QColor &start, const QColor &end);
+
+// Fills the rectangle with a shading from the start to the end colour:
+// vertical runs from the rectangle's bottom edge (start) to its top edge,
+// horizontal from its left edge (start) to its right edge.
+void paintAxialShading(QPainter &painter, const QRectF &bounds, const QColor &start,
+                       const QColor &end, bool vertical);
+
+// Draws a text in the rectangle in the given style.
+void drawText(QPainter &painter, const QString &text, const ZTextAttributes &attributes,
+              const QRectF &rect);
+// The same on one line, its end cut off with an ellipsis when it is too wide.
+void drawTruncatedText(QPainter &painter, const QString &text, const ZTextAttributes &attributes,
+                       const QRectF &rect);
+// The text a truncated drawing shows.
+QString truncatedText(const QString &text, const ZTextAttributes &attributes, double width);
+// Lays a rich text out and draws it with its top left at the point.
+void drawText(QPainter &painter, const QTextDocument &text, const QPointF &point);
+
+}  // namespace DrawUtilities

@@ -1,0 +1,270 @@
+// The skinned controls: the placement rule with the skin's numbers, buttons'
+// parts, states, presses, holds and hover, following the parent's resizes,
+// and the shading.
+#include "DrawUtilities.h"
+#include "TestEnvironment.h"
+#include "ZPlacement.h"
+#include "ZView.h"
+
+#include <QPainter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QVariantMap place(int zone, int x, int y, const char *justify = nullptr) {
+  QVariantMap info{{"Zone", zone}, {"XPos", x}, {"YPos", y}};
+  if (justify) info.insert("Justify", QString::fromLatin1(justify));
+  return info;
+}
+
+// An image of n parts side by side, part k filled with the k-th colour.
+QImage partsImage(int parts, int partWidth = 10, int height = 6) {
+  static const QColor colors[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+  QImage image(parts * partWidth, height, QImage::Format_ARGB32);
+  QPainter painter(&image);
+  for (int k = 0; k < parts; ++k)
+    painter.fillRect(k * partWidth, 0, partWidth, height, colors[k % 4]);
+  return image;
+}
+
+QVariantMap buttonInfo(int parts, int zone = 1, int x = 5, int y = 7) {
+  QVariantMap info = place(zone, x, y);
+  info.insert("states", parts);
+  info.insert("Image", partsImage(parts));
+  return info;
+}
+
+// The colour the button draws now (its middle pixel).
+QColor drawnColor(QWidget &widget) {
+  const QImage shot = widget.grab().toImage();
+  return shot.pixelColor(shot.width() / 2, shot.height() / 2);
+}
+
+}  // namespace
+
+TEST(Placement, TheRulePlacesByZoneAndJustification) {
+  const QSizeF size(40, 20);
+  const QRectF bounds(0, 0, 200, 100);
+  const struct {
+    const char *name;
+    QVariantMap info;
+    double rightOffset;
+    QRectF expected;
+  } cases[] = {
+      {"zone 7 measures from the bottom", place(7, 0, 30), 0, {0, 10, 40, 20}},
+      {"zone 1 measures from the top", place(1, 0, 30), 0, {0, 50, 40, 20}},
+      {"zones 3 to 6 too", place(6, 0, 30), 0, {0, 50, 40, 20}},
+      {"center counts back from the middle", place(1, 10, 0, "center"), 0, {90, 80, 40, 20}},
+      {"center rounds up", place(1, 10, 0, "CENTER"), 0, {90, 80, 40, 20}},
+      {"right", place(1, 10, 0, "right"), 5, {185, 80, 40, 20}},
+      {"left (missing Justify)", place(1, 12, 0), 5, {12, 80, 40, 20}},
+      {"leftcenter", place(1, 12, 0, "LeftCenter"), 0, {12, 80, 40, 20}},
+      {"zone 5 left counts from the right edge", place(5, -50, 0, "left"), 8, {142, 80, 40, 20}},
+      {"zone 4, any other Justify", place(4, 12, 0, "middle"), 0, {12, 80, 40, 20}},
+      {"zone 0 has no rule", place(0, 3, 4), 0, {3, 4, 40, 20}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ZPlacement::layoutRect(size, bounds, c.info, c.rightOffset), c.expected);
+  }
+  // Bounds away from the origin move the result with them.
+  EXPECT_EQ(ZPlacement::layoutRect(size, QRectF(10, 20, 200, 100), place(7, 0, 30)),
+            QRectF(10, 30, 40, 20));
+  // The one conversion to widget space: y flips within the parent.
+  EXPECT_EQ(ZPlacement::toWidgetRect(QRectF(0, 10, 40, 20), 100), QRect(0, 70, 40, 20));
+}
+
+TEST(SkinnedControls, ADescriptionWithoutItsRequiredKeysGivesNoControl) {
+  QWidget parent;
+  QVariantMap info = buttonInfo(3);
+  for (const char *key : {"Image", "XPos", "YPos", "Zone", "states"}) {
+    QVariantMap missing = info;
+    missing.remove(key);
+    EXPECT_EQ(ZButtonView::create(QSizeF(200, 100), missing, &parent), nullptr) << key;
+  }
+  EXPECT_EQ(ZImageView::create(QSizeF(200, 100), place(1, 0, 0), &parent), nullptr);
+  std::unique_ptr<ZImageView> image(
+      ZImageView::create(QSizeF(200, 100), QVariantMap{{"Image", partsImage(1)}}));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->size(), QSize(10, 6));
+}
+
+TEST(SkinnedControls, AButtonShowsThePartOfItsStateAndKeepsItsPlace) {
+  const struct {
+    int parts;
+    std::array<int, 4> shown;
+  } tables[] = {{1, {0, 0, 0, 0}},
+                {2, {0, 1, 1, 1}},
+                {3, {0, 1, 2, 2}},
+                {4, {0, 1, 2, 3}},
+                {5, {0, 0, 0, 0}}};
+  for (const auto &t : tables)
+    for (int state = 0; state < 4; ++state) {
+      QWidget parent;
+      parent.resize(200, 100);
+      ZButtonView *button = ZButtonView::create(QSizeF(200, 100), buttonInfo(t.parts), &parent);
+      ASSERT_NE(button, nullptr);
+      EXPECT_EQ(button->displayPartForState(state), t.shown[std::size_t(state)]);
+      button->setState(state);
+      const QColor expected =
+          partsImage(t.parts).pixelColor(t.shown[std::size_t(state)] * 10 + 5, 3);
+      EXPECT_EQ(drawnColor(*button), expected) << t.parts << " parts, state " << state;
+    }
+
+  // One part wide, placed by the rule: zone 7 puts its bottom edge at
+  // YPos - height = 24 above the parent's bottom, and keeps it there.
+  QWidget parent;
+  parent.resize(200, 100);
+  parent.show();
+  ZButtonView *button = ZButtonView::create(QSizeF(200, 100), buttonInfo(3, 7, 5, 30), &parent);
+  EXPECT_EQ(button->geometry(), QRect(5, 70, 10, 6));
+  parent.resize(300, 150);
+  EXPECT_EQ(button->geometry(), QRect(5, 120, 10, 6));
+  // Zone 0 is left where it is.
+  ZButtonView *fixed = ZButtonView::create(QSizeF(300, 150), buttonInfo(3, 0, 5, 30), &parent);
+  const QRect before = fixed->geometry();
+  parent.resize(400, 250);
+  EXPECT_EQ(fixed->geometry(), before);
+
+  button->setImage(QImage(), 3);
+  EXPECT_EQ(button->partCount(), 0);
+  button->setImage(partsImage(2), 0);
+  EXPECT_EQ(button->partCount(), 0);
+}
+
+TEST(SkinnedControls, PressingAndReleasingRunsTheAction) {
+  QWidget parent;
+  parent.resize(200, 100);
+  ZButtonView *button = ZButtonView::create(QSizeF(200, 100), buttonInfo(3), &parent);
+  parent.show();
+  int actions = 0;
+  button->setAction([&](ZButtonView *sender) {
+    EXPECT_EQ(sender, button);
+    ++actions;
+  });
+  const QPoint inside(5, 3);
+
+  QTest::mousePress(button, Qt::LeftButton, {}, inside);
+  EXPECT_EQ(button->state(), ZButtonView::MouseDown);
+  EXPECT_EQ(button->displayPartForState(button->state()), 2);
+  QTest::mouseRelease(button, Qt::LeftButton, {}, inside);
+  EXPECT_EQ(actions, 1);
+  EXPECT_EQ(button->state(), ZButtonView::MouseOver);
+
+  // Dragged out and released outside: no action, normal again.
+  QTest::mousePress(button, Qt::LeftButton, {}, inside);
+  QMouseEvent out(QEvent::MouseMove, QPointF(50, 50), button->mapToGlobal(QPointF(50, 50)),
+                  Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(button, &out);
+  EXPECT_EQ(button->state(), ZButtonView::Normal);
+  QMouseEvent back(QEvent::MouseMove, QPointF(inside), button->mapToGlobal(QPointF(inside)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(button, &back);
+  EXPECT_EQ(button->state(), ZButtonView::MouseDown);
+  QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(50, 50));
+  EXPECT_EQ(actions, 1);
+  EXPECT_EQ(button->state(), ZButtonView::Normal);
+
+  // A selected button ignores presses and shows its selected part.
+  button->setState(ZButtonView::Selected);
+  QTest::mouseClick(button, Qt::LeftButton, {}, inside);
+  EXPECT_EQ(actions, 1);
+  EXPECT_EQ(button->state(), ZButtonView::Selected);
+  EXPECT_EQ(button->displayPartForState(button->state()), 2);
+}
+
+TEST(SkinnedControls, HoldingSendsTheHoldActionsInsteadOfTheAction) {
+  QWidget parent;
+  parent.resize(200, 100);
+  ZButtonView *button = ZButtonView::create(QSizeF(200, 100), buttonInfo(3), &parent);
+  parent.show();
+  int actions = 0, holds = 0, holdReleases = 0;
+  button->setAction([&](ZButtonView *) { ++actions; });
+  button->setHoldDownAction([&](ZButtonView *) { ++holds; });
+  button->setHoldDownReleaseAction([&](ZButtonView *) { ++holdReleases; });
+
+  QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 3));
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return holds > 0; }, 5000));
+  QTest::qWait(1300);  // held on: the hold action is sent once
+  QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 3));
+  EXPECT_EQ(holds, 1);
+  EXPECT_EQ(holdReleases, 1);
+  EXPECT_EQ(actions, 0);
+
+  // A short press is an ordinary click.
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 3));
+  EXPECT_EQ(actions, 1);
+  EXPECT_EQ(holds, 1);
+  EXPECT_EQ(holdReleases, 1);
+}
+
+TEST(SkinnedControls, HoverShowsTheOverPartAndLeavingRestoresTheState) {
+  QWidget parent;
+  parent.resize(200, 100);
+  ZButtonView *button = ZButtonView::create(QSizeF(200, 100), buttonInfo(3), &parent);
+  button->setTracksMouseOver(true);
+  parent.show();
+  QEnterEvent enter(QPointF(5, 3), QPointF(5, 3), button->mapToGlobal(QPointF(5, 3)));
+  QEvent leave(QEvent::Leave);
+
+  QCoreApplication::sendEvent(button, &enter);
+  EXPECT_EQ(button->state(), ZButtonView::MouseOver);
+  QCoreApplication::sendEvent(button, &leave);
+  EXPECT_EQ(button->state(), ZButtonView::Normal);
+  // After a click inside, leaving makes it normal again.
+  QCoreApplication::sendEvent(button, &enter);
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 3));
+  EXPECT_EQ(button->state(), ZButtonView::MouseOver);
+  QCoreApplication::sendEvent(button, &leave);
+  EXPECT_EQ(button->state(), ZButtonView::Normal);
+  // A selected button does not hover; neither does one of two parts.
+  button->setState(ZButtonView::Selected);
+  QCoreApplication::sendEvent(button, &enter);
+  EXPECT_EQ(button->state(), ZButtonView::Selected);
+  ZButtonView *two = ZButtonView::create(QSizeF(200, 100), buttonInfo(2), &parent);
+  two->setTracksMouseOver(true);
+  QCoreApplication::sendEvent(two, &enter);
+  EXPECT_EQ(two->state(), ZButtonView::Normal);
+}
+
+TEST(Shading, ColoursMoveLinearlyAndFillFromTheStartEdge) {
+  const QColor start = QColor::fromRgbF(0.0, 0.5, 1.0, 0.2);
+  const QColor end = QColor::fromRgbF(1.0, 0.5, 0.0, 0.7);
+  for (const double t : {0.0, 0.25, 0.5, 1.0}) {
+    const QColor c = DrawUtilities::calculateShadingValues(t, start, end);
+    EXPECT_NEAR(c.redF(), t, 1e-3);
+    EXPECT_NEAR(c.greenF(), 0.5, 1e-3);
+    EXPECT_NEAR(c.blueF(), 1.0 - t, 1e-3);
+    EXPECT_EQ(c.alphaF(), 1.0);
+  }
+
+  ZOpaqueView view;
+  view.resize(20, 100);
+  view.setStartColor(Qt::black);
+  view.setEndColor(Qt::white);
+  QImage shot = view.grab().toImage();
+  EXPECT_LT(shot.pixelColor(10, 98).lightness(), 20);  // vertical: the start at the bottom
+  EXPECT_GT(shot.pixelColor(10, 1).lightness(), 235);
+  view.setShadingVertical(false);
+  view.resize(100, 20);
+  shot = view.grab().toImage();
+  EXPECT_LT(shot.pixelColor(1, 10).lightness(), 20);  // horizontal: the start at the left
+  EXPECT_GT(shot.pixelColor(98, 10).lightness(), 235);
+  view.setEndColor(QColor());    // back to the plain fill
+  view.setStartColor(QColor());  // ignored
+  shot = view.grab().toImage();
+  EXPECT_EQ(shot.pixelColor(98, 10), QColor(Qt::black));
+}
+
+TEST(TextDrawing, TruncatedTextEndsWithAnEllipsisOnlyWhenTooWide) {
+  const ZTextAttributes style{QFont(QStringLiteral("DejaVu Sans"), 12), Qt::black};
+  EXPECT_EQ(DrawUtilities::truncatedText("Short", style, 500), "Short");
+  const QString cut = DrawUtilities::truncatedText(
+      "A rather long title that cannot fit into a narrow column", style, 80);
+  EXPECT_TRUE(cut.endsWith(QChar(0x2026))) << cut.toStdString();
+  EXPECT_LE(QFontMetricsF(style.font).horizontalAdvance(cut), 80);
+}
