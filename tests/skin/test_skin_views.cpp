@@ -3,9 +3,12 @@
 // and the shading.
 #include "DrawUtilities.h"
 #include "TestEnvironment.h"
+#include "ZControls.h"
 #include "ZPlacement.h"
 #include "ZView.h"
 
+#include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QTest>
 
@@ -267,4 +270,172 @@ TEST(TextDrawing, TruncatedTextEndsWithAnEllipsisOnlyWhenTooWide) {
       "A rather long title that cannot fit into a narrow column", style, 80);
   EXPECT_TRUE(cut.endsWith(QChar(0x2026))) << cut.toStdString();
   EXPECT_LE(QFontMetricsF(style.font).horizontalAdvance(cut), 80);
+}
+
+// ---- the other controls ------------------------------------------------------------------
+
+namespace {
+
+void moveMouse(QWidget *widget, const QPointF &at, Qt::MouseButtons buttons = Qt::NoButton) {
+  QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, buttons,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &move);
+}
+
+}  // namespace
+
+TEST(SkinnedControls, AnImageButtonShowsItsPressPartAndItsAlternateImage) {
+  const struct { int parts, pressed; } cases[] = {{1, 0}, {2, 1}, {3, 2}, {4, 2}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.parts);
+    QWidget parent;
+    parent.resize(200, 100);
+    parent.show();
+    QVariantMap info{{"Image", partsImage(c.parts)}, {"states", c.parts}};
+    ZButtonImageView *button = ZButtonImageView::create(QSizeF(200, 100), info, &parent);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->size(), QSize(10, 6));
+    int actions = 0;
+    button->setAction([&](ZButtonImageView *) { ++actions; });
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 3));
+    EXPECT_EQ(button->state(), c.pressed);
+    EXPECT_EQ(drawnColor(*button), partsImage(c.parts).pixelColor(c.pressed * 10 + 5, 3));
+    moveMouse(button, QPointF(60, 60), Qt::LeftButton);
+    EXPECT_EQ(button->state(), 0);
+    moveMouse(button, QPointF(5, 3), Qt::LeftButton);
+    EXPECT_EQ(button->state(), c.pressed);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 3));
+    EXPECT_EQ(button->state(), 0);
+    EXPECT_EQ(actions, 1);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 3));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(60, 60));
+    EXPECT_EQ(actions, 1);
+  }
+  QWidget parent;
+  ZButtonImageView *button = ZButtonImageView::create(
+      QSizeF(200, 100), QVariantMap{{"Image", partsImage(2)}, {"states", 2}}, &parent);
+  QImage alternate(4, 4, QImage::Format_ARGB32);
+  alternate.fill(Qt::magenta);
+  button->setAlternateImage(alternate);
+  button->setState(2);  // beyond the last part
+  EXPECT_EQ(drawnColor(*button), QColor(Qt::magenta));
+  EXPECT_EQ(ZButtonImageView::create(QSizeF(200, 100), QVariantMap{{"states", 2}}, &parent),
+            nullptr);
+}
+
+TEST(SkinnedControls, APopupButtonShowsTheSelectedItemAndPopsItsMenuUp) {
+  QWidget parent;
+  parent.resize(200, 100);
+  parent.show();
+  ZPopupButtonImageView *button =
+      ZPopupButtonImageView::create(QSizeF(200, 100), buttonInfo(3), &parent);
+  ASSERT_NE(button, nullptr);
+  QMenu menu;
+  for (const auto &[tag, title] : {std::pair{1, "Publisher"}, {2, "Category"}, {5, "Tag"}})
+    menu.addAction(QString::fromLatin1(title))->setData(tag);
+  button->setMenu(&menu);
+  button->setSelectedTag(2);
+  EXPECT_EQ(button->title(), "Category");
+  EXPECT_EQ(button->selectedTag(), 2);
+  for (QAction *item : menu.actions()) EXPECT_EQ(item->isChecked(), item->data().toInt() == 2);
+  button->setSelectedTag(9);  // no such item: the title stays
+  EXPECT_EQ(button->title(), "Category");
+  EXPECT_EQ(button->selectedTag(), 9);
+  EXPECT_FALSE(menu.actions()[1]->isChecked());
+  button->setMenu(&menu);
+  EXPECT_TRUE(button->title().isEmpty());
+  EXPECT_EQ(button->labelFont().pointSizeF(), 12);
+
+  int statesWhileShown = -1;
+  QPoint shownAt;
+  button->setMenuPresenter([&](QMenu *, const QPoint &at) {
+    statesWhileShown = button->state();
+    shownAt = at;
+  });
+  QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 3));
+  EXPECT_EQ(statesWhileShown, ZButtonView::MouseDown);
+  EXPECT_EQ(shownAt, button->mapToGlobal(QPoint(0, button->height() + 4)));
+  EXPECT_EQ(button->state(), ZButtonView::Normal);
+}
+
+TEST(SkinnedControls, TheSearchFieldOpensOnAClickAndALeavingClickClearsIt) {
+  QWidget parent;
+  parent.resize(300, 100);
+  parent.show();
+  QImage image(120, 24, QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  ZSearchButtonView *search =
+      ZSearchButtonView::create(QSizeF(300, 100), QVariantMap{{"Image", image}}, &parent);
+  ASSERT_NE(search, nullptr);
+  search->show();
+  QStringList sent;
+  search->setAction([&](ZSearchButtonView *view) { sent << view->searchText(); });
+  EXPECT_EQ(search->textField()->geometry(), QRect(18, 3, 84, 18));
+  EXPECT_FALSE(search->textField()->isVisible());
+
+  QTest::mouseClick(search, Qt::LeftButton, {}, QPoint(40, 12));  // in the field's area
+  EXPECT_TRUE(search->isEditing());
+  EXPECT_TRUE(search->textField()->isVisible());
+  EXPECT_FALSE(search->textField()->isReadOnly());
+  QTest::keyClicks(search->textField(), "ab");
+  EXPECT_EQ(sent, QStringList({"a", "ab"}));  // every edit
+
+  QTest::mouseClick(search, Qt::LeftButton, {}, QPoint(5, 12));  // beside it
+  EXPECT_FALSE(search->isEditing());
+  EXPECT_FALSE(search->textField()->isVisible());
+  EXPECT_EQ(sent, QStringList({"a", "ab", ""}));  // cleared, then sent
+
+  QMenu criteria;
+  QAction *titles = criteria.addAction("Titles");
+  titles->setData(0);
+  QAction *tags = criteria.addAction("Tags");
+  tags->setData(3);
+  search->setCriterionMenu(&criteria);
+  search->changeSearchCriterion(tags);
+  EXPECT_EQ(search->searchType(), 3);
+  EXPECT_TRUE(tags->isChecked());
+  EXPECT_FALSE(titles->isChecked());
+  EXPECT_EQ(sent.size(), 4);
+}
+
+TEST(SkinnedControls, TheRatingWidgetOpensItsChoicesAndTakesTheClickedOne) {
+  std::array<QImage, 6> images;
+  for (int i = 0; i < 6; ++i) {
+    images[std::size_t(i)] = QImage(21, 8, QImage::Format_ARGB32);  // two parts, cells 11 wide
+    images[std::size_t(i)].fill(QColor(40 * i, 0, 0));
+  }
+  QWidget parent;
+  parent.resize(300, 100);
+  parent.show();
+  auto *rate = new ZRateButtonView(images, QPoint(10, 20), &parent);
+  EXPECT_EQ(rate->cellWidth(), 11);
+  EXPECT_EQ(rate->geometry(), QRect(10, 20, 11, 8));
+  int actions = 0;
+  rate->setAction([&](ZRateButtonView *) { ++actions; });
+
+  QTest::mouseClick(rate, Qt::LeftButton, {}, QPoint(5, 4));
+  EXPECT_TRUE(rate->isChoosing());
+  EXPECT_EQ(rate->width(), 66);
+  moveMouse(rate, QPointF(11 * 3 + 2, 4));
+  EXPECT_EQ(rate->hoverIndex(), 3);
+  moveMouse(rate, QPointF(3, 4));  // the unrated cell
+  EXPECT_EQ(rate->hoverIndex(), 0);
+  QTest::mouseClick(rate, Qt::LeftButton, {}, QPoint(11 * 3 + 2, 4));  // the third star
+  EXPECT_EQ(rate->rating(), 3);
+  EXPECT_FALSE(rate->isChoosing());
+  EXPECT_EQ(rate->width(), 11);
+  EXPECT_EQ(actions, 1);
+
+  // Leaving while choosing keeps the rating.
+  QTest::mouseClick(rate, Qt::LeftButton, {}, QPoint(5, 4));
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(rate, &leave);
+  EXPECT_FALSE(rate->isChoosing());
+  EXPECT_EQ(rate->rating(), 3);
+  EXPECT_EQ(actions, 1);
+  // The unrated cell gives no rating.
+  QTest::mouseClick(rate, Qt::LeftButton, {}, QPoint(5, 4));
+  QTest::mouseClick(rate, Qt::LeftButton, {}, QPoint(2, 4));
+  EXPECT_EQ(rate->rating(), 0);
+  EXPECT_EQ(actions, 2);
 }

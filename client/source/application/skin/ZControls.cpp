@@ -1,0 +1,310 @@
+#include "ZControls.h"
+
+#include "NotificationCenter.h"
+#include "ZSkin.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+// ---- ZButtonImageView -------------------------------------------------------------------
+
+ZButtonImageView *ZButtonImageView::create(const QSizeF &parentSize, const QVariantMap &info,
+                                           QWidget *parent) {
+  if (!info.contains(QStringLiteral("Image"))) return nullptr;
+  auto *button = new ZButtonImageView(parent);
+  button->setInfo(info);
+  button->setImage(info.value(QStringLiteral("Image")).value<QImage>(),
+                   info.value(QStringLiteral("states"), 1).toInt());
+  button->placeFor(parentSize);
+  return button;
+}
+
+void ZButtonImageView::setImage(const QImage &image, int partCount) {
+  fImage = image;
+  fPartCount = std::max(1, partCount);
+  update();
+}
+
+void ZButtonImageView::setAlternateImage(const QImage &image) {
+  fAlternateImage = image;
+  update();
+}
+
+void ZButtonImageView::setState(int state) {
+  fCurrentState = state;
+  update();
+}
+
+QSizeF ZButtonImageView::imageDisplaySize() const {
+  return QSizeF(double(fImage.width()) / fPartCount, fImage.height());
+}
+
+void ZButtonImageView::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  if (fCurrentState >= fPartCount) {
+    if (!fAlternateImage.isNull()) painter.drawImage(QRectF(rect()), fAlternateImage);
+    return;
+  }
+  if (fImage.isNull()) return;
+  const double partWidth = double(fImage.width()) / fPartCount;
+  painter.drawImage(QRectF(rect()), fImage,
+                    QRectF(std::max(0, fCurrentState) * partWidth, 0, partWidth, fImage.height()));
+}
+
+void ZButtonImageView::mousePressEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton) return;
+  fTracking = true;
+  fInside = true;
+  setState(pressedPart());
+}
+
+void ZButtonImageView::mouseMoveEvent(QMouseEvent *event) {
+  if (!fTracking) return;
+  const bool inside = rect().contains(event->position().toPoint());
+  if (inside == fInside) return;
+  fInside = inside;
+  setState(inside ? pressedPart() : 0);
+}
+
+void ZButtonImageView::mouseReleaseEvent(QMouseEvent *event) {
+  if (!fTracking || event->button() != Qt::LeftButton) return;
+  fTracking = false;
+  setState(0);
+  if (rect().contains(event->position().toPoint()) && fAction) fAction(this);
+}
+
+// ---- ZPopupButtonImageView ----------------------------------------------------------------
+
+ZPopupButtonImageView *ZPopupButtonImageView::create(const QSizeF &parentSize,
+                                                     const QVariantMap &info, QWidget *parent) {
+  for (const char *key : {"Image", "XPos", "YPos", "Zone", "states"})
+    if (!info.contains(QLatin1String(key))) return nullptr;
+  auto *button = new ZPopupButtonImageView(parent);
+  button->setInfo(info);
+  button->setImage(info.value(QStringLiteral("Image")).value<QImage>(),
+                   info.value(QStringLiteral("states")).toInt());
+  button->placeFor(parentSize);
+  return button;
+}
+
+ZPopupButtonImageView::ZPopupButtonImageView(QWidget *parent) : ZButtonView(parent) {
+  fLabelFont = font();
+  fLabelFont.setPointSizeF(12);
+  fPresenter = [](QMenu *menu, const QPoint &at) { menu->exec(at); };
+}
+
+void ZPopupButtonImageView::setMenu(QMenu *menu) {
+  fMenu = menu;
+  fTitle.clear();
+  update();
+}
+
+void ZPopupButtonImageView::setSelectedTag(int tag) {
+  fSelectedTag = tag;
+  if (!fMenu) return;
+  for (QAction *item : fMenu->actions()) {
+    const bool chosen = item->data().toInt() == tag && item->data().isValid();
+    item->setCheckable(true);
+    item->setChecked(chosen);
+    if (chosen) {
+      fTitle = item->text();
+      update();
+    }
+  }
+}
+
+void ZPopupButtonImageView::paintEvent(QPaintEvent *event) {
+  ZButtonView::paintEvent(event);
+  if (fTitle.isEmpty()) return;
+  QPainter painter(this);
+  painter.setFont(fLabelFont);
+  const QFontMetricsF metrics(fLabelFont);
+  const double x = std::ceil((width() - metrics.horizontalAdvance(fTitle)) / 2);
+  const double y = std::ceil((height() - metrics.height()) / 2);
+  painter.drawText(QRectF(x, y, width() - x, metrics.height()), Qt::AlignLeft | Qt::AlignTop,
+                   fTitle);
+}
+
+void ZPopupButtonImageView::mousePressEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton) return;
+  setState(MouseDown);
+  if (fMenu && fPresenter) {
+    fMenu->setFont(fLabelFont);
+    // Just below the button's bottom left corner.
+    fPresenter(fMenu, mapToGlobal(QPoint(0, height() + 4)));
+  }
+  setState(Normal);
+}
+
+// ---- ZSearchButtonView -------------------------------------------------------------------
+
+ZSearchButtonView *ZSearchButtonView::create(const QSizeF &parentSize, const QVariantMap &info,
+                                             QWidget *parent) {
+  if (!info.contains(QStringLiteral("Image"))) return nullptr;
+  auto *view = new ZSearchButtonView(parent);
+  view->setInfo(info);
+  view->fImage = info.value(QStringLiteral("Image")).value<QImage>();
+  view->placeFor(parentSize);
+  view->layoutField();
+  return view;
+}
+
+ZSearchButtonView::ZSearchButtonView(QWidget *parent) : ZImageView(parent) {
+  fField = new QLineEdit(this);
+  QFont font = fField->font();
+  font.setPointSizeF(11);
+  fField->setFont(font);
+  fField->setFrame(false);
+  fField->setAutoFillBackground(true);
+  fField->setReadOnly(true);
+  fField->hide();
+  // Only what the user types counts as a change.
+  connect(fField, &QLineEdit::textEdited, this, [this] { sendAction(); });
+}
+
+void ZSearchButtonView::resizeEvent(QResizeEvent *event) {
+  ZImageView::resizeEvent(event);
+  layoutField();
+}
+
+void ZSearchButtonView::layoutField() { fField->setGeometry(rect().adjusted(18, 3, -18, -3)); }
+
+QString ZSearchButtonView::searchText() const { return fField->text(); }
+
+void ZSearchButtonView::mousePressEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton) return;
+  if (fField->geometry().contains(event->position().toPoint())) {
+    if (fEditing) return;
+    fField->show();
+    fField->setReadOnly(false);
+    fField->setFocus(Qt::MouseFocusReason);
+    fEditing = true;
+    return;
+  }
+  if (fEditing) {
+    fField->setReadOnly(true);
+    fField->hide();
+    fField->clear();
+    fEditing = false;
+  }
+  sendAction();
+}
+
+void ZSearchButtonView::changeSearchCriterion(QAction *item) {
+  if (!item) return;
+  if (fCriterionMenu)
+    for (QAction *other : fCriterionMenu->actions())
+      if (other->data().toInt() == fCriterion) {
+        other->setCheckable(true);
+        other->setChecked(false);
+      }
+  item->setCheckable(true);
+  item->setChecked(true);
+  fCriterion = item->data().toInt();
+  sendAction();
+}
+
+void ZSearchButtonView::sendAction() {
+  if (fAction) fAction(this);
+}
+
+// ---- ZRateButtonView -----------------------------------------------------------------------
+
+ZRateButtonView *ZRateButtonView::create(const QPoint &origin, QWidget *parent) {
+  std::array<QImage, 6> images;
+  if (const ZSkin *skin = ZSkinManager::sharedSkinManager().getCurrentSkin())
+    images = {skin->libraryDetailsViewUnratedButtonImage(),
+              skin->libraryDetailsViewRate1StarButtonImage(),
+              skin->libraryDetailsViewRate2StarButtonImage(),
+              skin->libraryDetailsViewRate3StarButtonImage(),
+              skin->libraryDetailsViewRate4StarButtonImage(),
+              skin->libraryDetailsViewRate5StarButtonImage()};
+  return new ZRateButtonView(images, origin, parent);
+}
+
+ZRateButtonView::ZRateButtonView(const std::array<QImage, 6> &images, const QPoint &origin,
+                                 QWidget *parent)
+    : QWidget(parent), fImages(images) {
+  fCellWidth = std::ceil(fImages[0].width() / 2.0);
+  fCellHeight = fImages[0].height();
+  setGeometry(QRectF(origin, QSizeF(fCellWidth, fCellHeight)).toAlignedRect());
+  NotificationCenter::defaultCenter().addObserver(
+      this, QStringLiteral("VideoDatabase_VideoUpdated"), [this](const Notification &note) {
+        if (fVideoId != 0 && note.object.toInt() == fVideoId) update();
+      });
+}
+
+ZRateButtonView::~ZRateButtonView() { NotificationCenter::defaultCenter().removeObserver(this); }
+
+void ZRateButtonView::setRating(int rating) {
+  fRating = std::clamp(rating, 0, 5);
+  if (isVisible()) update();
+}
+
+void ZRateButtonView::setVideoItem(int videoId, int rating) {
+  fVideoId = videoId;
+  setRating(rating);
+}
+
+int ZRateButtonView::cellAt(double x) const {
+  if (fCellWidth <= 0) return 0;
+  const int cell = int(std::floor(x / fCellWidth));
+  return cell >= 1 && cell <= 5 ? cell : 0;
+}
+
+void ZRateButtonView::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  const auto drawCell = [&](int cell, int image, bool highlighted) {
+    const QImage &source = fImages[std::size_t(image)];
+    if (source.isNull()) return;
+    const double partWidth = source.width() / 2.0;
+    painter.drawImage(QRectF(cell * fCellWidth, 0, fCellWidth, fCellHeight), source,
+                      QRectF(highlighted ? partWidth : 0, 0, partWidth, source.height()));
+  };
+  if (!fTracking) {
+    drawCell(0, fRating, false);
+    return;
+  }
+  for (int cell = 0; cell < 6; ++cell) drawCell(cell, cell, cell > 0 && cell == fHoverIndex);
+}
+
+void ZRateButtonView::mousePressEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton) return;
+  if (!fTracking) {
+    fTracking = true;
+    setMouseTracking(true);
+    resize(int(fCellWidth * 6), int(fCellHeight));
+    update();
+    return;
+  }
+  const QPointF at = event->position();
+  fRating = rect().contains(at.toPoint()) ? cellAt(at.x()) : 0;
+  leaveChoosing();
+  if (fAction) fAction(this);
+}
+
+void ZRateButtonView::mouseMoveEvent(QMouseEvent *event) {
+  if (!fTracking) return;
+  const int hover =
+      rect().contains(event->position().toPoint()) ? cellAt(event->position().x()) : 0;
+  if (hover == fHoverIndex) return;
+  fHoverIndex = hover;
+  update();
+}
+
+void ZRateButtonView::leaveEvent(QEvent *) {
+  if (fTracking) leaveChoosing();
+}
+
+void ZRateButtonView::leaveChoosing() {
+  fTracking = false;
+  setMouseTracking(false);
+  fHoverIndex = 0;
+  resize(int(fCellWidth), int(fCellHeight));
+  update();
+}
