@@ -275,18 +275,25 @@ void ZSkin::setDefaults() {
 
 // ---- control descriptions ------------------------------------------------------------------
 
-QVariantMap ZSkin::buttonInfo(const ZXMLElement &element) const {
-  QVariantMap info{{QStringLiteral("Justify"), QStringLiteral("left")},
-                   {QStringLiteral("states"), 1}};
+// Reads the element's children of the named kinds into the info, in
+// document order: a later child replaces an earlier one of the same name, an
+// image file that does not load leaves no image (also over an earlier one),
+// other children are ignored.
+void ZSkin::readInfoChildren(const ZXMLElement &element, QVariantMap &info,
+                             std::initializer_list<const char *> integers,
+                             std::initializer_list<const char *> texts,
+                             std::initializer_list<const char *> images) const {
+  const auto named = [](const QString &name, std::initializer_list<const char *> keys) {
+    return std::any_of(keys.begin(), keys.end(),
+                       [&name](const char *key) { return name == QLatin1String(key); });
+  };
   for (const ZXMLElement *child : element.elementChildren()) {
     const QString &name = child->qualifiedName();
-    if (name == QLatin1String("Zone") || name == QLatin1String("XPos") ||
-        name == QLatin1String("YPos") || name == QLatin1String("states")) {
+    if (named(name, integers)) {
       info.insert(name, intValue(child->stringValue()));
-    } else if (name == QLatin1String("Justify")) {
+    } else if (named(name, texts)) {
       info.insert(name, child->stringValue());
-    } else if (name == QLatin1String("Image")) {
-      // A file that does not load leaves no image, also over an earlier one.
+    } else if (named(name, images)) {
       const QImage image = loadImageDirectly(child->stringValue());
       if (image.isNull())
         info.remove(name);
@@ -294,26 +301,19 @@ QVariantMap ZSkin::buttonInfo(const ZXMLElement &element) const {
         info.insert(name, image);
     }
   }
+}
+
+QVariantMap ZSkin::buttonInfo(const ZXMLElement &element) const {
+  QVariantMap info{{QStringLiteral("Justify"), QStringLiteral("left")},
+                   {QStringLiteral("states"), 1}};
+  readInfoChildren(element, info, {"Zone", "XPos", "YPos", "states"}, {"Justify"}, {"Image"});
   return info;
 }
 
 QVariantMap ZSkin::progressBarInfo(const ZXMLElement &element) const {
   QVariantMap info = buttonInfo(element);
-  for (const ZXMLElement *child : element.elementChildren()) {
-    const QString &name = child->qualifiedName();
-    if (name == QLatin1String("Width") || name == QLatin1String("Height") ||
-        name == QLatin1String("KnobYPos")) {
-      info.insert(name, intValue(child->stringValue()));
-    } else if (name == QLatin1String("LeftBarImage") || name == QLatin1String("RightBarImage") ||
-               name == QLatin1String("BarOnImage") || name == QLatin1String("BarOffImage") ||
-               name == QLatin1String("KnobImage")) {
-      const QImage image = loadImageDirectly(child->stringValue());
-      if (image.isNull())
-        info.remove(name);
-      else
-        info.insert(name, image);
-    }
-  }
+  readInfoChildren(element, info, {"Width", "Height", "KnobYPos"}, {},
+                   {"LeftBarImage", "RightBarImage", "BarOnImage", "BarOffImage", "KnobImage"});
   return info;
 }
 
@@ -323,19 +323,7 @@ QVariantMap ZSkin::volumeControlInfo(const ZXMLElement &element) const {
     const QString &name = child->qualifiedName();
     if (name != QLatin1String("MuteButton") && name != QLatin1String("MutedButton")) continue;
     QVariantMap button;
-    for (const ZXMLElement *part : child->elementChildren()) {
-      const QString &key = part->qualifiedName();
-      if (key == QLatin1String("XPos") || key == QLatin1String("YPos") ||
-          key == QLatin1String("states")) {
-        button.insert(key, intValue(part->stringValue()));
-      } else if (key == QLatin1String("Image")) {
-        const QImage image = loadImageDirectly(part->stringValue());
-        if (image.isNull())
-          button.remove(key);
-        else
-          button.insert(key, image);
-      }
-    }
+    readInfoChildren(*child, button, {"XPos", "YPos", "states"}, {}, {"Image"});
     info.insert(name, button);
   }
   return info;

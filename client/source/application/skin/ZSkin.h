@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -314,6 +315,10 @@ class ZSkin {
   QImage loadImageDirectly(const QString &name) const;
   void setDefaults();
   void readElements(const ZXMLElement &root);
+  void readInfoChildren(const ZXMLElement &element, QVariantMap &info,
+                        std::initializer_list<const char *> integers,
+                        std::initializer_list<const char *> texts,
+                        std::initializer_list<const char *> images) const;
   QVariantMap buttonInfo(const ZXMLElement &element) const;
   QVariantMap progressBarInfo(const ZXMLElement &element) const;
   QVariantMap volumeControlInfo(const ZXMLElement &element) const;
