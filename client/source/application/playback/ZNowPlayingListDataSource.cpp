@@ -1,0 +1,118 @@
+#include "ZNowPlayingListDataSource.h"
+
+#include "NotificationCenter.h"
+#include "VideoDatabase.h"
+#include "ZPlaylistDataSource.h"
+
+const QString ZNowPlayingListDataSource::VideosAddedNotification =
+    QStringLiteral("NowPlayingListVideosAdded");
+const QString ZNowPlayingListDataSource::CurrentVideoChangedNotification =
+    QStringLiteral("NowPlayingListCurrentVideoChanged");
+const QString ZNowPlayingListDataSource::PlaylistChangedNotification =
+    QStringLiteral("NowPlaylistPlaylistChanged");
+
+ZNowPlayingListDataSource &ZNowPlayingListDataSource::sharedNowPlayingListDataSource() {
+  // Made once, on first use, whichever caller comes first.
+  static ZNowPlayingListDataSource *list = new ZNowPlayingListDataSource(
+      ZPlaylistDataSource::sharedPlaylistDataSource(), VideoDatabase::defaultVideoDatabase());
+  return *list;
+}
+
+ZNowPlayingListDataSource::ZNowPlayingListDataSource(ZPlaylistDataSource &playlists,
+                                                     VideoDatabase &database)
+    : fPlaylists(playlists), fDatabase(database) {
+  NotificationCenter &center = NotificationCenter::defaultCenter();
+  center.postNotificationName(VideosAddedNotification, QVariant::fromValue(fVideoList));
+  for (const QString &name : {ZPlaylistDataSource::ListRebuiltNotification,
+                              ZPlaylistDataSource::ListSelectionChangedNotification})
+    center.addObserver(this, name, [this](const Notification &) { playlistSelectionChanged(); });
+  center.addObserver(this, QStringLiteral("VideoDatabase_PlaylistEntriesModified"),
+                     [this](const Notification &note) {
+                       playlistEntriesModified(note.object.isValid() ? note.object.toInt() : -1);
+                     });
+  center.addObserver(this, QStringLiteral("VideoDatabase_VideosDeleted"),
+                     [this](const Notification &) { videosDeleted(); });
+}
+
+ZNowPlayingListDataSource::~ZNowPlayingListDataSource() {
+  NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+QList<int> ZNowPlayingListDataSource::videoList() const {
+  QList<int> present;
+  for (const int id : fVideoList)
+    if (fDatabase.getVideoInfo(id)) present.append(id);
+  return present;
+}
+
+std::optional<int> ZNowPlayingListDataSource::videoIdAtIndex(int index) const {
+  if (index < 0 || index >= count()) return std::nullopt;
+  return fVideoList.at(index);
+}
+
+std::optional<VideoInfo> ZNowPlayingListDataSource::videoInfoAtIndex(int index) const {
+  const auto id = videoIdAtIndex(index);
+  if (!id) return std::nullopt;
+  return fDatabase.getVideoInfo(*id);
+}
+
+void ZNowPlayingListDataSource::setVideos(const QList<int> &videoIds) {
+  fVideoList = videoIds;
+  fIndexOfCurrentlyPlayingVideo = fVideoList.isEmpty() ? -1 : 0;
+}
+
+void ZNowPlayingListDataSource::setIndexOfCurrentlyPlayingVideo(int index) {
+  fIndexOfCurrentlyPlayingVideo = index >= 0 && index < count() ? index : -1;
+  NotificationCenter::defaultCenter().postNotificationName(CurrentVideoChangedNotification);
+}
+
+std::optional<VideoInfo> ZNowPlayingListDataSource::infoOfCurrentlyPlayingVideo() const {
+  return videoInfoAtIndex(fIndexOfCurrentlyPlayingVideo);
+}
+
+QString ZNowPlayingListDataSource::titleOfCurrentlyPlayingVideo() const {
+  const auto info = infoOfCurrentlyPlayingVideo();
+  return info ? info->value(QStringLiteral("TITLE")) : QString(QLatin1String(""));
+}
+
+int ZNowPlayingListDataSource::idOfCurrentlyPlayingVideo() const {
+  const auto info = infoOfCurrentlyPlayingVideo();
+  if (!info) return -1;
+  bool ok = false;
+  const int id = info->value(QStringLiteral("id")).toInt(&ok);
+  return ok ? id : -1;
+}
+
+void ZNowPlayingListDataSource::playlistSelectionChanged() {
+  // The model also says so after videos were deleted or the playlist list
+  // was reloaded, with the same playlist still selected: the list then only
+  // loses the deleted videos, so that videos a view gave it (play all) keep
+  // playing. Another playlist replaces the list; the current index keeps its
+  // number, so the player is not interrupted.
+  const int selected = fPlaylists.selectedPlaylistId();
+  if (selected == fSelectedPlaylistId) {
+    videosDeleted();
+  } else {
+    fVideoList.clear();
+    fSelectedPlaylistId = selected;
+    if (fSelectedPlaylistId != -1)
+      fVideoList = fDatabase.getPlaylistEntries(fSelectedPlaylistId);
+  }
+  NotificationCenter::defaultCenter().postNotificationName(PlaylistChangedNotification);
+}
+
+void ZNowPlayingListDataSource::playlistEntriesModified(int playlistId) {
+  if (playlistId == fSelectedPlaylistId && playlistId != -1)
+    fVideoList = fPlaylists.videosForSelectedPlaylist();
+  NotificationCenter::defaultCenter().postNotificationName(PlaylistChangedNotification);
+}
+
+void ZNowPlayingListDataSource::videosDeleted() {
+  for (int i = count() - 1; i >= 0; --i) {
+    if (fDatabase.getVideoInfo(fVideoList.at(i))) continue;
+    fVideoList.removeAt(i);
+    // The entry before the removed current one becomes current; removing an
+    // entry before the current one leaves the number as it is.
+    if (i == fIndexOfCurrentlyPlayingVideo) fIndexOfCurrentlyPlayingVideo = i - 1;
+  }
+}
