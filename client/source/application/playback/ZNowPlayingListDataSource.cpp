@@ -95,8 +95,7 @@ void ZNowPlayingListDataSource::playlistSelectionChanged() {
   } else {
     fVideoList.clear();
     fSelectedPlaylistId = selected;
-    if (fSelectedPlaylistId != -1)
-      fVideoList = fDatabase.getPlaylistEntries(fSelectedPlaylistId);
+    if (fSelectedPlaylistId != -1) fVideoList = fDatabase.getPlaylistEntries(fSelectedPlaylistId);
   }
   NotificationCenter::defaultCenter().postNotificationName(PlaylistChangedNotification);
 }

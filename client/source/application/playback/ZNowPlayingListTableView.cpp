@@ -1,0 +1,340 @@
+#include "ZNowPlayingListTableView.h"
+
+#include "ApplicationIdentity.h"
+#include "DrawUtilities.h"
+#include "LibraryUtilities.h"
+#include "Localization.h"
+#include "NotificationCenter.h"
+#include "VideoDatabase.h"
+#include "ZNowPlayingListDataSource.h"
+#include "ZPlaylistDataSource.h"
+#include "ZSkin.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+// ---- drag types ---------------------------------------------------------------------------
+
+namespace ZDragTypes {
+
+QString videoIds() {
+  return ApplicationIdentity::bundleIdentifier() + QStringLiteral(".dragType.VideoId");
+}
+
+QString nowPlayingListRows() {
+  return ApplicationIdentity::bundleIdentifier() + QStringLiteral(".dragType.NowPlayingListRows");
+}
+
+QByteArray encode(const QList<int> &values) {
+  QJsonArray array;
+  for (const int value : values) array.append(value);
+  return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+QList<int> decode(const QByteArray &data) {
+  QList<int> values;
+  for (const QJsonValue &value : QJsonDocument::fromJson(data).array())
+    if (value.isDouble()) values.append(value.toInt());
+  return values;
+}
+
+}  // namespace ZDragTypes
+
+// ---- the rows -------------------------------------------------------------------------------
+
+ZNowPlayingListModel::ZNowPlayingListModel(ZPlaylistDataSource &playlists, QObject *parent)
+    : QAbstractListModel(parent), fPlaylists(playlists) {}
+
+int ZNowPlayingListModel::rowCount(const QModelIndex &parent) const {
+  return parent.isValid() ? 0 : fPlaylists.countOfVideosInSelectedPlaylist();
+}
+
+QVariant ZNowPlayingListModel::data(const QModelIndex &index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid()) return QVariant();
+  const auto info = fPlaylists.videoInfoAtIndex(index.row());
+  return info ? info->value(QStringLiteral("TITLE")) : QString();
+}
+
+Qt::ItemFlags ZNowPlayingListModel::flags(const QModelIndex &index) const {
+  if (!index.isValid()) return Qt::ItemIsDropEnabled;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+QStringList ZNowPlayingListModel::mimeTypes() const {
+  return {ZDragTypes::videoIds(), ZDragTypes::nowPlayingListRows()};
+}
+
+QMimeData *ZNowPlayingListModel::mimeData(const QModelIndexList &indexes) const {
+  QList<int> rows;
+  for (const QModelIndex &index : indexes)
+    if (index.isValid()) rows.append(index.row());
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  auto *data = new QMimeData;
+  data->setData(ZDragTypes::nowPlayingListRows(), ZDragTypes::encode(rows));
+  return data;
+}
+
+Qt::DropActions ZNowPlayingListModel::supportedDropActions() const {
+  return Qt::CopyAction | Qt::MoveAction;
+}
+
+Qt::DropActions ZNowPlayingListModel::supportedDragActions() const { return Qt::CopyAction; }
+
+bool ZNowPlayingListModel::dropMimeData(const QMimeData *data, Qt::DropAction, int row, int,
+                                        const QModelIndex &parent) {
+  if (!data) return false;
+  if (row < 0) row = parent.isValid() ? parent.row() : rowCount();
+  // The playlist model writes the change; its notification reloads the rows.
+  if (data->hasFormat(ZDragTypes::nowPlayingListRows())) {
+    fPlaylists.moveIndices(ZDragTypes::decode(data->data(ZDragTypes::nowPlayingListRows())), row);
+    return true;
+  }
+  if (data->hasFormat(ZDragTypes::videoIds())) {
+    fPlaylists.addVideoIds(ZDragTypes::decode(data->data(ZDragTypes::videoIds())), row);
+    return true;
+  }
+  return false;
+}
+
+void ZNowPlayingListModel::reload() {
+  beginResetModel();
+  endResetModel();
+}
+
+// ---- a row's drawing -----------------------------------------------------------------------
+
+ZNowPlayingListTableViewCell::ZNowPlayingListTableViewCell(ZPlaylistDataSource &playlists,
+                                                           QObject *parent)
+    : QStyledItemDelegate(parent), fPlaylists(playlists) {}
+
+QSize ZNowPlayingListTableViewCell::sizeHint(const QStyleOptionViewItem &option,
+                                             const QModelIndex &) const {
+  const ZSkin *skin = ZSkinManager::sharedSkinManager().getCurrentSkin();
+  const int height = skin && skin->playlistRowHeight() > 0 ? int(skin->playlistRowHeight()) : 80;
+  return QSize(option.rect.width(), height);
+}
+
+void ZNowPlayingListTableViewCell::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                         const QModelIndex &index) const {
+  const ZSkin *skin = ZSkinManager::sharedSkinManager().getCurrentSkin();
+  const bool selected = option.state & QStyle::State_Selected;
+  const auto info = fPlaylists.videoInfoAtIndex(index.row());
+  const QRectF frame = option.rect;
+  const auto color = [&](QColor value, QColor fallback) {
+    return value.isValid() ? value : fallback;
+  };
+  painter->save();
+  painter->fillRect(frame, selected ? color(skin ? skin->playlistSelectedColor() : QColor(),
+                                            QColor::fromRgbF(0.5, 0.5, 0.5))
+                                    : color(skin ? skin->playlistColor() : QColor(), Qt::white));
+
+  // The thumbnail, 4:3, on a one-point border.
+  const double margin = 6;
+  const double thumbHeight = std::max(0.0, frame.height() - 2 * margin);
+  const QRectF thumb(frame.left() + margin, frame.top() + margin, thumbHeight * 4 / 3, thumbHeight);
+  QImage image = info ? Utilities::getVideoThumbnail(*info) : QImage();
+  if (image.isNull() && skin) image = skin->defaultIconImage();
+  painter->fillRect(thumb.adjusted(-1, -1, 1, 1),
+                    selected
+                        ? color(skin ? skin->playlistColorBorderSelected() : QColor(), Qt::black)
+                        : color(skin ? skin->playlistColorBorder() : QColor(), Qt::white));
+  if (!image.isNull()) painter->drawImage(thumb, image);
+
+  const ZTextAttributes fallback{option.font, selected ? Qt::white : Qt::black};
+  const auto style = [&](std::optional<ZTextAttributes> wanted,
+                         std::optional<ZTextAttributes> plain) {
+    return wanted ? *wanted : plain ? *plain : fallback;
+  };
+  const ZTextAttributes title = skin ? style(selected ? skin->playlistCellTitleSelectedAttributes()
+                                                      : skin->playlistCellTitleAttributes(),
+                                             skin->playlistCellTitleAttributes())
+                                     : fallback;
+  const ZTextAttributes description =
+      skin ? style(selected ? skin->playlistCellDescriptionSelectedAttributes()
+                            : skin->playlistCellDescriptionAttributes(),
+                   skin->playlistCellDescriptionAttributes())
+           : fallback;
+  const double textLeft = thumb.right() + margin;
+  const double textWidth = std::max(0.0, frame.right() - textLeft - margin);
+  const double titleHeight = QFontMetricsF(title.font).height();
+  if (info) {
+    DrawUtilities::drawTruncatedText(*painter, info->value(QStringLiteral("TITLE")), title,
+                                     QRectF(textLeft, thumb.top(), textWidth, titleHeight));
+    DrawUtilities::drawText(
+        *painter, info->value(QStringLiteral("DESCRIPTION")), description,
+        QRectF(textLeft, thumb.top() + titleHeight, textWidth, thumb.height() - titleHeight));
+  }
+  painter->restore();
+}
+
+// ---- the list ---------------------------------------------------------------------------------
+
+ZNowPlayingListTableView::ZNowPlayingListTableView(ZPlaylistDataSource &playlists,
+                                                   ZNowPlayingListDataSource &nowPlaying,
+                                                   VideoDatabase &database, QWidget *parent)
+    : QWidget(parent), fPlaylists(playlists), fNowPlaying(nowPlaying), fDatabase(database) {
+  auto *layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  fTableView = new QListView(this);
+  layout->addWidget(fTableView);
+  fModel = new ZNowPlayingListModel(playlists, this);
+  fTableView->setModel(fModel);
+  fTableView->setItemDelegate(new ZNowPlayingListTableViewCell(playlists, this));
+  fTableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  fTableView->setSpacing(0);
+  fTableView->setUniformItemSizes(true);
+  fTableView->setDragEnabled(true);
+  fTableView->setAcceptDrops(true);
+  fTableView->setDropIndicatorShown(true);
+  fTableView->setDragDropMode(QAbstractItemView::DragDrop);
+  fTableView->setDefaultDropAction(Qt::CopyAction);
+  if (const ZSkin *skin = ZSkinManager::sharedSkinManager().getCurrentSkin()) {
+    QPalette palette = fTableView->palette();
+    if (skin->playlistColor().isValid()) palette.setColor(QPalette::Base, skin->playlistColor());
+    if (skin->playlistSelectedColor().isValid())
+      palette.setColor(QPalette::Highlight, skin->playlistSelectedColor());
+    fTableView->setPalette(palette);
+  }
+
+  fTableViewMenu = new QMenu(this);
+  const struct {
+    int tag;
+    const char *key;
+    void (ZNowPlayingListTableView::*action)();
+  } items[] = {
+      {PlayTag, "libraryPlaylistMenuItemPlay", &ZNowPlayingListTableView::playVideo},
+      {ResumeTag, "nowPlayingMenuItemResume", &ZNowPlayingListTableView::resumeVideoPlayback},
+      {FindOnZaroTag, "nowPlayingMenuItemFindOnZaro", &ZNowPlayingListTableView::findOnZaro},
+      {RevealTag, "nowPlayingMenuItemReveal", &ZNowPlayingListTableView::revealInFinder},
+      {RemoveTag, "nowPlayingMenuItemRemove", &ZNowPlayingListTableView::remove}};
+  for (const auto &item : items) {
+    QAction *action = fTableViewMenu->addAction(localized(QLatin1String(item.key)));
+    action->setData(item.tag);
+    connect(action, &QAction::triggered, this, item.action);
+  }
+  connect(fTableViewMenu, &QMenu::aboutToShow, this, [this] {
+    for (QAction *action : fTableViewMenu->actions())
+      action->setEnabled(validateMenuItem(action->data().toInt()));
+  });
+  fTableView->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(fTableView, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint &at) { fTableViewMenu->popup(fTableView->mapToGlobal(at)); });
+  connect(fTableView, &QAbstractItemView::doubleClicked, this, [this] { playVideo(); });
+  connect(fTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &ZNowPlayingListTableView::selectionChanged);
+
+  // Another playlist, or new entries: nothing selected, rows read again.
+  for (const QString &name : {ZPlaylistDataSource::ListSelectionChangedNotification,
+                              ZPlaylistDataSource::ListEntriesChangedNotification})
+    NotificationCenter::defaultCenter().addObserver(this, name, [this](const Notification &) {
+      fTableView->clearSelection();
+      fModel->reload();
+    });
+}
+
+ZNowPlayingListTableView::~ZNowPlayingListTableView() {
+  NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+QList<int> ZNowPlayingListTableView::selectedRows() const {
+  QList<int> rows;
+  for (const QModelIndex &index : fTableView->selectionModel()->selectedIndexes())
+    rows.append(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void ZNowPlayingListTableView::selectRows(const QList<int> &rows) {
+  fTableView->clearSelection();
+  for (const int row : rows)
+    fTableView->selectionModel()->select(fModel->index(row), QItemSelectionModel::Select);
+}
+
+QList<int> ZNowPlayingListTableView::selectedVideoIds() const {
+  QList<int> ids;
+  for (const int row : selectedRows()) ids.append(fPlaylists.videoIdAtIndex(row));
+  return ids;
+}
+
+QAction *ZNowPlayingListTableView::menuItem(int tag) const {
+  for (QAction *action : fTableViewMenu->actions())
+    if (action->data().toInt() == tag) return action;
+  return nullptr;
+}
+
+void ZNowPlayingListTableView::selectionChanged() {
+  if (QAction *play = menuItem(PlayTag))
+    play->setText(localized(selectedRows().size() > 1
+                                ? QStringLiteral("libraryPlaylistMenuItemPlayAll")
+                                : QStringLiteral("libraryPlaylistMenuItemPlay")));
+}
+
+bool ZNowPlayingListTableView::validateMenuItem(int tag) const {
+  const qsizetype selected = selectedRows().size();
+  switch (tag) {
+    case PlayTag:
+    case RevealTag:
+    case RemoveTag:
+      return selected >= 1;
+    case ResumeTag:
+      return selected == 1;
+    case FindOnZaroTag: {
+      const QList<int> ids = selectedVideoIds();
+      return std::any_of(ids.begin(), ids.end(),
+                         [this](int id) { return !fDatabase.permalinkForVideoId(id).isEmpty(); });
+    }
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+QVariantList asVariantList(const QList<int> &ids) {
+  QVariantList list;
+  for (const int id : ids) list.append(id);
+  return list;
+}
+
+}  // namespace
+
+void ZNowPlayingListTableView::playVideo() {
+  const QList<int> rows = selectedRows();
+  if (rows.isEmpty()) return;
+  fNowPlaying.setVideos(fPlaylists.videosForSelectedPlaylist());
+  fNowPlaying.setIndexOfCurrentlyPlayingVideo(rows.first());
+  NotificationCenter::defaultCenter().postNotificationName(
+      QStringLiteral("ActionStartPlayingNewVideoList"));
+}
+
+void ZNowPlayingListTableView::resumeVideoPlayback() {
+  const QList<int> ids = selectedVideoIds();
+  if (ids.size() != 1) return;
+  fNowPlaying.setVideos(ids);
+  fNowPlaying.setIndexOfCurrentlyPlayingVideo(0);
+  NotificationCenter::defaultCenter().postNotificationName(
+      QStringLiteral("ActionResumeVideoPlayback"));
+}
+
+void ZNowPlayingListTableView::findOnZaro() {
+  NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionFindOnZaro"),
+                                                           asVariantList(selectedVideoIds()));
+}
+
+void ZNowPlayingListTableView::revealInFinder() {
+  NotificationCenter::defaultCenter().postNotificationName(
+      QStringLiteral("ActionRevealVideosInFinder"), asVariantList(selectedVideoIds()));
+}
+
+void ZNowPlayingListTableView::remove() {
+  const QList<int> ids = selectedVideoIds();
+  if (!ids.isEmpty()) fPlaylists.removeVideosWithIds(ids);
+}
