@@ -3,7 +3,7 @@
 #include "ApplicationDelegate.h"
 #include "ApplicationIdentity.h"
 #include "Dialogs.h"
-#include "PlainDialogs.h"
+#include "SkinnedDialogs.h"
 #include "SingleInstance.h"
 #include "UnixSignals.h"
 #include "ZFolderManager.h"
@@ -47,7 +47,7 @@ int main(int argc, char *argv[]) {
   // Unattended runs and tests answer dialogs from a script; people get windows.
   if (qEnvironmentVariableIsEmpty("ZARO_DIALOG_ANSWERS") &&
       qEnvironmentVariableIsEmpty("ZARO_DIALOG_LOG"))
-    Dialogs::setShared(std::make_unique<PlainDialogs>());
+    Dialogs::setShared(std::make_unique<SkinnedDialogs>());
 
   ApplicationDelegate delegate;
   UnixSignals unixSignals;

@@ -3,7 +3,7 @@
 
 #include "Dialogs.h"
 #include "Localization.h"
-#include "PlainDialogs.h"
+#include "SkinnedDialogs.h"
 #include "ServiceTestServer.h"
 #include "StringExtensions.h"
 #include "TestEnvironment.h"
@@ -529,7 +529,7 @@ TEST_F(UpdaterExchange, CancellingADownloadRemovesItsPartialFile) {
 
 TEST(UpdateOfferDialog, YesAndNoOnTheConfirmationWindow) {
   for (const char *button : {"delete", "cancel"}) {
-    PlainDialogs dialogs;
+    SkinnedDialogs dialogs;
     QString shown, yes, no;
     bool boxVisible = true;
     QTimer::singleShot(0, [&] {

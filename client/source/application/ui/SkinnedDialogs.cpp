@@ -1,6 +1,7 @@
-#include "PlainDialogs.h"
+#include "SkinnedDialogs.h"
 
 #include "Localization.h"
+#include "ZDialog.h"
 #include "UserDefaults.h"
 
 #include <QApplication>
@@ -19,13 +20,14 @@
 namespace {
 
 // A modal dialog whose buttons end it with their codes.
-class CodeDialog : public QDialog {
+class CodeDialog : public ZDialog {
  public:
   CodeDialog(const QString &resourceName, const QString &title, const QString &message) {
     setObjectName(resourceName);
     setWindowTitle(title.isEmpty() ? localized(QStringLiteral("mainWindowTitle")) : title);
     setModal(true);
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(contentArea());
+    layout->setContentsMargins(0, 0, 0, 0);
     fMessage = new QLabel(message, this);
     fMessage->setWordWrap(true);
     fMessage->setObjectName(QStringLiteral("fText"));
@@ -69,7 +71,8 @@ class PlainImportProgress : public VideoImportProgress {
   PlainImportProgress(const QString &title, QWidget *relativeTo) {
     fDialog.setObjectName(QStringLiteral("VideoImportProgressDialog"));
     if (!title.isEmpty()) fDialog.setWindowTitle(title);
-    auto *layout = new QVBoxLayout(&fDialog);
+    auto *layout = new QVBoxLayout(fDialog.contentArea());
+    layout->setContentsMargins(0, 0, 0, 0);
     fText = new QLabel(&fDialog);
     fText->setObjectName(QStringLiteral("fProgressText"));
     fBar = new QProgressBar(&fDialog);
@@ -103,20 +106,20 @@ class PlainImportProgress : public VideoImportProgress {
   void closeVideoImportProgress() override { fDialog.hide(); }
 
  private:
-  QDialog fDialog;
+  ZDialog fDialog;
   QLabel *fText;
   QProgressBar *fBar;
 };
 
 }  // namespace
 
-void PlainDialogs::showAlert(const QString &message, const QString &windowTitle) {
+void SkinnedDialogs::showAlert(const QString &message, const QString &windowTitle) {
   CodeDialog dialog(QStringLiteral("Alert"), windowTitle, message);
   dialog.addButton(QStringLiteral("ok"), localized(QStringLiteral("dialogOK")), 0, true);
   dialog.exec();
 }
 
-bool PlainDialogs::getConfirmation(const QString &defaultButtonTitle,
+bool SkinnedDialogs::getConfirmation(const QString &defaultButtonTitle,
                                    const QString &cancelButtonTitle, const QString &message,
                                    bool *showAgain) {
   CodeDialog dialog(QStringLiteral("DeleteDialog"), QString(), message);
@@ -133,14 +136,14 @@ bool PlainDialogs::getConfirmation(const QString &defaultButtonTitle,
   return code == 1;
 }
 
-int PlainDialogs::askUpdate(const QString &message) {
+int SkinnedDialogs::askUpdate(const QString &message) {
   return getConfirmation(localized(QStringLiteral("buttonYes")),
                          localized(QStringLiteral("buttonNo")), message, nullptr)
              ? 1
              : 0;
 }
 
-bool PlainDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
+bool SkinnedDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
   CodeDialog dialog(QStringLiteral("DeleteVideoAlert"), QString(),
                     localized(QStringLiteral("deleteVideoAlertMessage")));
   QCheckBox *fromDisk = dialog.addCheckBox(QStringLiteral("fDeleteFromHD"),
@@ -152,7 +155,7 @@ bool PlainDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
   return code == 1;
 }
 
-int PlainDialogs::askQuit() {
+int SkinnedDialogs::askQuit() {
   CodeDialog dialog(QStringLiteral("QuitAlert"), localized(QStringLiteral("quitAlertTitle")),
                     localized(QStringLiteral("quitAlertMessage")));
   QCheckBox *doNotAsk = dialog.addCheckBox(QStringLiteral("fDoNotAskAgainCB"),
@@ -166,7 +169,7 @@ int PlainDialogs::askQuit() {
   return code;
 }
 
-int PlainDialogs::askDiskSpace() {
+int SkinnedDialogs::askDiskSpace() {
   CodeDialog dialog(QStringLiteral("DiskSpaceAlert"), QString(),
                     localized(QStringLiteral("diskSpaceAlertMessage")));
   dialog.addButton(QStringLiteral("deleteOldVideos"),
@@ -176,7 +179,7 @@ int PlainDialogs::askDiskSpace() {
   return dialog.exec();
 }
 
-int PlainDialogs::askDiskSpaceDownload() {
+int SkinnedDialogs::askDiskSpaceDownload() {
   CodeDialog dialog(QStringLiteral("DiskSpaceDownloadAlert"), QString(),
                     localized(QStringLiteral("diskSpaceDownloadAlertMessage")));
   dialog.addButton(QStringLiteral("noAction"),
@@ -188,7 +191,7 @@ int PlainDialogs::askDiskSpaceDownload() {
   return dialog.exec();
 }
 
-QString PlainDialogs::getImportUrl() {
+QString SkinnedDialogs::getImportUrl() {
   CodeDialog dialog(QStringLiteral("ImportVideocastsDialog"), QString(),
                     localized(QStringLiteral("importVideocastsMessage")));
   auto *edit = new QLineEdit(&dialog);
@@ -209,7 +212,7 @@ QString PlainDialogs::getImportUrl() {
   return QString();
 }
 
-std::unique_ptr<VideoImportProgress> PlainDialogs::showVideoImportProgress(const QString &title,
+std::unique_ptr<VideoImportProgress> SkinnedDialogs::showVideoImportProgress(const QString &title,
                                                                            QWidget *relativeTo) {
   return std::make_unique<PlainImportProgress>(title, relativeTo);
 }

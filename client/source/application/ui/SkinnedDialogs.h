@@ -2,9 +2,10 @@
 
 #include "Dialogs.h"
 
-// The dialogs as plain Qt windows, each named after its window resource
-// ("Alert", "DeleteDialog", "QuitAlert", ...) and answering its fixed codes.
-class PlainDialogs : public Dialogs {
+// The dialogs in the skinned dialog frame (ZDialog), each named after its
+// window resource ("Alert", "DeleteDialog", "QuitAlert", ...) and answering
+// its fixed codes.
+class SkinnedDialogs : public Dialogs {
  public:
   void showAlert(const QString &message, const QString &windowTitle) override;
   bool getConfirmation(const QString &defaultButtonTitle, const QString &cancelButtonTitle,

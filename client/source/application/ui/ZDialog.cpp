@@ -1,0 +1,138 @@
+#include "ZDialog.h"
+
+#include "DrawUtilities.h"
+#include "ZSkin.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const ZSkin *currentSkin() { return ZSkinManager::sharedSkinManager().getCurrentSkin(); }
+
+}  // namespace
+
+namespace ZDialogGeometry {
+
+double titleStripHeight(const ZSkin *skin) {
+  if (skin && !skin->dialogTopLeftImage().isNull()) return skin->dialogTopLeftImage().height();
+  const auto caption = skin ? skin->dialogCaptionAttributes() : std::nullopt;
+  const QFont font = caption ? caption->font : QFont();
+  return std::ceil(QFontMetricsF(font).height() + 12);
+}
+
+double bottomStripHeight(const ZSkin *skin) {
+  return skin ? skin->dialogBottomLeftImage().height() : 0;
+}
+
+QPoint draggedPosition(const QPoint &pointer, const QPoint &grabOffset, const QRect &visibleArea) {
+  QPoint position = pointer - grabOffset;
+  if (visibleArea.isValid()) position.setY(std::max(position.y(), visibleArea.top()));
+  return position;
+}
+
+}  // namespace ZDialogGeometry
+
+// ---- the frame --------------------------------------------------------------------------
+
+void ZDialogContentView::paintEvent(QPaintEvent *) {
+  const ZSkin *skin = currentSkin();
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPainterPath rounded;
+  rounded.addRoundedRect(QRectF(rect()), 12, 12);
+  painter.setClipPath(rounded);
+  const QColor back =
+      skin && skin->dialogBackColor().isValid() ? skin->dialogBackColor() : QColor(Qt::white);
+  painter.fillRect(rect(), back);
+
+  if (skin) {
+    const QRectF r(rect());
+    const auto draw = [&](const QImage &image, const QRectF &target) {
+      if (!image.isNull() && target.width() > 0 && target.height() > 0)
+        painter.drawImage(target, image);
+    };
+    const QImage tl = skin->dialogTopLeftImage(), tr = skin->dialogTopRightImage();
+    const QImage bl = skin->dialogBottomLeftImage(), br = skin->dialogBottomRightImage();
+    const double top = ZDialogGeometry::titleStripHeight(skin);
+    const double bottom = ZDialogGeometry::bottomStripHeight(skin);
+    // Corners keep their natural size; the pieces between them stretch.
+    draw(tl, QRectF(0, 0, tl.width(), tl.height()));
+    draw(tr, QRectF(r.right() - tr.width(), 0, tr.width(), tr.height()));
+    draw(bl, QRectF(0, r.bottom() - bl.height(), bl.width(), bl.height()));
+    draw(br, QRectF(r.right() - br.width(), r.bottom() - br.height(), br.width(), br.height()));
+    const QImage tc = skin->dialogTopCenterImage(), bc = skin->dialogBottomCenterImage();
+    draw(tc, QRectF(tl.width(), 0, r.width() - tl.width() - tr.width(), tc.height()));
+    draw(bc, QRectF(bl.width(), r.bottom() - bc.height(), r.width() - bl.width() - br.width(),
+                    bc.height()));
+    const QImage ml = skin->dialogMiddleLeftImage(), mr = skin->dialogMiddleRightImage();
+    draw(ml, QRectF(0, top, ml.width(), r.height() - top - bottom));
+    draw(mr, QRectF(r.right() - mr.width(), top, mr.width(), r.height() - top - bottom));
+  }
+
+  const QString title = window()->windowTitle();
+  if (!title.isEmpty()) {
+    const auto caption = skin ? skin->dialogCaptionAttributes() : std::nullopt;
+    ZTextAttributes style = caption ? *caption : ZTextAttributes{font(), Qt::black};
+    // A caption in the background colour would not show on a frame without pieces.
+    if (skin && skin->dialogTopCenterImage().isNull() && style.foregroundColor == back)
+      style.foregroundColor = palette().color(QPalette::WindowText);
+    painter.setFont(style.font);
+    painter.setPen(style.foregroundColor);
+    painter.drawText(QRectF(0, 0, width(), ZDialogGeometry::titleStripHeight(skin)),
+                     Qt::AlignCenter, title);
+  }
+}
+
+// ---- the dialog -----------------------------------------------------------------------------
+
+ZDialog::ZDialog(QWidget *parent) : QDialog(parent) {
+  setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+  setAttribute(Qt::WA_TranslucentBackground);
+  fContentView = new ZDialogContentView(this);
+  fContentView->lower();
+  fContainerView = new QWidget(this);
+  // The container lies between the title strip and the bottom strip.
+  auto *layout = new QVBoxLayout(this);
+  const ZSkin *skin = currentSkin();
+  layout->setContentsMargins(
+      12, int(std::ceil(ZDialogGeometry::titleStripHeight(skin))), 12,
+      std::max(12, int(std::ceil(ZDialogGeometry::bottomStripHeight(skin)))));
+  layout->addWidget(fContainerView);
+}
+
+void ZDialog::resizeEvent(QResizeEvent *event) {
+  QDialog::resizeEvent(event);
+  fContentView->setGeometry(rect());
+}
+
+void ZDialog::mousePressEvent(QMouseEvent *event) {
+  // Only the title strip moves the dialog.
+  const QPoint inWindow = event->position().toPoint();
+  if (event->button() == Qt::LeftButton &&
+      inWindow.y() < ZDialogGeometry::titleStripHeight(currentSkin())) {
+    fInitialLocation = inWindow;
+    fInDrag = true;
+    return;
+  }
+  QDialog::mousePressEvent(event);
+}
+
+void ZDialog::mouseMoveEvent(QMouseEvent *event) {
+  if (!fInDrag) return QDialog::mouseMoveEvent(event);
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  move(ZDialogGeometry::draggedPosition(event->globalPosition().toPoint(), fInitialLocation,
+                                        screen ? screen->availableGeometry() : QRect()));
+}
+
+void ZDialog::mouseReleaseEvent(QMouseEvent *event) {
+  if (!fInDrag) return QDialog::mouseReleaseEvent(event);
+  fInDrag = false;
+}
