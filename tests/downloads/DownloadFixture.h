@@ -182,14 +182,7 @@ class DownloadTest : public ::testing::Test {
     fDefaults->setInteger(10, QStringLiteral("DownloadAllowedDiskUsage"));
     fFolders = std::make_unique<ZFolderManager>(*fDefaults);
 
-    VideoDatabase::Paths paths;
-    paths.databaseDirectory = fRoot + "/app";
-    paths.databasePath = fRoot + "/app/ZaroPlayer.db";
-    paths.lockPath = fRoot + "/db.lock";
-    paths.databaseDirectoryForVersion2 = fRoot + "/old/";
-    paths.databasePathForVersion2 = fRoot + "/old/zaro.db";
-    paths.lockPathForVersion2 = fRoot + "/dbv2.lock";
-    fDatabase = std::make_unique<VideoDatabase>(paths, fFolders.get());
+    fDatabase = std::make_unique<VideoDatabase>(VideoDatabase::pathsUnder(fRoot), fFolders.get());
     ASSERT_TRUE(fDatabase->createDatabase());
 
     fNetwork = std::make_unique<QNetworkAccessManager>();

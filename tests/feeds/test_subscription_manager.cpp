@@ -123,14 +123,7 @@ class SubscriptionTest : public ::testing::Test {
     fDefaults->setInteger(3, QStringLiteral("DownloadVideoCount"));
     fFolders = std::make_unique<ZFolderManager>(*fDefaults);
 
-    VideoDatabase::Paths paths;
-    paths.databaseDirectory = fRoot + "/app";
-    paths.databasePath = fRoot + "/app/ZaroPlayer.db";
-    paths.lockPath = fRoot + "/db.lock";
-    paths.databaseDirectoryForVersion2 = fRoot + "/old/";
-    paths.databasePathForVersion2 = fRoot + "/old/zaro.db";
-    paths.lockPathForVersion2 = fRoot + "/dbv2.lock";
-    fDatabase = std::make_unique<VideoDatabase>(paths, fFolders.get());
+    fDatabase = std::make_unique<VideoDatabase>(VideoDatabase::pathsUnder(fRoot), fFolders.get());
     ASSERT_TRUE(fDatabase->createDatabase());
 
     fNetwork = std::make_unique<QNetworkAccessManager>();
@@ -532,8 +525,8 @@ TEST_F(SubscriptionTest, AFeedLargerThanTheBoundIsSkippedForThePass) {
   // request once it has made its answer, which on a slow machine may be
   // after the client gave up waiting.)
   runPass();
-  EXPECT_TRUE(TestEnvironment::waitFor(
-      [&] { return requests("/rss/huge.xml").size() == 2; }, 30000));
+  EXPECT_TRUE(
+      TestEnvironment::waitFor([&] { return requests("/rss/huge.xml").size() == 2; }, 30000));
   EXPECT_EQ(feedTitle(huge), huge);
 }
 

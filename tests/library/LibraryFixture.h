@@ -66,12 +66,7 @@ class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fRoot = TestEnvironment::makeTempDir(QStringLiteral("library"));
-    fPaths.databaseDirectory = fRoot + "/app";
-    fPaths.databasePath = fRoot + "/app/ZaroPlayer.db";
-    fPaths.lockPath = fRoot + "/db.lock";
-    fPaths.databaseDirectoryForVersion2 = fRoot + "/old/";
-    fPaths.databasePathForVersion2 = fRoot + "/old/zaro.db";
-    fPaths.lockPathForVersion2 = fRoot + "/dbv2.lock";
+    fPaths = VideoDatabase::pathsUnder(fRoot);
 
     auto dialogs = std::make_unique<ScriptedDialogs>();
     fDialogs = dialogs.get();

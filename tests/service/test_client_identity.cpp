@@ -129,14 +129,7 @@ TEST(MediaInfoUrl, BaseTokenAndEncoding) {
 
 TEST(MediaInfoUrl, ReadsTheOverrideFromTheLibraryConfigTable) {
   const QString root = TestEnvironment::makeTempDir("config");
-  VideoDatabase::Paths paths;
-  paths.databaseDirectory = root + "/app";
-  paths.databasePath = root + "/app/ZaroPlayer.db";
-  paths.lockPath = root + "/db.lock";
-  paths.databaseDirectoryForVersion2 = root + "/old/";
-  paths.databasePathForVersion2 = root + "/old/zaro.db";
-  paths.lockPathForVersion2 = root + "/dbv2.lock";
-  VideoDatabase database(paths);
+  VideoDatabase database(VideoDatabase::pathsUnder(root));
   ASSERT_TRUE(database.createDatabase());
   Config config(database);
   auto defaults = freshDefaults();

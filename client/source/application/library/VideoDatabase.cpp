@@ -356,6 +356,17 @@ VideoDatabase::Paths VideoDatabase::defaultPaths() {
   return paths;
 }
 
+VideoDatabase::Paths VideoDatabase::pathsUnder(const QString &folder) {
+  Paths paths;
+  paths.databaseDirectory = folder + QStringLiteral("/app");
+  paths.databasePath = folder + QStringLiteral("/app/ZaroPlayer.db");
+  paths.lockPath = folder + QStringLiteral("/db.lock");
+  paths.databaseDirectoryForVersion2 = folder + QStringLiteral("/old/");
+  paths.databasePathForVersion2 = folder + QStringLiteral("/old/zaro.db");
+  paths.lockPathForVersion2 = folder + QStringLiteral("/dbv2.lock");
+  return paths;
+}
+
 VideoDatabase &VideoDatabase::defaultVideoDatabase() {
   static VideoDatabase *database = new VideoDatabase(defaultPaths());
   return *database;

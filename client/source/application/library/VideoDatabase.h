@@ -82,6 +82,9 @@ class VideoDatabase {
   // identifier, and the previous generation's folder
   // (previousGenerationDirectory()).
   static Paths defaultPaths();
+  // A library kept whole under one folder (tests, tools): the database in
+  // "app", the previous generation's in "old", the lock files beside them.
+  static Paths pathsUnder(const QString &folder);
   // The previous client generation kept its library in a folder shared by all
   // users. Here that folder is $ZARO_PREVIOUS_LIBRARY_DIR when the variable is
   // set and not empty, else "/var/lib/zaro-player/previous-generation/".
