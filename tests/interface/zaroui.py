@@ -1,0 +1,313 @@
+"""Drives the real zaro-player the way a user does: under Xvfb, with a private
+D-Bus session and the accessibility bus, finding controls through AT-SPI by
+role and name and pressing them with real pointer and key events (xdotool).
+
+Used by the interface end-to-end tests (run with Debian's /usr/bin/python3,
+which has python3-pyatspi). A test does:
+
+    with Desktop() as desk:
+        url = desk.start_service(os.environ["ZARO_SERVICE_BINARY"])
+        player = desk.start_player(os.environ["ZARO_PLAYER_BINARY"], url)
+        button = player.find(role="push button", name="Library")
+        desk.click(button)
+        desk.screenshot(os.path.join(desk.root, "shot.png"))
+
+Set ZARO_UI_KEEP=1 to keep the sandbox (logs, screenshots) after a run.
+"""
+
+import contextlib
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+def _free_display():
+    for n in range(90, 200):
+        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+            return n
+    raise RuntimeError("no free X display number")
+
+
+def _free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class WaitTimeout(AssertionError):
+    pass
+
+
+def wait_until(pred, timeout=20.0, interval=0.1, what="condition"):
+    """Polls pred() until it gives a true value, which is returned."""
+    end = time.monotonic() + timeout
+    last_exc = None
+    while time.monotonic() < end:
+        try:
+            value = pred()
+            if value:
+                return value
+        except Exception as exc:  # AT-SPI objects vanish while windows change
+            last_exc = exc
+        time.sleep(interval)
+    raise WaitTimeout(f"timed out after {timeout} s waiting for {what}"
+                        + (f" (last error: {last_exc})" if last_exc else ""))
+
+
+class Player:
+    """A running zaro-player and its accessible application."""
+
+    def __init__(self, desk, proc, home):
+        self.desk = desk
+        self.proc = proc
+        self.home = home
+
+    @property
+    def data_dir(self):
+        return os.path.join(self.home, ".local", "share", "Zaro Player")
+
+    @property
+    def library_path(self):
+        return os.path.join(self.data_dir, "ZaroPlayer.db")
+
+    def accessible(self, timeout=30.0):
+        import pyatspi
+
+        def lookup():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                app = desktop.getChildAtIndex(i)
+                if app is None:
+                    continue
+                try:
+                    if app.get_process_id() == self.proc.pid:
+                        return app
+                except Exception:
+                    pass
+            return None
+
+        return wait_until(lookup, timeout, what="the player on the accessibility bus")
+
+    def find(self, role=None, name=None, timeout=20.0, showing=True):
+        """The first accessible below the player with this role and name."""
+        return wait_until(lambda: _search(self.accessible(), role, name, showing),
+                          timeout, what=f"{role or 'any role'} named {name!r}")
+
+    def find_all(self, role=None, name=None, showing=True):
+        return list(_iter_matches(self.accessible(), role, name, showing))
+
+    def dump(self):
+        """The whole accessible tree as indented lines (role, name)."""
+        lines = []
+
+        def walk(node, depth):
+            try:
+                lines.append("  " * depth + f"[{node.getRoleName()}] {node.name!r}")
+                for i in range(node.childCount):
+                    walk(node.getChildAtIndex(i), depth + 1)
+            except Exception:
+                pass
+
+        walk(self.accessible(), 0)
+        return "\n".join(lines)
+
+    def sql(self, query):
+        """Runs a query on the player's library with the sqlite3 tool."""
+        out = subprocess.run(["sqlite3", "-cmd", ".timeout 10000", self.library_path, query],
+                             capture_output=True, text=True, check=True)
+        return out.stdout.strip()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+def _matches(node, role, name, showing):
+    import pyatspi
+    try:
+        if role is not None and node.getRoleName() != role:
+            return False
+        if name is not None and node.name != name:
+            return False
+        if showing and not node.getState().contains(pyatspi.STATE_SHOWING):
+            return False
+        return True
+    except Exception:
+        return False
+
+
+def _iter_matches(root, role, name, showing):
+    stack = [root]
+    while stack:
+        node = stack.pop()
+        if node is None:
+            continue
+        if node is not root and _matches(node, role, name, showing):
+            yield node
+        try:
+            count = node.childCount
+        except Exception:
+            continue
+        for i in reversed(range(count)):
+            try:
+                stack.append(node.getChildAtIndex(i))
+            except Exception:
+                pass
+
+
+def _search(root, role, name, showing):
+    return next(_iter_matches(root, role, name, showing), None)
+
+
+class Desktop(contextlib.AbstractContextManager):
+    """Xvfb + D-Bus session + accessibility bus + a sandboxed HOME."""
+
+    def __init__(self, width=1280, height=800, keep=None):
+        self.width, self.height = width, height
+        self.keep = keep if keep is not None else os.environ.get("ZARO_UI_KEEP") == "1"
+        self.root = tempfile.mkdtemp(prefix="zaro-ui-")
+        self.procs = []
+        self.env = dict(os.environ)
+
+    # -- set-up ------------------------------------------------------------
+    def __enter__(self):
+        n = _free_display()
+        self.display = f":{n}"
+        xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0",
+                                 f"{self.width}x{self.height}x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(xvfb)
+        wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}"), 10, what="Xvfb")
+        home = os.path.join(self.root, "home")
+        os.makedirs(home)
+        runtime = os.path.join(self.root, "run")
+        os.makedirs(runtime, mode=0o700)
+        self.env.update({
+            "DISPLAY": self.display,
+            "HOME": home,
+            "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+            "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+            "XDG_CACHE_HOME": os.path.join(home, ".cache"),
+            "XDG_RUNTIME_DIR": runtime,
+            "QT_QPA_PLATFORM": "xcb",
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            "QT_ACCESSIBILITY": "1",
+            "NO_AT_BRIDGE": "0",
+            "QTWEBENGINE_DISABLE_SANDBOX": "1",
+            "QTWEBENGINE_CHROMIUM_FLAGS": "--disable-gpu --no-sandbox",
+            "LIBGL_ALWAYS_SOFTWARE": "1",
+        })
+        self.env.pop("WAYLAND_DISPLAY", None)
+        out = subprocess.run(["dbus-launch", "--sh-syntax"], env=self.env,
+                             capture_output=True, text=True, check=True).stdout
+        for line in out.splitlines():
+            if "=" in line and line.startswith("DBUS_"):
+                key, value = line.split("=", 1)
+                value = value.rstrip(";").strip("'")
+                self.env[key] = value
+        self.dbus_pid = int(self.env.get("DBUS_SESSION_BUS_PID", "0"))
+        bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                               env=self.env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+        self.procs.append(bus)
+        # pyatspi reads the session bus from our environment when it is first
+        # imported, so the test process takes it on as well.
+        for key in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"):
+            os.environ[key] = self.env[key]
+        wait_until(self._a11y_bus_up, 10, what="the accessibility bus")
+        return self
+
+    def _a11y_bus_up(self):
+        out = subprocess.run(["dbus-send", "--session", "--print-reply",
+                              "--dest=org.a11y.Bus", "/org/a11y/bus",
+                              "org.a11y.Bus.GetAddress"], env=self.env,
+                             capture_output=True, text=True)
+        return out.returncode == 0
+
+    def __exit__(self, *exc):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        if self.dbus_pid:
+            with contextlib.suppress(ProcessLookupError):
+                os.kill(self.dbus_pid, signal.SIGTERM)
+        if not self.keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+        return False
+
+    # -- programs ----------------------------------------------------------
+    def start_service(self, binary, args=("--demo",)):
+        """Starts zaro-service on a free port; answers its base URL."""
+        port = _free_port()
+        log = open(os.path.join(self.root, "service.log"), "w")
+        proc = subprocess.Popen([binary, "--port", str(port), *args],
+                                stdout=log, stderr=subprocess.STDOUT, env=self.env)
+        self.procs.append(proc)
+        url = f"http://127.0.0.1:{port}"
+
+        def up():
+            with socket.socket() as s:
+                s.settimeout(0.5)
+                return s.connect_ex(("127.0.0.1", port)) == 0
+
+        wait_until(up, 15, what="zaro-service")
+        return url
+
+    def start_player(self, binary, service_url=None, args=(), env=None):
+        e = dict(self.env)
+        if service_url:
+            e["ZARO_SERVICE_URL"] = service_url
+        if env:
+            e.update(env)
+        log = open(os.path.join(self.root, "player.log"), "a")
+        proc = subprocess.Popen([binary, *args], stdout=log, stderr=subprocess.STDOUT, env=e)
+        self.procs.append(proc)
+        return Player(self, proc, self.env["HOME"])
+
+    # -- input and output --------------------------------------------------
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True)
+
+    def center_of(self, acc):
+        import pyatspi
+        ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return ext.x + ext.width // 2, ext.y + ext.height // 2
+
+    def click(self, acc, button=1, double=False):
+        x, y = self.center_of(acc)
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", "--repeat", 2 if double else 1, button)
+
+    def drag(self, source, target, steps=10):
+        x0, y0 = self.center_of(source)
+        x1, y1 = self.center_of(target)
+        self.xdotool("mousemove", "--sync", x0, y0)
+        self.xdotool("mousedown", 1)
+        for i in range(1, steps + 1):
+            self.xdotool("mousemove", "--sync", x0 + (x1 - x0) * i // steps,
+                         y0 + (y1 - y0) * i // steps)
+            time.sleep(0.05)
+        self.xdotool("mouseup", 1)
+
+    def key(self, *keys):
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+    def type(self, text):
+        self.xdotool("type", "--delay", 20, text)
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True)
+        return path
