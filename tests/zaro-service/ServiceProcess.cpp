@@ -12,17 +12,19 @@
 
 namespace {
 
-QProcessEnvironment serviceEnvironment() {
+QProcessEnvironment serviceEnvironment(const QString &tempFolder = {}) {
   // The demo folder goes below the test's own sandbox.
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("TMPDIR"), QString::fromLocal8Bit(qgetenv("ZARO_TEST_ROOT")));
+  environment.insert(QStringLiteral("TMPDIR"),
+                     tempFolder.isEmpty() ? QString::fromLocal8Bit(qgetenv("ZARO_TEST_ROOT"))
+                                          : tempFolder);
   return environment;
 }
 
 }  // namespace
 
-ServiceProcess::ServiceProcess(const QStringList &arguments) {
-  fProcess.setProcessEnvironment(serviceEnvironment());
+ServiceProcess::ServiceProcess(const QStringList &arguments, const QString &tempFolder) {
+  fProcess.setProcessEnvironment(serviceEnvironment(tempFolder));
   fProcess.setProcessChannelMode(QProcess::SeparateChannels);
   fProcess.start(QStringLiteral(ZARO_SERVICE_BINARY), QStringList{"--port", "0"} + arguments);
   if (!fProcess.waitForStarted(5000)) return;
@@ -44,6 +46,11 @@ ServiceProcess::~ServiceProcess() {
     fProcess.kill();
     fProcess.waitForFinished(2000);
   }
+}
+
+int ServiceProcess::waitForExit(int timeoutMs) {
+  if (fProcess.state() != QProcess::NotRunning && !fProcess.waitForFinished(timeoutMs)) return -1;
+  return fProcess.exitStatus() == QProcess::NormalExit ? fProcess.exitCode() : -1;
 }
 
 std::unique_ptr<httplib::Client> ServiceProcess::client() const {

@@ -16,7 +16,9 @@
 // stopped when the object goes.
 class ServiceProcess {
  public:
-  explicit ServiceProcess(const QStringList &arguments);
+  // The service's temporary files (the demo folder) go to tempFolder, or to
+  // the test's sandbox when it is empty.
+  explicit ServiceProcess(const QStringList &arguments, const QString &tempFolder = {});
   ~ServiceProcess();
 
   bool running() const { return fPort > 0; }
@@ -33,6 +35,11 @@ class ServiceProcess {
   // POST of a JSON text to a control endpoint; the status.
   int controlPost(const std::string &path, const std::string &json) const;
   void controlDelete(const std::string &path) const;
+
+  qint64 processId() const { return fProcess.processId(); }
+  // Waits for the process to end; its exit code, or -1 when it crashed or
+  // did not end in time.
+  int waitForExit(int timeoutMs);
 
  private:
   QProcess fProcess;

@@ -10,6 +10,8 @@
 
 #include <chrono>
 
+#include <signal.h>
+
 #include "Body.h"
 #include "ClientCipher.h"
 #include "ServiceProcess.h"
@@ -351,3 +353,26 @@ TEST(ServiceCommandLine, MalformedOptionsAreRefused) {
 }
 
 }  // namespace
+
+TEST(ServiceStop, TerminationSignalsRemoveTheDemoFolder) {
+  // The stop raced with itself now and then: many short rounds, each with a
+  // request served (and its connection closed) just before the signal.
+  const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+  for (int round = 0; round < 24; ++round) {
+    const int signalNumber = kSignals[round % 3];
+    SCOPED_TRACE(round);
+    const QString temp = TestEnvironment::makeTempDir("service-temp");
+    ServiceProcess service({"--demo"}, temp);
+    ASSERT_TRUE(service.running()) << service.firstLine().toStdString();
+    ASSERT_EQ(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+    {
+      std::unique_ptr<httplib::Client> client = service.client();
+      ASSERT_TRUE(client->Get("/image.out?imageId=ocean-sunrise"));
+    }
+    ASSERT_EQ(::kill(pid_t(service.processId()), signalNumber), 0);
+    EXPECT_EQ(service.waitForExit(10000), 0);
+    const QStringList left =
+        QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    ASSERT_TRUE(left.isEmpty()) << left.join(", ").toStdString();
+  }
+}

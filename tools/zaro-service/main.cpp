@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -108,18 +109,31 @@ int main(int argc, char **argv) {
               static_cast<long long>(feedCount), options->demo ? " (demo)" : "");
   std::fflush(stdout);
 
-  std::thread([&server, &demoDir, stopSignals] {
+  // The service stops in one place, the signal thread: it removes the demo
+  // folder and ends the process without waiting for the connection threads
+  // (that would take as long as the longest idle keep-alive connection).
+  // Every log line is already flushed. Nothing else stops the server, so the
+  // main thread leaves listen_after_bind only when listening fails; then it
+  // cleans up itself, and the once-flag keeps a signal arriving at that moment
+  // from removing the folder a second time.
+  std::once_flag cleanedUp;
+  const auto cleanUp = [&cleanedUp, &demoDir] {
+    std::call_once(cleanedUp, [&demoDir] {
+      if (demoDir) demoDir->remove();
+    });
+  };
+  std::thread([&cleanUp, stopSignals] {
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    server.stop();
-    // Waiting for the connection threads would take as long as the longest
-    // idle keep-alive connection: the process ends here instead. Every log
-    // line is already flushed; only the demo folder needs removing.
-    if (demoDir) demoDir->remove();
+    cleanUp();
     std::_Exit(0);
   }).detach();
 
-  server.listen_after_bind();
-  if (demoDir) demoDir->remove();
-  return 0;
+  const bool listened = server.listen_after_bind();
+  cleanUp();
+  if (!listened) {
+    printError(QStringLiteral("stopped listening on %1:%2").arg(options->host).arg(port));
+    std::_Exit(1);
+  }
+  std::_Exit(0);
 }
