@@ -2,6 +2,7 @@
 // "zaro://" link (or its wish to see the window) to the running one and ends.
 #include "ApplicationDelegate.h"
 #include "ApplicationIdentity.h"
+#include "CommandLine.h"
 #include "Dialogs.h"
 #include "SkinnedDialogs.h"
 #include "SingleInstance.h"
@@ -11,20 +12,47 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-// The link among the arguments: the first that is not an option.
-QString linkArgument(const QStringList &arguments) {
-  for (int i = 1; i < arguments.size(); ++i)
-    if (!arguments.at(i).startsWith(QLatin1Char('-'))) return arguments.at(i);
-  return QString();
+// Help and version are answered at once; a refused command line ends with 2.
+// Answers -1 when the player is to run.
+int answerCommandLine(const CommandLine &line) {
+  switch (line.action) {
+    case CommandLine::Action::ShowHelp:
+      std::fputs(CommandLine::usage().toLocal8Bit().constData(), stdout);
+      return 0;
+    case CommandLine::Action::ShowVersion:
+      std::fputs(CommandLine::versionText().toLocal8Bit().constData(), stdout);
+      return 0;
+    case CommandLine::Action::Refuse:
+      std::fprintf(stderr, "zaro-player: %s\n", line.problem.toLocal8Bit().constData());
+      std::fputs(CommandLine::usage().toLocal8Bit().constData(), stderr);
+      return 2;
+    case CommandLine::Action::Run:
+      break;
+  }
+  return -1;
 }
 
 }  // namespace
 
 int main(int argc, char *argv[]) {
+  // Help, version and a line without options need no display: answered
+  // before Qt starts. A line with options is read again once Qt has taken its
+  // own (-platform, -style, ...) away.
+  {
+    QStringList raw;
+    for (int i = 1; i < argc; ++i) raw.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine early = CommandLine::parse(raw);
+    const bool mayHoldQtOptions = std::any_of(
+        raw.cbegin(), raw.cend(), [](const QString &a) { return a.startsWith(QLatin1Char('-')); });
+    if (early.action != CommandLine::Action::Run &&
+        (early.action != CommandLine::Action::Refuse || !mayHoldQtOptions))
+      return answerCommandLine(early);
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(ApplicationIdentity::applicationName());
   QApplication::setApplicationVersion(ApplicationIdentity::shortVersionString());
@@ -33,7 +61,9 @@ int main(int argc, char *argv[]) {
   // and subscriptions go on); a new start shows the window again.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  const QString link = linkArgument(QApplication::arguments());
+  const CommandLine commandLine = CommandLine::parse(QApplication::arguments().mid(1));
+  if (const int status = answerCommandLine(commandLine); status >= 0) return status;
+  const QString link = commandLine.link;
   const QString instanceKey = ZFolderManager::applicationSupportRoot() + QLatin1Char('/') +
                               ApplicationIdentity::applicationName();
   SingleInstance instance(instanceKey);

@@ -65,3 +65,62 @@ TEST(PlayerEndToEnd, NoApplicationFolderMeansNoStart) {
   EXPECT_NE(player.exitCode(), 0);
   EXPECT_FALSE(QFileInfo::exists(h.settingsFile()) && h.setting("FirstLaunch") == "false");
 }
+
+namespace {
+
+// A run of the player to its end with its output kept apart.
+struct Finished {
+  bool ended = false;
+  int code = -1;
+  QString out, err;
+};
+Finished runToEnd(const PlayerHome &h, const QStringList &args) {
+  QProcess player;
+  player.setProcessEnvironment(h.environment());
+  player.start(ZARO_PLAYER_BINARY, args);
+  Finished f;
+  f.ended = player.waitForFinished(20000);
+  if (!f.ended) {
+    player.kill();
+    player.waitForFinished();
+  }
+  f.code = player.exitStatus() == QProcess::NormalExit ? player.exitCode() : -1;
+  f.out = QString::fromLocal8Bit(player.readAllStandardOutput());
+  f.err = QString::fromLocal8Bit(player.readAllStandardError());
+  return f;
+}
+
+}  // namespace
+
+TEST(PlayerEndToEnd, ArgumentsThatAreNoLinkAreAnsweredHereAndNeverHandedOn) {
+  PlayerHome h;
+  // Nobody runs yet: help and version answer at once and start nothing.
+  const Finished help = runToEnd(h, {"--help"});
+  ASSERT_TRUE(help.ended);
+  EXPECT_EQ(help.code, 0);
+  EXPECT_TRUE(help.out.contains("Usage: zaro-player")) << help.out.toStdString();
+  const Finished version = runToEnd(h, {"--version"});
+  ASSERT_TRUE(version.ended);
+  EXPECT_EQ(version.code, 0);
+  EXPECT_TRUE(version.out.startsWith("Zaro Player ")) << version.out.toStdString();
+  for (const QString &bad : {QString("--bogus"), QString("bogus"), QString("ZARO://x")}) {
+    SCOPED_TRACE(bad.toStdString());
+    const Finished refused = runToEnd(h, {bad});
+    ASSERT_TRUE(refused.ended);
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.err.contains("Usage: zaro-player")) << refused.err.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo::exists(h.settingsFile()));
+
+  // With a player running, the same arguments do not reach it: the running
+  // one stays as it was and the second process answers for itself.
+  QProcess first;
+  ASSERT_TRUE(h.startAndWait(first));
+  const Finished helpAgain = runToEnd(h, {"--help"});
+  EXPECT_EQ(helpAgain.code, 0);
+  EXPECT_TRUE(helpAgain.out.contains("Usage: zaro-player"));
+  EXPECT_EQ(runToEnd(h, {"bogus"}).code, 2);
+  EXPECT_EQ(first.state(), QProcess::Running);
+  first.terminate();
+  ASSERT_TRUE(first.waitForFinished(20000));
+}

@@ -1,0 +1,50 @@
+#include "CommandLine.h"
+
+#include "ApplicationIdentity.h"
+
+CommandLine CommandLine::parse(const QStringList &arguments) {
+  CommandLine result;
+  for (const QString &argument : arguments) {
+    if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+      result.action = Action::ShowHelp;
+      return result;
+    }
+  }
+  if (arguments.contains(QStringLiteral("--version"))) {
+    result.action = Action::ShowVersion;
+    return result;
+  }
+  for (const QString &argument : arguments) {
+    if (!argument.startsWith(QLatin1String("zaro://"))) {
+      result.action = Action::Refuse;
+      result.problem = argument.startsWith(QLatin1Char('-'))
+                           ? QStringLiteral("unknown option \"%1\"").arg(argument)
+                           : QStringLiteral("\"%1\" is not a zaro:// link").arg(argument);
+      return result;
+    }
+  }
+  if (arguments.size() > 1) {
+    result.action = Action::Refuse;
+    result.problem = QStringLiteral("only one zaro:// link at a time");
+    return result;
+  }
+  if (!arguments.isEmpty()) result.link = arguments.first();
+  return result;
+}
+
+QString CommandLine::usage() {
+  return QStringLiteral(
+      "Usage: zaro-player [zaro://LINK]\n"
+      "       zaro-player --help | --version\n"
+      "\n"
+      "Starts Zaro Player, or shows the running one. A zaro:// link from the\n"
+      "service's web pages is carried out by the running player.\n"
+      "\n"
+      "  -h, --help     show this text\n"
+      "      --version  show the version\n");
+}
+
+QString CommandLine::versionText() {
+  return ApplicationIdentity::applicationName() + QLatin1Char(' ') +
+         ApplicationIdentity::shortVersionString() + QLatin1Char('\n');
+}

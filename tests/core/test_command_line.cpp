@@ -1,0 +1,37 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+TEST(CommandLine, OnlyOneZaroLinkOrHelpOrVersion) {
+  using Action = CommandLine::Action;
+  const QString link = "zaro://run?command=X&permalinkId=a";
+  struct Case {
+    QStringList arguments;
+    Action action;
+    QString link;
+  } cases[] = {
+      {{}, Action::Run, ""},
+      {{link}, Action::Run, link},
+      {{"--help"}, Action::ShowHelp, ""},
+      {{"-h"}, Action::ShowHelp, ""},
+      {{link, "--help"}, Action::ShowHelp, ""},
+      {{"--bogus", "--help"}, Action::ShowHelp, ""},
+      {{"--version"}, Action::ShowVersion, ""},
+      {{"--version", "--help"}, Action::ShowHelp, ""},
+      {{"--bogus"}, Action::Refuse, ""},
+      {{"-"}, Action::Refuse, ""},
+      {{"bogus"}, Action::Refuse, ""},
+      {{"ZARO://run?command=X"}, Action::Refuse, ""},  // the scheme is case-sensitive
+      {{"http://example.com/?u=zaro://run"}, Action::Refuse, ""},
+      {{""}, Action::Refuse, ""},
+      {{link, link}, Action::Refuse, ""},
+      {{link, "--bogus"}, Action::Refuse, ""},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    const CommandLine line = CommandLine::parse(c.arguments);
+    EXPECT_EQ(line.action, c.action);
+    EXPECT_EQ(line.link, c.link);
+    EXPECT_EQ(line.problem.isEmpty(), c.action != Action::Refuse);
+  }
+}
