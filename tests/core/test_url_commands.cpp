@@ -40,7 +40,9 @@ TEST(ZUrlCommandHandler, CommandsReachTheirTargets) {
        {"a|col", "b|col", "c|col"},
        {},
        {}},
-      {several + "&permalinkIds=a,,b", {"a|<nil>", "|<nil>", "b|<nil>"}, {}, {}},
+      {several + "&permalinkIds=a,,b", {"a|<nil>", "b|<nil>"}, {}, {}},  // empty pieces skipped
+      {several + "&permalinkIds=,a,", {"a|<nil>"}, {}, {}},
+      {several + "&permalinkIds=,,", {}, {}, {}},
       {sub + "&rssUrl=feeds%2Fnews.xml", {}, {"feeds/news.xml"}, {}},
       {sub, {}, {"<nil>"}, {}},
       {unsub + "&rssUrl=http%3A%2F%2Fh%2Ff.xml", {}, {}, {"http://h/f.xml"}},
@@ -88,5 +90,92 @@ TEST(ZUrlCommandHandler, EachRefusalShowsItsAlert) {
   EXPECT_EQ(r.downloads.size(), 3);
   ASSERT_EQ(dialogs->asked().size(), 2);
   EXPECT_TRUE(dialogs->asked().at(0).startsWith("alert "));
+  Dialogs::setShared(nullptr);
+}
+
+// A link is carried out only when it parses; everything else is ignored
+// without a word, whatever command it names.
+TEST(ZUrlCommandHandler, OnlyLinksThatParseAreCarriedOut) {
+  const QString long255(255, 'p');
+  struct Case {
+    QString url;
+    QStringList downloads;
+  } cases[] = {
+      // The permalink charset of the service: letters, digits and . _ ~ -
+      {one + "&permalinkId=Abc.1_2~3-4", {"Abc.1_2~3-4|<nil>"}},
+      {one + "&permalinkId=" + long255, {long255 + "|<nil>"}},
+      {one + "&permalinkId=" + long255 + "p", {}},  // too long
+      {one + "&permalinkId=bad id<x>", {}},
+      {one + "&permalinkId=bad%20id%3Cx%3E", {}},  // permalinks are taken as written
+      {one + "&permalinkId=", {}},
+      {one + "&permalinkId=a/b", {}},
+      {one + "&permalinkId=a+b", {}},
+      {one + "&permalinkId=caf\u00e9", {}},
+      {one + "&permalinkId=abc&collectionPermalink=", {"abc|"}},
+      {one + "&permalinkId=abc&collectionPermalink=c%2Fd", {}},
+      {one + "&permalinkId=abc&collectionPermalink=c d", {}},
+      // The link itself: printable ASCII, whole escapes, name=value pairs,
+      // each name once, no fragment.
+      {one + "&permalinkId=abc#top", {}},
+      {one + "&permalinkId=abc&permalinkId=def", {}},
+      {one + "&permalinkId=abc&", {}},
+      {one + "&&permalinkId=abc", {}},
+      {one + "&permalinkId=abc&junk", {}},
+      {one + "&permalinkId=abc&=x", {}},
+      {one + "&permalinkId=abc&extra=%4", {}},
+      {one + "&permalinkId=abc&extra=%G1", {}},
+      {one + "&permalinkId=abc&extra=ok%2F", {"abc|<nil>"}},  // unknown parameters pass
+      {one + "&permalinkId=abc\t", {}},
+      {"zaro://cmd?permalinkId=abc&command=49347A0A-C783-4e92-ADCE-ED7C93207E58",
+       {"abc|<nil>"}},
+      {"zaro://cmd/x.y-z?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc",
+       {"abc|<nil>"}},
+      {"zaro://c=d?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc", {}},
+      {"zaro://cmd", {}},
+      // Parameters are read as whole pairs, never from inside another name.
+      {one + "&xpermalinkId=evil&permalinkId=good", {"good|<nil>"}},
+      // A list is carried out whole or not at all.
+      {several + "&permalinkIds=a,b c", {}},
+      {several + "&permalinkIds=a,%2F,b", {}},
+      {several + "&permalinkIds=a,b&collectionPermalink=x!", {}},
+  };
+  for (const Case &c : cases) {
+    Recorder r;
+    r.handler.processUrl(c.url);
+    SCOPED_TRACE(c.url.toStdString());
+    EXPECT_EQ(r.downloads, c.downloads);
+  }
+}
+
+TEST(ZUrlCommandHandler, TokensAndFeedAddressesMustDecodeToText) {
+  auto &defaults = UserDefaults::standardUserDefaults();
+  defaults.setString("kept", "ZaroClientAuthorization");
+  Recorder r;
+  for (const QString &bad : {auth + "&ZARO_GUIDE_AUTH=a%0Ab", auth + "&ZARO_GUIDE_AUTH=a%7F",
+                             one + "&ZARO_GUIDE_AUTH=a%00&permalinkId=p"}) {
+    SCOPED_TRACE(bad.toStdString());
+    r.handler.processUrl(bad);
+    EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "kept");
+  }
+  EXPECT_TRUE(r.downloads.isEmpty());
+  r.handler.processUrl(sub + "&rssUrl=http%3A%2F%2Fh%2Ff%0D%0A.xml");
+  r.handler.processUrl(unsub + "&rssUrl=http%3A%2F%2Fh%2F%09f.xml");
+  EXPECT_TRUE(r.subscribed.isEmpty());
+  EXPECT_TRUE(r.unsubscribed.isEmpty());
+  r.handler.processUrl(sub + "&rssUrl=http%3A%2F%2Fh%2Fcaf%E9.xml");
+  EXPECT_EQ(r.subscribed, QStringList({"http://h/caf\u00e9.xml"}));
+}
+
+TEST(ZUrlCommandHandler, EmptyPermalinksOfAListAreSkippedWithoutAnAlert) {
+  auto scripted = std::make_unique<ScriptedDialogs>();
+  ScriptedDialogs *dialogs = scripted.get();
+  Dialogs::setShared(std::move(scripted));
+  Recorder r;
+  // The queue refuses an empty permalink whenever the library holds an
+  // imported video (whose permalink is empty): it must never be asked.
+  r.refuse = {""};
+  r.handler.processUrl(several + "&permalinkIds=a,,b,");
+  EXPECT_EQ(r.downloads, QStringList({"a|<nil>", "b|<nil>"}));
+  EXPECT_TRUE(dialogs->asked().isEmpty()) << dialogs->asked().join("; ").toStdString();
   Dialogs::setShared(nullptr);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QStringView>
 
 #include <functional>
+#include <optional>
 
 // The commands that the service's web pages send as "zaro://" links. Each link
 // names its command by a fixed GUID in "command"; the arguments follow as
@@ -25,9 +28,26 @@ class ZUrlCommandHandler {
 
   explicit ZUrlCommandHandler(Targets targets);
 
-  // Carries out the command of one link. Malformed links, other schemes,
-  // unknown commands and missing required parameters are ignored.
+  // Carries out the command of one link. Links that do not parse (below),
+  // other schemes, unknown commands and missing required parameters are
+  // ignored without a word.
   void processUrl(const QString &urlString);
+
+  // A link parses when
+  //   - it begins with "zaro://" (case-sensitive) and holds printable ASCII
+  //     only (no blanks, controls or raw non-ASCII: browsers escape them);
+  //   - every "%" begins an escape of two hexadecimal digits;
+  //   - it has no fragment ("#");
+  //   - between "zaro://" and the first "?" stand only letters, digits and
+  //     ". _ ~ - /" (the part is not read);
+  //   - after the "?" comes a list of name=value pairs separated by single
+  //     "&", each name made of letters, digits and "_", and no name twice.
+  // The answer maps each name to its value as written (not decoded).
+  static std::optional<QHash<QString, QString>> parseLink(const QString &urlString);
+
+  // The service's permalinks (of videos and of collections): 1 to 255
+  // letters, digits and ". _ ~ -".
+  static bool isPermalink(QStringView text);
 
  private:
   void queueDownload(const QString &permalink, const QString &collectionPermalink);
