@@ -57,6 +57,12 @@ NPError NPP_GetValue(NPP, NPPVariable, void *) { return NPERR_NO_ERROR; }
 
 NPError NPP_SetValue(NPP, NPNVariable, void *) { return NPERR_NO_ERROR; }
 
+// The browser declares in `size` how large the table it hands over is. One
+// too small for every slot the plug-in fills is refused and left as it was.
+bool holdsEverySlot(const NPPluginFuncs *funcs) {
+  return funcs->size >= sizeof(NPPluginFuncs);
+}
+
 void fillPluginFuncs(NPPluginFuncs *funcs) {
   funcs->size = sizeof(NPPluginFuncs);
   funcs->version = kInterfaceVersion;
@@ -85,17 +91,19 @@ extern "C" NPNetscapeFuncs *browser;
 NPNetscapeFuncs *browser = nullptr;
 
 // A Unix browser passes its own table and the one to fill in the same call.
-// A missing table is refused and leaves the stored one as it was.
+// A missing table, or a plug-in table too small for its slots, is refused and
+// leaves the stored browser table as it was.
 ZARO_PLUGIN_EXPORT NPError NP_Initialize(NPNetscapeFuncs *browserFuncs,
                                          NPPluginFuncs *pluginFuncs) {
-  if (browserFuncs == nullptr || pluginFuncs == nullptr) return NPERR_INVALID_FUNCTABLE_ERROR;
+  if (browserFuncs == nullptr || pluginFuncs == nullptr || !holdsEverySlot(pluginFuncs))
+    return NPERR_INVALID_FUNCTABLE_ERROR;
   browser = browserFuncs;
   fillPluginFuncs(pluginFuncs);
   return NPERR_NO_ERROR;
 }
 
 ZARO_PLUGIN_EXPORT NPError NP_GetEntryPoints(NPPluginFuncs *pluginFuncs) {
-  if (pluginFuncs == nullptr) return NPERR_INVALID_FUNCTABLE_ERROR;
+  if (pluginFuncs == nullptr || !holdsEverySlot(pluginFuncs)) return NPERR_INVALID_FUNCTABLE_ERROR;
   fillPluginFuncs(pluginFuncs);
   return NPERR_NO_ERROR;
 }

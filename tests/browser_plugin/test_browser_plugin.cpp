@@ -8,6 +8,7 @@
 
 #include <dlfcn.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -172,6 +173,67 @@ TEST_F(BrowserPlugin, EntryPointsFillEverySlot) {
     ASSERT_NE(function, nullptr) << name;
     ASSERT_NE(dladdr(function, &info), 0) << name;
     EXPECT_EQ(info.dli_fbase, library.dli_fbase) << name;
+  }
+}
+
+// A browser declares how large the table it hands over is. One that holds
+// every slot (a newer browser's may be larger) is filled up to the plug-in's
+// own table and no further; a smaller one is refused with the invalid-table
+// error and left as it was, and the browser's table is not kept.
+TEST_F(BrowserPlugin, TablesAreFilledOnlyWithinTheirDeclaredSize) {
+  NPNetscapeFuncs **stored = storedBrowser();
+  constexpr size_t kSpace = sizeof(NPPluginFuncs) + 64;
+  const NPPluginFuncs expected = filledTable();
+  const struct {
+    const char *name;
+    size_t declared;
+    bool filled;
+  } cases[] = {
+      {"the plug-in's own size", sizeof(NPPluginFuncs), true},
+      {"a newer browser's larger table", kSpace, true},
+      {"one slot short", offsetof(NPPluginFuncs, setvalue), false},
+      {"an older table without the value calls", offsetof(NPPluginFuncs, getvalue), false},
+      {"only size and version", offsetof(NPPluginFuncs, newp), false},
+      {"nothing", 0, false},
+  };
+  for (const bool viaInitialize : {true, false}) {
+    for (const auto &c : cases) {
+      SCOPED_TRACE(std::string(viaInitialize ? "NP_Initialize: " : "NP_GetEntryPoints: ") +
+                   c.name);
+      alignas(NPPluginFuncs) unsigned char space[kSpace];
+      std::memset(space, kGarbage, sizeof space);
+      const uint16_t declared = uint16_t(c.declared);
+      std::memcpy(space, &declared, sizeof declared);
+      unsigned char before[kSpace];
+      std::memcpy(before, space, sizeof space);
+      auto *table = reinterpret_cast<NPPluginFuncs *>(space);
+
+      NPNetscapeFuncs browserFuncs{sizeof(NPNetscapeFuncs), 11};
+      NPNetscapeFuncs kept{sizeof(NPNetscapeFuncs), 11};
+      NPPluginFuncs full = expected;  // declares the plug-in's own size
+      if (viaInitialize) {
+        ASSERT_EQ(entry.initialize(&kept, &full), NPERR_NO_ERROR);
+      }
+      const NPError answer =
+          viaInitialize ? entry.initialize(&browserFuncs, table) : entry.getEntryPoints(table);
+      if (c.filled) {
+        EXPECT_EQ(answer, NPERR_NO_ERROR);
+        EXPECT_EQ(std::memcmp(space, &expected, sizeof expected), 0);
+        if (viaInitialize && stored) {
+          EXPECT_EQ(*stored, &browserFuncs);
+        }
+      } else {
+        EXPECT_EQ(answer, NPERR_INVALID_FUNCTABLE_ERROR);
+        EXPECT_EQ(std::memcmp(space, before, sizeof expected), 0) << "a refused table is changed";
+        if (viaInitialize && stored) {
+          EXPECT_EQ(*stored, &kept);
+        }
+      }
+      // Nothing past the plug-in's own table is ever written.
+      EXPECT_EQ(std::memcmp(space + sizeof expected, before + sizeof expected,
+                            kSpace - sizeof expected),
+                0);
+    }
   }
 }
 
