@@ -1,8 +1,9 @@
 // The skinned dialog frame: its strips, dragging by the title strip (never
-// above the visible screen area), the dialogs' codes through their buttons,
+// above the visible screen area), every way out of every dialog with its code,
 // and the frame as drawn.
 #include "SkinnedDialogs.h"
 #include "TestEnvironment.h"
+#include "UserDefaults.h"
 #include "ZDialog.h"
 #include "ZSkin.h"
 
@@ -11,8 +12,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -38,15 +44,44 @@ std::shared_ptr<ZSkin> framedSkin() {
   return std::make_shared<ZSkin>(folder);
 }
 
-// Answers the next modal dialog by clicking the named button, after ticking
-// the named check box (if any) and typing text (if any).
-void answerNextDialog(const char *button, const char *box = nullptr, const char *text = nullptr) {
+// What ends a dialog in the table below: a button (its object name), or
+// these two.
+constexpr const char *kEscape = "Escape";
+constexpr const char *kClose = "close button";
+
+// Ends the next modal dialog the way `how` says, after ticking the named check
+// box and typing the text (when given). Records the code the dialog ended with.
+void answerNextDialog(const QString &how, const QString &box, const QString &text,
+                      int *endedWith) {
+  *endedWith = -100;
   QTimer::singleShot(0, [=] {
-    QWidget *window = QApplication::activeModalWidget();
-    ASSERT_NE(window, nullptr);
-    if (box) window->findChild<QCheckBox *>(box)->setChecked(true);
-    if (text) window->findChild<QLineEdit *>()->setText(QString::fromLatin1(text));
-    window->findChild<QPushButton *>(button)->click();
+    auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    QObject::connect(dialog, &QDialog::finished, [endedWith](int code) { *endedWith = code; });
+    if (!box.isEmpty()) {
+      QCheckBox *check = dialog->findChild<QCheckBox *>(box);
+      ASSERT_NE(check, nullptr);
+      check->setChecked(true);
+    }
+    if (!text.isEmpty()) dialog->findChild<QLineEdit *>()->setText(text);
+    if (how == QLatin1String(kEscape)) {
+      QWidget *focus = dialog->focusWidget();
+      QTest::keyClick(focus ? focus : dialog, Qt::Key_Escape);
+    } else if (how == QLatin1String(kClose)) {
+      // As the window manager's close button does it.
+      ASSERT_NE(dialog->windowHandle(), nullptr);
+      dialog->windowHandle()->close();
+    } else {
+      QPushButton *button = dialog->findChild<QPushButton *>(how);
+      ASSERT_NE(button, nullptr) << how.toStdString();
+      button->click();
+    }
+    // Whatever ended it, the dialog is no longer shown.
+    QTimer::singleShot(0, [dialog = QPointer<QDialog>(dialog)] {
+      if (dialog) {
+        EXPECT_FALSE(dialog->isVisible());
+      }
+    });
   });
 }
 
@@ -91,22 +126,105 @@ TEST(DialogFrame, ADialogIsDrawnInItsFrameWithItsControlsBetweenTheStrips) {
   ZSkinManager::sharedSkinManager().setCurrentSkin(nullptr);
 }
 
-TEST(SkinnedDialogs, ButtonsAnswerTheirCodes) {
+// Every dialog, ended by each of its buttons, by Escape and by its window's
+// close button: the code it ends with and what the caller gets. Escape and
+// close always give the dialog's harmless answer.
+TEST(SkinnedDialogs, EveryWayOutGivesItsCode) {
+  auto &defaults = UserDefaults::standardUserDefaults();
+  const QString quitSetting = QStringLiteral("GeneralQuitConfirmationCancellation");
   SkinnedDialogs dialogs;
-  answerNextDialog("quit");
-  EXPECT_EQ(dialogs.askQuit(), 0);
-  answerNextDialog("cancel");
-  EXPECT_EQ(dialogs.askQuit(), 1);
-  answerNextDialog("deleteOldVideos");
-  EXPECT_EQ(dialogs.askDiskSpace(), 1);
-  answerNextDialog("noAction");
-  EXPECT_EQ(dialogs.askDiskSpaceDownload(), 2);
-  bool fromDisk = false;
-  answerNextDialog("delete", "fDeleteFromHD");
-  EXPECT_TRUE(dialogs.getDeleteConfirmation(&fromDisk));
-  EXPECT_TRUE(fromDisk);
+  using Ask = std::function<QString()>;
+  const auto flag = [](bool value) { return QString::fromLatin1(value ? "yes" : "no"); };
+  bool box = true;
+  const Ask alert = [&] {
+    dialogs.showAlert("Something happened", "Title");
+    return QStringLiteral("shown");
+  };
+  const Ask confirmation = [&] {
+    box = true;
+    const bool confirmed = dialogs.getConfirmation("Delete", "", "Sure?", &box);
+    return flag(confirmed) + " showAgain " + flag(box);
+  };
+  const Ask update = [&] { return QString::number(dialogs.askUpdate("A new version")); };
+  const Ask deleteVideo = [&] {
+    box = false;
+    const bool confirmed = dialogs.getDeleteConfirmation(&box);
+    return flag(confirmed) + " fromDisk " + flag(box);
+  };
+  const Ask quit = [&] {
+    defaults.setBool(true, quitSetting);
+    const int code = dialogs.askQuit();
+    return QString::number(code) + " askAgain " + flag(defaults.boolForKey(quitSetting));
+  };
+  const Ask diskSpace = [&] { return QString::number(dialogs.askDiskSpace()); };
+  const Ask diskSpaceDownload = [&] { return QString::number(dialogs.askDiskSpaceDownload()); };
+  const Ask importUrl = [&] {
+    const QString url = dialogs.getImportUrl();
+    return url.isNull() ? QStringLiteral("nothing") : url;
+  };
 
-  // Without the show-again flag the box stays hidden and nothing is written.
+  const struct {
+    const char *dialog;
+    const Ask &ask;
+    const char *how;
+    int code;
+    const char *answer;
+    const char *box = "";
+    const char *text = "";
+  } cases[] = {
+      {"Alert", alert, "ok", 0, "shown"},
+      {"Alert", alert, kEscape, 0, "shown"},
+      {"Alert", alert, kClose, 0, "shown"},
+      // The show-again flag is the opposite of the box, however the dialog ends.
+      {"DeleteDialog", confirmation, "delete", 1, "yes showAgain yes"},
+      {"DeleteDialog", confirmation, "cancel", 0, "no showAgain yes"},
+      {"DeleteDialog", confirmation, kEscape, 0, "no showAgain yes"},
+      {"DeleteDialog", confirmation, kClose, 0, "no showAgain yes"},
+      {"DeleteDialog", confirmation, "delete", 1, "yes showAgain no", "fDontShowDialogOptionButton"},
+      {"DeleteDialog", confirmation, kEscape, 0, "no showAgain no", "fDontShowDialogOptionButton"},
+      {"DeleteDialog (update)", update, "delete", 1, "1"},
+      {"DeleteDialog (update)", update, "cancel", 0, "0"},
+      {"DeleteDialog (update)", update, kEscape, 0, "0"},
+      {"DeleteDialog (update)", update, kClose, 0, "0"},
+      {"DeleteVideoAlert", deleteVideo, "delete", 1, "yes fromDisk no"},
+      {"DeleteVideoAlert", deleteVideo, "delete", 1, "yes fromDisk yes", "fDeleteFromHD"},
+      {"DeleteVideoAlert", deleteVideo, "cancel", 0, "no fromDisk no"},
+      {"DeleteVideoAlert", deleteVideo, kEscape, 0, "no fromDisk no"},
+      {"DeleteVideoAlert", deleteVideo, kClose, 0, "no fromDisk no"},
+      // Only quitting with the box ticked stops the question.
+      {"QuitAlert", quit, "quit", 0, "0 askAgain yes"},
+      {"QuitAlert", quit, "quit", 0, "0 askAgain no", "fDoNotAskAgainCB"},
+      {"QuitAlert", quit, "cancel", 1, "1 askAgain yes", "fDoNotAskAgainCB"},
+      {"QuitAlert", quit, kEscape, 1, "1 askAgain yes", "fDoNotAskAgainCB"},
+      {"QuitAlert", quit, kClose, 1, "1 askAgain yes", "fDoNotAskAgainCB"},
+      {"DiskSpaceAlert", diskSpace, "increaseAllowedSpace", 0, "0"},
+      {"DiskSpaceAlert", diskSpace, "deleteOldVideos", 1, "1"},
+      {"DiskSpaceAlert", diskSpace, kEscape, 0, "0"},
+      {"DiskSpaceAlert", diskSpace, kClose, 0, "0"},
+      {"DiskSpaceDownloadAlert", diskSpaceDownload, "changePreferences", 0, "0"},
+      {"DiskSpaceDownloadAlert", diskSpaceDownload, "deleteOldVideos", 1, "1"},
+      {"DiskSpaceDownloadAlert", diskSpaceDownload, "noAction", 2, "2"},
+      {"DiskSpaceDownloadAlert", diskSpaceDownload, kEscape, 2, "2"},
+      {"DiskSpaceDownloadAlert", diskSpaceDownload, kClose, 2, "2"},
+      {"ImportVideocastsDialog", importUrl, "import", 1, "https://example.com/feed", "",
+       "https://example.com/feed"},
+      {"ImportVideocastsDialog", importUrl, "cancel", 0, "nothing", "", "https://example.com/feed"},
+      {"ImportVideocastsDialog", importUrl, kEscape, 0, "nothing", "", "https://example.com/feed"},
+      {"ImportVideocastsDialog", importUrl, kClose, 0, "nothing"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.dialog) + " by " + c.how + (*c.box ? " with " : "") + c.box);
+    int endedWith = -1;
+    answerNextDialog(QString::fromLatin1(c.how), QString::fromLatin1(c.box),
+                     QString::fromLatin1(c.text), &endedWith);
+    EXPECT_EQ(c.ask().toStdString(), c.answer);
+    EXPECT_EQ(endedWith, c.code);
+  }
+}
+
+TEST(SkinnedDialogs, TheShowAgainBoxOnlyWithTheFlagAndImportOnlyForWebAddresses) {
+  SkinnedDialogs dialogs;
+  // Without the show-again flag the box stays hidden.
   bool boxVisible = true;
   QTimer::singleShot(0, [&] {
     QWidget *window = QApplication::activeModalWidget();
@@ -115,21 +233,21 @@ TEST(SkinnedDialogs, ButtonsAnswerTheirCodes) {
   });
   EXPECT_TRUE(dialogs.getConfirmation("Delete", "Sure?"));
   EXPECT_FALSE(boxVisible);
-  bool showAgain = true;
-  answerNextDialog("cancel", "fDontShowDialogOptionButton");
-  EXPECT_FALSE(dialogs.getConfirmation("Delete", "", "Sure?", &showAgain));
-  EXPECT_FALSE(showAgain);
 
   // Import takes only a web address: for anything else it stays disabled.
-  bool importEnabled = true;
-  QTimer::singleShot(0, [&] {
-    QWidget *window = QApplication::activeModalWidget();
-    window->findChild<QLineEdit *>()->setText("ftp://example.com/feed");
-    importEnabled = window->findChild<QPushButton *>("import")->isEnabled();
-    window->findChild<QPushButton *>("cancel")->click();
-  });
-  EXPECT_TRUE(dialogs.getImportUrl().isNull());
-  EXPECT_FALSE(importEnabled);
-  answerNextDialog("import", nullptr, "https://example.com/feed");
-  EXPECT_EQ(dialogs.getImportUrl(), "https://example.com/feed");
+  for (const char *text : {"", "ftp://example.com/feed", "example.com/feed"}) {
+    SCOPED_TRACE(text);
+    bool importEnabled = true;
+    QTimer::singleShot(0, [&] {
+      QWidget *window = QApplication::activeModalWidget();
+      window->findChild<QLineEdit *>()->setText(text);
+      QPushButton *import = window->findChild<QPushButton *>("import");
+      importEnabled = import->isEnabled();
+      import->click();  // does nothing
+      EXPECT_TRUE(window->isVisible());
+      window->findChild<QPushButton *>("cancel")->click();
+    });
+    EXPECT_TRUE(dialogs.getImportUrl().isNull());
+    EXPECT_FALSE(importEnabled);
+  }
 }

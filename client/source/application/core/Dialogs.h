@@ -21,7 +21,8 @@ class VideoImportProgress {
 // Every dialog of the application is made here. Callers ask for a dialog and
 // get the fixed code its buttons answer; which windows show it is up to the
 // installed implementation (plain Qt dialogs, the skinned ones, or a scripted
-// one for tests and unattended runs).
+// one for tests and unattended runs). Escape and the window's close button
+// give each dialog's harmless answer, named below as "Escape ->".
 class Dialogs {
  public:
   virtual ~Dialogs();
@@ -32,13 +33,14 @@ class Dialogs {
   static Dialogs &shared();
   static void setShared(std::unique_ptr<Dialogs> dialogs);
 
-  // "Alert": one OK button (code 0).
+  // "Alert": one OK button (code 0); Escape -> 0.
   virtual void showAlert(const QString &message, const QString &windowTitle = QString()) = 0;
 
-  // "DeleteDialog": delete -> 1, cancel -> 0; true when the code is 1. With
-  // showAgain given, the do-not-show-again box is shown and *showAgain becomes
-  // the opposite of its state; without it the box stays hidden. A non-empty
-  // cancel title replaces the cancel button's title.
+  // "DeleteDialog": delete -> 1, cancel -> 0, Escape -> 0; true when the code
+  // is 1. With showAgain given, the do-not-show-again box is shown and
+  // *showAgain becomes the opposite of its state, however the dialog ended;
+  // without it the box stays hidden. A non-empty cancel title replaces the
+  // cancel button's title.
   virtual bool getConfirmation(const QString &defaultButtonTitle, const QString &cancelButtonTitle,
                                const QString &message, bool *showAgain) = 0;
   bool getConfirmation(const QString &defaultButtonTitle, const QString &message) {
@@ -46,26 +48,30 @@ class Dialogs {
   }
 
   // The update offer, on the "DeleteDialog" window with the buttons "buttonYes"
-  // (code 1) and "buttonNo" (code 0) and no show-again box. Returns the code.
+  // (code 1) and "buttonNo" (code 0, also Escape) and no show-again box.
+  // Returns the code.
   virtual int askUpdate(const QString &message) = 0;
 
-  // "DeleteVideoAlert": delete -> 1, cancel -> 0; true when 1.
+  // "DeleteVideoAlert": delete -> 1, cancel -> 0, Escape -> 0; true when 1.
   // *deleteFromDisk receives the state of the delete-from-disk box.
   virtual bool getDeleteConfirmation(bool *deleteFromDisk) = 0;
 
-  // "QuitAlert": quit -> 0, cancel -> 1. After 0 with the do-not-ask-again box
-  // ticked, "GeneralQuitConfirmationCancellation" is written false.
+  // "QuitAlert": quit -> 0, cancel -> 1, Escape -> 1 (Escape never quits).
+  // After 0 with the do-not-ask-again box ticked,
+  // "GeneralQuitConfirmationCancellation" is written false.
   virtual int askQuit() = 0;
 
-  // "DiskSpaceAlert": increase allowed space -> 0, delete old videos -> 1.
+  // "DiskSpaceAlert": increase allowed space -> 0, delete old videos -> 1,
+  // Escape -> 0 (which deletes nothing).
   virtual int askDiskSpace() = 0;
 
   // "DiskSpaceDownloadAlert": change preferences -> 0, delete old videos -> 1,
-  // no action -> 2.
+  // no action -> 2, Escape -> 2.
   virtual int askDiskSpaceDownload() = 0;
 
   // "ImportVideocastsDialog": the URL text (import -> 1, only for text starting
-  // with "http://" or "https://"), or a null string when cancelled (0).
+  // with "http://" or "https://"), or a null string when cancelled (0, also
+  // Escape).
   virtual QString getImportUrl() = 0;
 
   // "VideoImportProgressDialog": shown at once; centred on relativeTo when

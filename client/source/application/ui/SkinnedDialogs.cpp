@@ -60,7 +60,17 @@ class CodeDialog : public ZDialog {
 
   QVBoxLayout *extras() { return fExtras; }
 
+  // The code that Escape and the window's close button end the dialog with:
+  // its harmless answer, which is not always 0.
+  void setEscapeCode(int code) { fEscapeCode = code; }
+
+  void reject() override {
+    hide();
+    done(fEscapeCode);
+  }
+
  private:
+  int fEscapeCode = 0;
   QLabel *fMessage;
   QVBoxLayout *fExtras;
   QHBoxLayout *fButtons;
@@ -116,6 +126,7 @@ class PlainImportProgress : public VideoImportProgress {
 void SkinnedDialogs::showAlert(const QString &message, const QString &windowTitle) {
   CodeDialog dialog(QStringLiteral("Alert"), windowTitle, message);
   dialog.addButton(QStringLiteral("ok"), localized(QStringLiteral("dialogOK")), 0, true);
+  dialog.setEscapeCode(0);
   dialog.exec();
 }
 
@@ -131,6 +142,7 @@ bool SkinnedDialogs::getConfirmation(const QString &defaultButtonTitle,
       cancelButtonTitle.isEmpty() ? localized(QStringLiteral("dialogCancel")) : cancelButtonTitle,
       0, false);
   dialog.addButton(QStringLiteral("delete"), defaultButtonTitle, 1, true);
+  dialog.setEscapeCode(0);
   const int code = dialog.exec();
   if (showAgain) *showAgain = !dontShow->isChecked();
   return code == 1;
@@ -150,6 +162,7 @@ bool SkinnedDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
                                            localized(QStringLiteral("dialogDeleteFromDisk")));
   dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 0, false);
   dialog.addButton(QStringLiteral("delete"), localized(QStringLiteral("dialogDelete")), 1, true);
+  dialog.setEscapeCode(0);
   const int code = dialog.exec();
   if (deleteFromDisk) *deleteFromDisk = fromDisk->isChecked();
   return code == 1;
@@ -162,6 +175,7 @@ int SkinnedDialogs::askQuit() {
                                            localized(QStringLiteral("dialogDoNotAskAgain")));
   dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 1, false);
   dialog.addButton(QStringLiteral("quit"), localized(QStringLiteral("dialogQuit")), 0, true);
+  dialog.setEscapeCode(1);  // cancel: Escape never quits
   const int code = dialog.exec();
   if (code == 0 && doNotAsk->isChecked())
     UserDefaults::standardUserDefaults().setBool(
@@ -176,6 +190,7 @@ int SkinnedDialogs::askDiskSpace() {
                    localized(QStringLiteral("diskSpaceAlertDeleteOldVideos")), 1, false);
   dialog.addButton(QStringLiteral("increaseAllowedSpace"),
                    localized(QStringLiteral("diskSpaceAlertIncreaseAllowedSpace")), 0, true);
+  dialog.setEscapeCode(0);  // increase the allowed space: nothing is deleted
   return dialog.exec();
 }
 
@@ -188,6 +203,7 @@ int SkinnedDialogs::askDiskSpaceDownload() {
                    localized(QStringLiteral("diskSpaceDownloadAlertDeleteOldVideos")), 1, false);
   dialog.addButton(QStringLiteral("changePreferences"),
                    localized(QStringLiteral("diskSpaceDownloadAlertChangePreferences")), 0, true);
+  dialog.setEscapeCode(2);  // no action
   return dialog.exec();
 }
 
@@ -196,6 +212,7 @@ QString SkinnedDialogs::getImportUrl() {
                     localized(QStringLiteral("importVideocastsMessage")));
   auto *edit = new QLineEdit(&dialog);
   edit->setObjectName(QStringLiteral("fURL"));
+  edit->setAccessibleName(localized(QStringLiteral("importVideocastsMessage")));
   dialog.extras()->addWidget(edit);
   dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 0, false);
   QPushButton *import = dialog.addButton(
@@ -205,6 +222,7 @@ QString SkinnedDialogs::getImportUrl() {
     const QString text = edit->text();
     return text.startsWith(QLatin1String("http://")) || text.startsWith(QLatin1String("https://"));
   };
+  dialog.setEscapeCode(0);
   import->setEnabled(false);
   QObject::connect(edit, &QLineEdit::textChanged, import,
                    [import, acceptable] { import->setEnabled(acceptable()); });
