@@ -59,9 +59,7 @@ NPError NPP_SetValue(NPP, NPNVariable, void *) { return NPERR_NO_ERROR; }
 
 // The browser declares in `size` how large the table it hands over is. One
 // too small for every slot the plug-in fills is refused and left as it was.
-bool holdsEverySlot(const NPPluginFuncs *funcs) {
-  return funcs->size >= sizeof(NPPluginFuncs);
-}
+bool holdsEverySlot(const NPPluginFuncs *funcs) { return funcs->size >= sizeof(NPPluginFuncs); }
 
 void fillPluginFuncs(NPPluginFuncs *funcs) {
   funcs->size = sizeof(NPPluginFuncs);

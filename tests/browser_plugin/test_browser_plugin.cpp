@@ -198,8 +198,7 @@ TEST_F(BrowserPlugin, TablesAreFilledOnlyWithinTheirDeclaredSize) {
   };
   for (const bool viaInitialize : {true, false}) {
     for (const auto &c : cases) {
-      SCOPED_TRACE(std::string(viaInitialize ? "NP_Initialize: " : "NP_GetEntryPoints: ") +
-                   c.name);
+      SCOPED_TRACE(std::string(viaInitialize ? "NP_Initialize: " : "NP_GetEntryPoints: ") + c.name);
       alignas(NPPluginFuncs) unsigned char space[kSpace];
       std::memset(space, kGarbage, sizeof space);
       const uint16_t declared = uint16_t(c.declared);
@@ -230,9 +229,9 @@ TEST_F(BrowserPlugin, TablesAreFilledOnlyWithinTheirDeclaredSize) {
         }
       }
       // Nothing past the plug-in's own table is ever written.
-      EXPECT_EQ(std::memcmp(space + sizeof expected, before + sizeof expected,
-                            kSpace - sizeof expected),
-                0);
+      EXPECT_EQ(
+          std::memcmp(space + sizeof expected, before + sizeof expected, kSpace - sizeof expected),
+          0);
     }
   }
 }

@@ -51,8 +51,7 @@ constexpr const char *kClose = "close button";
 
 // Ends the next modal dialog the way `how` says, after ticking the named check
 // box and typing the text (when given). Records the code the dialog ended with.
-void answerNextDialog(const QString &how, const QString &box, const QString &text,
-                      int *endedWith) {
+void answerNextDialog(const QString &how, const QString &box, const QString &text, int *endedWith) {
   *endedWith = -100;
   QTimer::singleShot(0, [=] {
     auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
@@ -180,7 +179,8 @@ TEST(SkinnedDialogs, EveryWayOutGivesItsCode) {
       {"DeleteDialog", confirmation, "cancel", 0, "no showAgain yes"},
       {"DeleteDialog", confirmation, kEscape, 0, "no showAgain yes"},
       {"DeleteDialog", confirmation, kClose, 0, "no showAgain yes"},
-      {"DeleteDialog", confirmation, "delete", 1, "yes showAgain no", "fDontShowDialogOptionButton"},
+      {"DeleteDialog", confirmation, "delete", 1, "yes showAgain no",
+       "fDontShowDialogOptionButton"},
       {"DeleteDialog", confirmation, kEscape, 0, "no showAgain no", "fDontShowDialogOptionButton"},
       {"DeleteDialog (update)", update, "delete", 1, "1"},
       {"DeleteDialog (update)", update, "cancel", 0, "0"},
