@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -296,6 +297,148 @@ TEST(Skin, ImagesComeFromTheFolderAndLazyOnesAreTriedAgainUntilTheyLoad) {
   EXPECT_EQ(skin.starImage().size(), QSize(4, 4));
   QFile::remove(folder + "/Star.PNG");
   EXPECT_EQ(skin.starImage().size(), QSize(4, 4));  // kept once loaded
+}
+
+// An image name that leaves the skin folder, by an absolute path, by ".." or
+// by a link that points out of it, names no image: the value keeps its
+// default as for a missing file. Names inside the folder, also in subfolders
+// and through links that stay inside, load.
+TEST(Skin, ImageNamesThatLeaveTheFolderCountAsMissing) {
+  const QString outside = TestEnvironment::makeTempDir(QStringLiteral("outside"));
+  QImage secret(7, 3, QImage::Format_RGB32);
+  secret.fill(Qt::red);
+  ASSERT_TRUE(secret.save(outside + "/secret.png", "PNG"));
+  const QString folder = makeSkin(QByteArray(), {"play.png"});
+  const QString name = QFileInfo(folder).fileName();
+  QDir(folder).mkpath("sub");
+  ASSERT_TRUE(QFile::copy(folder + "/play.png", folder + "/sub/inner.png"));
+  ASSERT_TRUE(QFile::link(outside + "/secret.png", folder + "/link.png"));
+  ASSERT_TRUE(QFile::link(outside, folder + "/linked"));
+  ASSERT_TRUE(QFile::link("play.png", folder + "/alias.png"));
+  // Images the skin loads under fixed names, planted as links out of the folder.
+  ASSERT_TRUE(QFile::link(outside + "/secret.png", folder + "/VideoNew.png"));
+  ASSERT_TRUE(QFile::link(outside + "/secret.png", folder + "/Star.PNG"));
+
+  const struct {
+    QString image;
+    bool loads;
+  } cases[] = {
+      {"play.png", true},
+      {"sub/inner.png", true},
+      {"alias.png", true},  // a link that stays inside
+      {"./play.png", true},
+      {outside + "/secret.png", false},
+      {folder + "/play.png", false},  // absolute, even into the folder itself
+      {"../" + QFileInfo(outside).fileName() + "/secret.png", false},
+      {"sub/../../" + QFileInfo(outside).fileName() + "/secret.png", false},
+      {"sub/../play.png", false},
+      {"../" + name + "/play.png", false},
+      {"link.png", false},
+      {"linked/secret.png", false},
+      {"", false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.image.toStdString());
+    const QByteArray file = c.image.toUtf8();
+    QFile definition(folder + "/Skin.xml");
+    ASSERT_TRUE(definition.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    definition.write(skinXml("<PlayButton><Image>" + file +
+                             "</Image></PlayButton>"
+                             "<ProgressControl><KnobImage>" +
+                             file +
+                             "</KnobImage></ProgressControl>"
+                             "<LeftTopFrame><Image>" +
+                             file +
+                             "</Image></LeftTopFrame>"
+                             "<BaseDlgSkin><DlgLeftTopFrame><Image>" +
+                             file +
+                             "</Image></DlgLeftTopFrame></BaseDlgSkin>"
+                             "<SettingsDlgSkin><Tab1>" +
+                             file + "</Tab1></SettingsDlgSkin>"));
+    definition.close();
+    const ZSkin skin(folder);
+    const QSize expected = c.loads ? QSize(12, 6) : QSize(0, 0);  // a null image has no pixels
+    EXPECT_EQ(skin.playButtonInfo()->value("Image").value<QImage>().size(), expected);
+    EXPECT_EQ(skin.playButtonInfo()->contains("Image"), c.loads);
+    EXPECT_EQ(skin.progressBarInfo()->contains("KnobImage"), c.loads);
+    EXPECT_EQ(skin.topLeftImage().size(), expected);
+    EXPECT_EQ(skin.dialogTopLeftImage().size(), expected);
+    EXPECT_EQ(skin.settingsTabGeneralImage().size(), expected);
+    EXPECT_EQ(skin.loadImage(c.image).size(), expected);
+    EXPECT_TRUE(skin.libraryVideoNewImage().isNull());
+    EXPECT_TRUE(skin.starImage().isNull());
+  }
+}
+
+// A number that is not finite, or lies beyond what its use can take (sizes
+// and heights 0 to 10,000, positions -10,000 to 10,000), counts as absent:
+// the value keeps its default, a control description lacks the key, a text
+// style that needs it is not built.
+TEST(Skin, NumbersThatAreNotFiniteOrOutOfBoundsCountAsAbsent) {
+  const struct {
+    const char *value;
+    double rowHeight;
+  } heights[] = {
+      {"60", 60},      {"0", 0},    {"10000", 10000}, {"inf", 80},      {"-inf", 80},
+      {"INF", 80},     {"nan", 80}, {"NaN", 80},      {"infinity", 80}, {"1e400", 80},
+      {"10000.5", 80}, {"-5", 80},  {"1e308", 80},    {"x", 0},         {"12abc", 12},
+  };
+  for (const auto &c : heights) {
+    SCOPED_TRACE(c.value);
+    const ZSkin skin(makeSkin(skinXml(QByteArray("<PlaylistControl><ItemHeight>") + c.value +
+                                      "</ItemHeight></PlaylistControl>")));
+    EXPECT_EQ(skin.playlistRowHeight(), c.rowHeight);
+  }
+
+  const ZSkin skin(makeSkin(skinXml(R"(
+      <PlayButton><XPos>99999999999</XPos><YPos>-10000</YPos><Zone>7</Zone><states>20000</states></PlayButton>
+      <PauseButton><XPos>12</XPos><XPos>-20000</XPos><states>3</states><states>-1</states></PauseButton>
+      <ProgressControl><Width>-3</Width><Height>10001</Height><KnobYPos>-4</KnobYPos></ProgressControl>
+      <ExitFullScreenHoverButton><states>100000</states></ExitFullScreenHoverButton>
+      <LibraryControl>
+        <HeaderHeight>nan</HeaderHeight><ImageBorderSize>inf</ImageBorderSize>
+        <TitleFontSize>-1</TitleFontSize><ItemSize>inf,100</ItemSize>
+        <ImageLocation>1,2,3,nan</ImageLocation><TitleLocation>-10000,10000,0,10000</TitleLocation>
+        <VideoStateLocation>-20000,5</VideoStateLocation><RatingLocation>5,1e9</RatingLocation>
+        <ItemGradientSize>-1</ItemGradientSize>
+      </LibraryControl>
+      <PlaylistControl><TitleFont>Serif</TitleFont><TitleFontSize>inf</TitleFontSize>
+        <DescriptionFont>Serif</DescriptionFont><DescriptionFontSize>20000</DescriptionFontSize>
+      </PlaylistControl>
+      <BaseDlgSkin><DlgCaptionFont>Serif</DlgCaptionFont><DlgCaptionFontSize>inf</DlgCaptionFontSize></BaseDlgSkin>
+      <TitleBarFullScreen><TextFont>Serif</TextFont><TextFontSize>nan</TextFontSize><TextColor>FFFFFF</TextColor></TitleBarFullScreen>
+    )")));
+  EXPECT_EQ(*skin.playButtonInfo(),
+            QVariantMap({{"Justify", "left"}, {"states", 1}, {"YPos", -10000}, {"Zone", 7}}));
+  // A later child out of bounds leaves the earlier one.
+  EXPECT_EQ(skin.pauseButtonInfo()->value("XPos"), 12);
+  EXPECT_EQ(skin.pauseButtonInfo()->value("states"), 3);
+  const QVariantMap progress = *skin.progressBarInfo();
+  EXPECT_FALSE(progress.contains("Width"));
+  EXPECT_FALSE(progress.contains("Height"));
+  EXPECT_EQ(progress.value("KnobYPos"), -4);
+  EXPECT_EQ(skin.fullScreenExitButtonStates(), 0);
+
+  EXPECT_EQ(skin.libraryRenderingInfoForKey("HeaderHeight"), 30.0);
+  EXPECT_EQ(skin.libraryRenderingInfoForKey("ImageBorderSize"), 2.0);
+  EXPECT_EQ(skin.libraryItemThumbnailBorderSize(), 3);
+  EXPECT_EQ(skin.libraryRenderingInfoForKey("TitleFontSize"), 10.0);
+  EXPECT_EQ(skin.libraryVideoTitleTextAttributes()->font.pointSizeF(), 10);
+  EXPECT_EQ(skin.libraryItemWidth(), 260);
+  EXPECT_EQ(skin.libraryItemHeight(), 90);
+  EXPECT_EQ(skin.libraryThumbnailViewImageDimensions(), QRectF(4, 4, 134, 80));
+  EXPECT_EQ(skin.libraryThumbnailViewTitleDimensions(), QRectF(-10000, 10000, 0, 10000));
+  EXPECT_EQ(skin.libraryThumbnailViewVideoStateLocation(), QPointF(88, 30));
+  EXPECT_EQ(skin.libraryThumbnailViewRatingLocation(), QPointF(20, 68));
+  EXPECT_EQ(skin.libraryThumbnailViewGradientHeight(), 20);
+
+  // The styles that need the size keep their built-in form.
+  EXPECT_EQ(skin.playlistCellTitleAttributes()->font.family(), "Arial");
+  EXPECT_FALSE(skin.playlistCellTitleSelectedAttributes().has_value());
+  EXPECT_EQ(skin.playlistCellDescriptionAttributes()->font.family(), "Arial");
+  EXPECT_EQ(skin.dialogCaptionAttributes()->font.pointSizeF(), 32);
+  EXPECT_EQ(skin.fullScreenTitleTextAttributes()->font.pointSizeF(), 24);
+  EXPECT_EQ(skin.fullScreenTitleTextAttributes()->font.family(), "Arial");
 }
 
 TEST(SkinManager, HoldsTheDefaultSkinAndTheCurrentOne) {

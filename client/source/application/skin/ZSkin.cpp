@@ -11,24 +11,37 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace {
 
+// What a number may be for its use: sizes, heights and counts from 0, positions
+// and offsets on either side of 0, never beyond 10,000 points.
+struct Bounds {
+  double low, high;
+};
+constexpr Bounds kSize{0, 10000};
+constexpr Bounds kPosition{-10000, 10000};
+
 // A number as the skin writes it: leading white space, then as much of a
-// decimal number as there is; 0 without one.
-double floatValue(const QString &text) {
+// decimal number as there is; 0 without one. One that is not finite or lies
+// outside its bounds is no value at all.
+std::optional<double> floatValue(const QString &text, Bounds bounds) {
   const QByteArray bytes = text.trimmed().toLatin1();
   const char *begin = bytes.constData();
   if (*begin == '+') ++begin;
   double value = 0;
   const auto result = std::from_chars(begin, bytes.constData() + bytes.size(), value);
-  return result.ec == std::errc() ? value : 0;
+  if (result.ec == std::errc::result_out_of_range) return std::nullopt;
+  if (result.ec != std::errc()) value = 0;
+  if (!std::isfinite(value) || value < bounds.low || value > bounds.high) return std::nullopt;
+  return value;
 }
 
 // An integer the same way: the leading digits after white space and a sign,
-// 0 without any, held to the range of an int.
-int intValue(const QString &text) {
+// 0 without any; outside its bounds no value.
+std::optional<int> intValue(const QString &text, Bounds bounds) {
   const QString trimmed = text.trimmed();
   qsizetype i = 0;
   const bool negative = i < trimmed.size() && trimmed.at(i) == QLatin1Char('-');
@@ -40,8 +53,8 @@ int intValue(const QString &text) {
     value = std::min<qint64>(value * 10 + (trimmed.at(i).unicode() - '0'),
                              qint64(std::numeric_limits<int>::max()) + 1);
   if (negative) value = -value;
-  return int(
-      std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  if (value < bounds.low || value > bounds.high) return std::nullopt;
+  return int(value);
 }
 
 bool boolValue(const QString &text) {
@@ -66,12 +79,18 @@ std::optional<QString> childText(const ZXMLElement &element, const char *name) {
   return child->stringValue();
 }
 
-// Comma-separated numbers, only when there are exactly `count` of them.
-std::optional<QList<double>> numbers(const QString &text, qsizetype count) {
+// Comma-separated numbers, only when there is one for each of the bounds and
+// each lies within its own.
+std::optional<QList<double>> numbers(const QString &text, std::initializer_list<Bounds> bounds) {
   const QStringList parts = text.split(QLatin1Char(','));
-  if (parts.size() != count) return std::nullopt;
+  if (parts.size() != qsizetype(bounds.size())) return std::nullopt;
   QList<double> values;
-  for (const QString &part : parts) values.append(floatValue(part));
+  const Bounds *part = bounds.begin();
+  for (const QString &partText : parts) {
+    const auto value = floatValue(partText, *part++);
+    if (!value) return std::nullopt;
+    values.append(*value);
+  }
   return values;
 }
 
@@ -144,9 +163,22 @@ ZSkin::ZSkin(const QString &folderPath) {
 
 ZSkin::~ZSkin() = default;
 
+QString ZSkin::imagePath(const QString &name) const {
+  if (fSkinFolderPath.isEmpty() || name.isEmpty()) return QString();
+  // Names are relative to the skin folder and stay inside it: an absolute
+  // name, a ".." step or a link that points out of the folder names nothing.
+  if (QDir::isAbsolutePath(name) || name.split(QLatin1Char('/')).contains(QLatin1String("..")))
+    return QString();
+  const QString folder = QDir(fSkinFolderPath).canonicalPath();
+  const QString file = QFileInfo(QDir(fSkinFolderPath).filePath(name)).canonicalFilePath();
+  if (folder.isEmpty() || !file.startsWith(folder + QLatin1Char('/'))) return QString();
+  return file;
+}
+
 QImage ZSkin::loadImageDirectly(const QString &name) const {
-  if (fSkinFolderPath.isEmpty() || name.isEmpty()) return QImage();
-  return QImage(QDir(fSkinFolderPath).filePath(name));
+  const QString path = imagePath(name);
+  if (path.isEmpty()) return QImage();
+  return QImage(path);
 }
 
 QImage ZSkin::loadImage(const QString &name) const {
@@ -279,6 +311,18 @@ void ZSkin::setDefaults() {
 // document order: a later child replaces an earlier one of the same name, an
 // image file that does not load leaves no image (also over an earlier one),
 // other children are ignored.
+namespace {
+
+// Positions may lie on either side of their edge; widths, heights and state
+// counts are sizes.
+Bounds bounds(const QString &infoKey) {
+  for (const char *size : {"Width", "Height", "states"})
+    if (infoKey == QLatin1String(size)) return kSize;
+  return kPosition;
+}
+
+}  // namespace
+
 void ZSkin::readInfoChildren(const ZXMLElement &element, QVariantMap &info,
                              std::initializer_list<const char *> integers,
                              std::initializer_list<const char *> texts,
@@ -290,7 +334,9 @@ void ZSkin::readInfoChildren(const ZXMLElement &element, QVariantMap &info,
   for (const ZXMLElement *child : element.elementChildren()) {
     const QString &name = child->qualifiedName();
     if (named(name, integers)) {
-      info.insert(name, intValue(child->stringValue()));
+      // A number out of bounds is as if the child were not there.
+      if (const auto value = intValue(child->stringValue(), bounds(name)))
+        info.insert(name, *value);
     } else if (named(name, texts)) {
       info.insert(name, child->stringValue());
     } else if (named(name, images)) {
@@ -386,7 +432,8 @@ void ZSkin::readElements(const ZXMLElement &root) {
     if (const auto file = childText(*exit, "Image"))
       fImages.insert(QStringLiteral("fullScreenExitButtonImage"), loadImageDirectly(*file));
     if (const auto states = childText(*exit, "states"))
-      fNumbers.insert(QStringLiteral("fullScreenExitButtonStates"), intValue(*states));
+      if (const auto value = intValue(*states, kSize))
+        fNumbers.insert(QStringLiteral("fullScreenExitButtonStates"), *value);
   }
   control("PlayButtonFullScreen", "playButtonFullScreenInfo");
   control("PauseButtonFullScreen", "pauseButtonFullScreenInfo");
@@ -435,9 +482,10 @@ void ZSkin::readFullScreenTitleBar(const ZXMLElement &element) {
   const auto color = childText(element, "TextColor");
   if (!font || !size || !color) return;
   const auto parsed = colorFromString(*color);
-  if (!parsed) return;
+  const auto points = floatValue(*size, kSize);
+  if (!parsed || !points) return;
   fTextAttributes.insert(QStringLiteral("fullScreenTitleTextAttributes"),
-                         style(*font, floatValue(*size), *parsed));
+                         style(*font, *points, *parsed));
 }
 
 void ZSkin::readLibraryControl(const ZXMLElement &element) {
@@ -462,11 +510,12 @@ void ZSkin::readLibraryControl(const ZXMLElement &element) {
     const QString &name = child->qualifiedName();
     const QString value = child->stringValue();
     for (const char *key : {"HeaderHeight", "HeaderFontSize", "ImageBorderSize", "TitleFontSize"})
-      if (is(name, key)) {
-        info.insert(QLatin1String(key), floatValue(value));
-        if (is(name, "ImageBorderSize"))
-          fNumbers.insert(QStringLiteral("libraryItemThumbnailBorderSize"), floatValue(value));
-      }
+      if (is(name, key))
+        if (const auto size = floatValue(value, kSize)) {
+          info.insert(QLatin1String(key), *size);
+          if (is(name, "ImageBorderSize"))
+            fNumbers.insert(QStringLiteral("libraryItemThumbnailBorderSize"), *size);
+        }
     for (const char *key : {"HeaderFont", "TitleFont"})
       if (is(name, key)) info.insert(QLatin1String(key), value);
     for (const char *key :
@@ -480,12 +529,13 @@ void ZSkin::readLibraryControl(const ZXMLElement &element) {
       if (is(name, key))
         info.insert(QLatin1String(key), QVariant::fromValue(colorsFromString(value)));
     if (is(name, "ItemSize")) {
-      if (const auto size = numbers(value, 2)) {
+      if (const auto size = numbers(value, {kSize, kSize})) {
         fNumbers.insert(QStringLiteral("libraryItemWidth"), size->at(0));
         fNumbers.insert(QStringLiteral("libraryItemHeight"), size->at(1));
       }
     } else if (is(name, "ItemGradientSize")) {
-      fNumbers.insert(QStringLiteral("libraryThumbnailViewGradientHeight"), floatValue(value));
+      if (const auto height = floatValue(value, kSize))
+        fNumbers.insert(QStringLiteral("libraryThumbnailViewGradientHeight"), *height);
     } else if (is(name, "ItemGradient")) {
       const QStringList parts = value.split(QLatin1Char(','));
       if (const auto end = colorFromString(parts.value(0)))
@@ -494,13 +544,13 @@ void ZSkin::readLibraryControl(const ZXMLElement &element) {
         if (const auto start = colorFromString(parts.at(1)))
           fColors.insert(QStringLiteral("libraryThumbnailViewGradientStart"), *start);
     } else if (is(name, "ImageLocation") || is(name, "TitleLocation")) {
-      if (const auto r = numbers(value, 4))
+      if (const auto r = numbers(value, {kPosition, kPosition, kSize, kSize}))
         fRects.insert(is(name, "ImageLocation")
                           ? QStringLiteral("libraryThumbnailViewImageDimensions")
                           : QStringLiteral("libraryThumbnailViewTitleDimensions"),
                       QRectF(r->at(0), r->at(1), r->at(2), r->at(3)));
     } else if (is(name, "VideoStateLocation") || is(name, "RatingLocation")) {
-      if (const auto p = numbers(value, 2))
+      if (const auto p = numbers(value, {kPosition, kPosition}))
         fPoints.insert(is(name, "VideoStateLocation")
                            ? QStringLiteral("libraryThumbnailViewVideoStateLocation")
                            : QStringLiteral("libraryThumbnailViewRatingLocation"),
@@ -531,7 +581,8 @@ void ZSkin::readPlaylistControl(const ZXMLElement &element) {
     const QString &name = child->qualifiedName();
     const QString value = child->stringValue();
     if (is(name, "ItemHeight")) {
-      fNumbers.insert(QStringLiteral("playlistRowHeight"), floatValue(value));
+      if (const auto height = floatValue(value, kSize))
+        fNumbers.insert(QStringLiteral("playlistRowHeight"), *height);
     } else if (is(name, "Color") || is(name, "ColorSelected") || is(name, "ColorBorder") ||
                is(name, "ColorBorderSelected")) {
       const QString accessor = is(name, "Color")           ? QStringLiteral("playlistColor")
@@ -543,7 +594,7 @@ void ZSkin::readPlaylistControl(const ZXMLElement &element) {
     } else if (is(name, "TitleFont")) {
       titleFont = value;
     } else if (is(name, "TitleFontSize")) {
-      titleSize = floatValue(value);
+      if (const auto size = floatValue(value, kSize)) titleSize = size;
     } else if (is(name, "TitleFontBold")) {
       titleBold = boolValue(value);
     } else if (is(name, "TitleFontItalic")) {
@@ -555,7 +606,7 @@ void ZSkin::readPlaylistControl(const ZXMLElement &element) {
     } else if (is(name, "DescriptionFont")) {
       descriptionFont = value;
     } else if (is(name, "DescriptionFontSize")) {
-      descriptionSize = floatValue(value);
+      if (const auto size = floatValue(value, kSize)) descriptionSize = size;
     } else if (is(name, "DescriptionFontBold")) {
       descriptionBold = boolValue(value);
     } else if (is(name, "DescriptionFontItalic")) {
@@ -601,10 +652,11 @@ void ZSkin::readDialogSkin(const ZXMLElement &element) {
   if (const auto text = childText(element, "Backcolor")) back = colorFromString(*text);
   if (back) fColors.insert(QStringLiteral("dialogBackColor"), *back);
   const auto font = childText(element, "DlgCaptionFont");
-  const auto size = childText(element, "DlgCaptionFontSize");
-  if (font && size && !font->isEmpty() && floatValue(*size) > 0)
+  const auto sizeText = childText(element, "DlgCaptionFontSize");
+  const auto size = sizeText ? floatValue(*sizeText, kSize) : std::nullopt;
+  if (font && size && !font->isEmpty() && *size > 0)
     fTextAttributes.insert(QStringLiteral("dialogCaptionAttributes"),
-                           style(*font, floatValue(*size), back.value_or(QColor(Qt::white))));
+                           style(*font, *size, back.value_or(QColor(Qt::white))));
 }
 
 // ---- the skin in use -----------------------------------------------------------------------

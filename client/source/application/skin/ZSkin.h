@@ -312,6 +312,9 @@ class ZSkin {
   double number(const QString &name) const { return fNumbers.value(name); }
   std::optional<ZTextAttributes> textAttributes(const QString &name) const;
 
+  // The file an image name stands for, inside the skin folder; empty for a
+  // name that leaves it.
+  QString imagePath(const QString &name) const;
   QImage loadImageDirectly(const QString &name) const;
   void setDefaults();
   void readElements(const ZXMLElement &root);
