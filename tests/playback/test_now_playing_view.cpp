@@ -1,11 +1,14 @@
 // The side list of the playback window: rows of the selected playlist, the
-// context menu's titles and validation, its actions, and drops.
+// context menu's titles and validation, its actions, and drops (its own rows,
+// library videos, and rows dragged from another list).
 #include "LibraryFixture.h"
 #include "ZNowPlayingListDataSource.h"
 #include "ZNowPlayingListTableView.h"
 #include "ZPlaylistDataSource.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QListView>
 #include <QMimeData>
 
@@ -139,4 +142,51 @@ TEST_F(NowPlayingViewTest, DropsInsertLibraryVideosAndMoveRows) {
   EXPECT_FALSE(model.dropMimeData(&other, Qt::CopyAction, 0, 0, QModelIndex()));
   EXPECT_EQ(ZDragTypes::videoIds(), "tv.zaro.ZaroPlayer.dragType.VideoId");
   EXPECT_TRUE(ZDragTypes::decode("not json").isEmpty());
+}
+
+// A drop that does not come from this table (another window, another running
+// player) brings the dragged videos by their library ids, even when the drag
+// also carries row indexes: those rows are another list's. Ids the library
+// does not have are left out.
+TEST_F(NowPlayingViewTest, RowsDraggedFromElsewhereBringTheirVideosInsteadOfMovingRows) {
+  fView->resize(300, 400);
+  fView->show();
+  QListView *table = fView->tableView();
+  ASSERT_EQ(rows(), "BAC");
+  QCoreApplication::processEvents();
+  // The middle of the second row: the videos go in before it.
+  const QPoint at = table->visualRect(fView->model()->index(1)).center();
+  // As a drag from outside arrives: it enters the table, then drops on it.
+  const auto dropOnTable = [&](const QMimeData &data) {
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(table->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(table->viewport(), &drop);
+    EXPECT_NE(drop.source(), table);
+  };
+
+  const struct {
+    const char *name;
+    QList<int> rows;
+    QList<int> videos;
+    const char *after;
+  } cases[] = {
+      {"rows with their videos", {0, 2}, ids("D"), "BDAC"},
+      {"rows without videos", {0, 2}, {}, "BDAC"},
+      {"videos the library lacks", {1}, {fVideo["A"], 999999, -1}, "BADAC"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    QMimeData dragged;
+    dragged.setData(ZDragTypes::nowPlayingListRows(), ZDragTypes::encode(c.rows));
+    if (!c.videos.isEmpty()) dragged.setData(ZDragTypes::videoIds(), ZDragTypes::encode(c.videos));
+    dropOnTable(dragged);
+    EXPECT_EQ(rows(), c.after);
+    EXPECT_EQ(letters(db().getPlaylistEntries(fPlaylists->selectedPlaylistId())), c.after);
+  }
+
+  // Rows dragged out of this table carry their videos too, for other lists.
+  std::unique_ptr<QMimeData> own(fView->model()->mimeData({fView->model()->index(2)}));
+  EXPECT_EQ(ZDragTypes::decode(own->data(ZDragTypes::videoIds())), ids("D"));
 }

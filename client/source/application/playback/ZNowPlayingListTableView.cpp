@@ -10,6 +10,7 @@
 #include "ZPlaylistDataSource.h"
 #include "ZSkin.h"
 
+#include <QDropEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QListView>
@@ -77,8 +78,12 @@ QMimeData *ZNowPlayingListModel::mimeData(const QModelIndexList &indexes) const 
     if (index.isValid()) rows.append(index.row());
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  // The rows for this list, their videos for any other one.
+  QList<int> videoIds;
+  for (const int row : rows) videoIds.append(fPlaylists.videoIdAtIndex(row));
   auto *data = new QMimeData;
   data->setData(ZDragTypes::nowPlayingListRows(), ZDragTypes::encode(rows));
+  data->setData(ZDragTypes::videoIds(), ZDragTypes::encode(videoIds));
   return data;
 }
 
@@ -177,13 +182,54 @@ void ZNowPlayingListTableViewCell::paint(QPainter *painter, const QStyleOptionVi
 
 // ---- the list ---------------------------------------------------------------------------------
 
+namespace {
+
+// The side list's table. Row indexes in a drag mean something only to the
+// table they were dragged from: a drop from anywhere else (another window,
+// another running player) brings the dragged videos by their library ids, and
+// only those the library has.
+class ZNowPlayingListTable : public QListView {
+ public:
+  ZNowPlayingListTable(VideoDatabase &database, QWidget *parent)
+      : QListView(parent), fDatabase(database) {}
+
+ protected:
+  void dropEvent(QDropEvent *event) override {
+    if (event->source() == this) return QListView::dropEvent(event);
+    QList<int> ids;
+    qsizetype unknown = 0;
+    for (const int id : ZDragTypes::decode(event->mimeData()->data(ZDragTypes::videoIds()))) {
+      if (fDatabase.getVideoInfo(id))
+        ids.append(id);
+      else
+        ++unknown;
+    }
+    if (unknown > 0)
+      qWarning("Now-playing list: %lld dropped video ids are not in the library; left out",
+               qlonglong(unknown));
+    QMimeData videos;
+    if (!ids.isEmpty()) videos.setData(ZDragTypes::videoIds(), ZDragTypes::encode(ids));
+    QDropEvent foreign(event->position(), event->possibleActions(), &videos, event->buttons(),
+                       event->modifiers());
+    foreign.setDropAction(event->dropAction());
+    QListView::dropEvent(&foreign);
+    event->setDropAction(foreign.dropAction());
+    event->setAccepted(foreign.isAccepted());
+  }
+
+ private:
+  VideoDatabase &fDatabase;
+};
+
+}  // namespace
+
 ZNowPlayingListTableView::ZNowPlayingListTableView(ZPlaylistDataSource &playlists,
                                                    ZNowPlayingListDataSource &nowPlaying,
                                                    VideoDatabase &database, QWidget *parent)
     : QWidget(parent), fPlaylists(playlists), fNowPlaying(nowPlaying), fDatabase(database) {
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  fTableView = new QListView(this);
+  fTableView = new ZNowPlayingListTable(database, this);
   layout->addWidget(fTableView);
   fModel = new ZNowPlayingListModel(playlists, this);
   fTableView->setModel(fModel);

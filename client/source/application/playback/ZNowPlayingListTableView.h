@@ -14,7 +14,8 @@ class VideoDatabase;
 // What dragged videos and rows carry: the bundle identifier followed by
 // ".dragType.VideoId" (video ids from the library) or
 // ".dragType.NowPlayingListRows" (rows of this list), each with a JSON array
-// of integers as data.
+// of integers as data. Dragged rows carry their video ids as well: only the
+// table they come from moves them as rows; any other list takes the videos.
 namespace ZDragTypes {
 QString videoIds();
 QString nowPlayingListRows();
