@@ -9,6 +9,10 @@
 # player to quit), so that nothing is removed before the rights were granted
 # and the player has stopped. Progress goes to standard output, one line per
 # step; the script ends by closing it.
+#
+# The application is removed with the administrator rights; the media with
+# the rights of the user who asked (PKEXEC_UID under pkexec), since the media
+# folder comes from a setting any program of that user can write.
 
 remove_application=$1
 remove_media=$2
@@ -51,28 +55,83 @@ if [ "$remove_application" = "1" ]; then
 fi
 
 if [ "$remove_media" = "1" ]; then
-  # The media folder is a folder of its own: never the root, the home
-  # folder or a relative path.
+  # The media are the user's, and so are the rights they are removed with:
+  # never the administrator's. Under pkexec the user is the one PKEXEC_UID
+  # names; run any other way, the user running the script.
+  media_user=${PKEXEC_UID:-$(id -u)}
+  as_user=""
   case "$media_folder" in
     /*) ;;
     *) media_folder="" ;;
   esac
-  resolved=""
-  if [ -n "$media_folder" ] && [ ! -e "$media_folder" ]; then
-    echo "No media folder at $media_folder."
-    media_folder=""
-    resolved="-"
-  fi
-  [ -n "$media_folder" ] && [ -d "$media_folder" ] && resolved=$(cd "$media_folder" && pwd -P)
-  # Under pkexec the home folder is the one of the user who asked.
-  home=$HOME
-  [ -n "$PKEXEC_UID" ] && home=$(getent passwd "$PKEXEC_UID" | cut -d: -f6)
-  [ -n "$home" ] && [ -d "$home" ] && home=$(cd "$home" && pwd -P)
-  if [ -z "$resolved" ] || [ "$resolved" = "/" ] || [ "$resolved" = "$home" ]; then
+  case "$media_user" in
+    "" | *[!0-9]*) media_user="" ;;
+  esac
+  entry=""
+  [ -n "$media_user" ] && entry=$(getent passwd "$media_user")
+  if [ -z "$media_folder" ]; then
     echo "Not removing the media: \"$3\" is not a media folder."
     status=1
-  elif [ "$resolved" != "-" ]; then
-    remove "$resolved"
+  elif [ -z "$entry" ]; then
+    echo "Not removing the media: no user account for uid ${PKEXEC_UID:-$(id -u)}."
+    status=1
+  elif [ "$media_user" != "$(id -u)" ] && [ "$(id -u)" != "0" ]; then
+    echo "Not removing the media: cannot act as user $media_user."
+    status=1
+  elif [ "$media_user" != "$(id -u)" ] && ! command -v setpriv >/dev/null 2>&1; then
+    echo "Not removing the media: setpriv is missing, so they cannot be removed as user $media_user."
+    status=1
+  else
+    if [ "$media_user" != "$(id -u)" ]; then
+      gid=$(echo "$entry" | cut -d: -f4)
+      as_user="setpriv --reuid=$media_user --regid=$gid --init-groups --reset-env --"
+    fi
+    # Neither the user's home folder nor the HOME the script runs with is
+    # ever a media folder.
+    home=$(echo "$entry" | cut -d: -f6)
+    # Everything below runs with the user's rights only.
+    (cd / && $as_user /bin/sh -s -- "$media_folder" "$home" "$HOME") <<'AS_USER' || status=1
+folder=$1
+if [ -L "$folder" ]; then
+  # A link is removed as a link; what it points to is left alone.
+  if rm -f -- "$folder"; then
+    echo "Removed the link $folder (what it points to is left alone)."
+    exit 0
+  fi
+  echo "Could not remove $folder"
+  exit 1
+fi
+if [ ! -e "$folder" ]; then
+  echo "No media folder at $folder."
+  exit 0
+fi
+if [ ! -d "$folder" ]; then
+  echo "Not removing the media: \"$folder\" is not a folder."
+  exit 1
+fi
+if [ "$(stat -c %u -- "$folder")" != "$(id -u)" ]; then
+  echo "Not removing the media: \"$folder\" belongs to another user."
+  exit 1
+fi
+resolved=$(cd -- "$folder" 2>/dev/null && pwd -P)
+if [ -z "$resolved" ] || [ "$resolved" = "/" ]; then
+  echo "Not removing the media: \"$folder\" is not a media folder."
+  exit 1
+fi
+for home in "$2" "$3"; do
+  [ -n "$home" ] && [ -d "$home" ] && home=$(cd -- "$home" 2>/dev/null && pwd -P)
+  if [ "$resolved" = "$home" ]; then
+    echo "Not removing the media: \"$folder\" is not a media folder."
+    exit 1
+  fi
+done
+if rm -rf -- "$resolved"; then
+  echo "Removed $resolved"
+else
+  echo "Could not remove all of $resolved"
+  exit 1
+fi
+AS_USER
   fi
 fi
 

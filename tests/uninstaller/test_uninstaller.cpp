@@ -18,7 +18,13 @@
 #include <QPushButton>
 #include <QtGlobal>
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -370,5 +376,131 @@ TEST(UninstallScript, RefusesToGoOnWithoutConfirmationOrWithAFolderThatIsNotMedi
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(QFileInfo::exists(loose));
     EXPECT_TRUE(QFileInfo::exists(sibling));
+  }
+}
+
+// The media are removed with the rights of the user who asked, never with the
+// administrator's: a removal as it runs for real, through a stand-in for
+// pkexec that runs the script as root and names the user in PKEXEC_UID. The
+// user is "nobody", a real unprivileged account that root can hand files to
+// (so the system's accounts are left as they are); the test needs root for
+// that and is skipped without it or without that account.
+class UninstallAsTheUser : public UninstallerTest {
+ protected:
+  void SetUp() override {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second, unprivileged user";
+    const passwd *nobody = getpwnam("nobody");
+    if (nobody == nullptr || nobody->pw_uid == 0)
+      GTEST_SKIP() << "no unprivileged account \"nobody\" to act as";
+    fUid = nobody->pw_uid;
+    fGid = nobody->pw_gid;
+    UninstallerTest::SetUp();
+    // The user's folders live where the user can reach them.
+    ASSERT_TRUE(fBase.isValid());
+    ASSERT_EQ(chmod(QFile::encodeName(fBase.path()).constData(), 0755), 0);
+    fPkexec = fBase.path() + "/pkexec";
+    writeFile(fPkexec,
+              "#!/bin/sh\n"
+              "# Stands in for pkexec: the command runs as root, in a clean\n"
+              "# environment, told which user asked.\n"
+              "exec env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin PKEXEC_UID=" +
+                  QByteArray::number(fUid) + " \"$@\"\n");
+    ASSERT_TRUE(QFile::setPermissions(fPkexec, QFile::permissions(fPkexec) | QFile::ExeOwner));
+  }
+
+  // Makes a folder (or a file, with data) owned by the given uid.
+  void make(const QString &path, uid_t owner, const QByteArray *data = nullptr) {
+    if (data)
+      writeFile(path, *data);
+    else
+      ASSERT_TRUE(QDir().mkpath(path));
+    ASSERT_EQ(chown(QFile::encodeName(path).constData(), owner, owner == 0 ? 0 : fGid), 0);
+  }
+  void makeFile(const QString &path, uid_t owner) {
+    const QByteArray data = "video";
+    make(path, owner, &data);
+  }
+
+  uid_t fUid = 0;
+  gid_t fGid = 0;
+  QTemporaryDir fBase{QDir::tempPath() + "/zaro-uninstall-XXXXXX"};
+  QString fPkexec;
+};
+
+TEST_F(UninstallAsTheUser, MediaAreRemovedWithTheUsersRightsAndLinksAreNotFollowed) {
+  enum Layout { LinkToVictims, UsersFolder, OtherUsersFolder, FolderWithSomethingOfRoot };
+  const struct {
+    const char *name;
+    Layout layout;
+    bool mediaGone;
+    const char *logged;
+  } cases[] = {
+      {"a link to a folder of someone's files", LinkToVictims, true, "Removed the link "},
+      {"the user's own media folder", UsersFolder, true, "Removed "},
+      {"a media folder of another user", OtherUsersFolder, false, "belongs to another user"},
+      {"a folder holding what the user may not remove", FolderWithSomethingOfRoot, false,
+       "Could not remove all of "},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeInstall install;
+    const QString location = fBase.path() + "/" + QString::number(c.layout);
+    const QString media = location + "/ZaroMedia";
+    const QString victims = fBase.path() + "/victims-" + QString::number(c.layout);
+    make(location, fUid);
+    // The victims are the user's own: rights alone would not keep them.
+    make(victims, fUid);
+    makeFile(victims + "/keep.txt", fUid);
+    switch (c.layout) {
+      case LinkToVictims:
+        ASSERT_TRUE(QFile::link(victims, media));
+        break;
+      case UsersFolder:
+        make(media, fUid);
+        make(media + "/Images", fUid);
+        makeFile(media + "/video.mp4", fUid);
+        makeFile(media + "/Images/video.jpg", fUid);
+        break;
+      case OtherUsersFolder:
+        make(media, 0);
+        makeFile(media + "/video.mp4", 0);
+        break;
+      case FolderWithSomethingOfRoot:
+        make(media, fUid);
+        makeFile(media + "/video.mp4", fUid);
+        make(media + "/kept", 0);
+        makeFile(media + "/kept/file", 0);
+        break;
+    }
+    fDefaults->setString(location, QStringLiteral("DownloadLocation"));
+    UninstallerSetup setup = setupFor(install);
+    setup.elevation = {fPkexec};
+    const auto controller = makeController(setup);
+    ASSERT_TRUE(controller->removeClientCheckBox()->isChecked());
+    controller->removeMediaCheckBox()->click();
+    controller->uninstallButton()->click();
+    ASSERT_TRUE(TestEnvironment::waitFor([&] { return controller->uninstallDone(); }, 20000));
+    const QString log = controller->logView()->toPlainText();
+
+    EXPECT_TRUE(log.contains(c.logged)) << log.toStdString();
+    EXPECT_TRUE(log.endsWith("Done.\n")) << log.toStdString();
+    // The application goes with administrator rights whatever happens to the media.
+    EXPECT_TRUE(install.applicationGone()) << log.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(victims + "/keep.txt"));
+    EXPECT_EQ(!QFileInfo(media).exists() && !QFileInfo(media).isSymLink(), c.mediaGone);
+    switch (c.layout) {
+      case LinkToVictims:
+      case UsersFolder:
+        break;
+      case OtherUsersFolder:
+        EXPECT_TRUE(QFileInfo::exists(media + "/video.mp4"));
+        break;
+      case FolderWithSomethingOfRoot:
+        // The user's files go; what only root may remove stays.
+        EXPECT_FALSE(QFileInfo::exists(media + "/video.mp4"));
+        EXPECT_TRUE(QFileInfo::exists(media + "/kept/file"));
+        break;
+    }
+    EXPECT_TRUE(QFileInfo::exists(location));
   }
 }
