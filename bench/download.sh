@@ -8,6 +8,8 @@
 # Usage: bench/download.sh [BUILD_DIR] [SIZE_MB]   (BUILD_DIR defaults to build/release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tests/support/service.sh
+wait_for_interval=0.05  # the end of the transfer is timed through wait_for
 build="${1:-build/release}"
 size_mb="${2:-1024}"
 player_bin="$build/client/source/zaro-player"
@@ -24,24 +26,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/run"
-export QT_QPA_PLATFORM=offscreen ZARO_DIALOG_ANSWERS="update=0" ZARO_DIALOG_LOG="$work/dialogs.log"
-export ZARO_WORKSPACE_LOG="$work/workspace.log" ZARO_PREVIOUS_LIBRARY_DIR="$work/previous"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+zaro_sandbox "$work"
 library="$XDG_DATA_HOME/Zaro Player/ZaroPlayer.db"
 permalink="big-${size_mb}mb"
 
-wait_for() { local deadline=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -lt $deadline ] || return 1; sleep 0.05; done; }
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }   # user + system, in clock ticks
 hz=$(getconf CLK_TCK)
 kib() { awk -v k="$2" '$1 == k":" { print $2 }' "/proc/$1/status"; }
 
-"$service_bin" --demo --port 0 --big-file "$size_mb" --log "$work/requests.log" > "$work/service.out" 2>&1 &
-service_pid=$!
-wait_for 20 grep -qs "listening on" "$work/service.out"
-port=$(sed -n 's/.*listening on [0-9.]*:\([0-9]*\).*/\1/p' "$work/service.out" | head -1)
-export ZARO_SERVICE_URL="http://127.0.0.1:$port"
+zaro_start_service "$service_bin" "$work" --demo --big-file "$size_mb" --log "$work/requests.log"
 
 # The player, started and idle.
 "$player_bin" > "$work/player.out" 2>&1 &
@@ -64,7 +57,7 @@ rm -f "$path"
 # curl from the same server, the same file.
 target=$(grep -o '"path":"/cache/external/[^"]*"' "$work/requests.log" | head -1 | sed 's/"path":"\(.*\)"/\1/')
 TIMEFORMAT="%R %U %S"
-curl_times=$( { time curl -s -o "$work/curl.bin" "http://127.0.0.1:$port$target?permalinkId=$permalink" ; } 2>&1 )
+curl_times=$( { time curl -s -o "$work/curl.bin" "http://127.0.0.1:$service_port$target?permalinkId=$permalink" ; } 2>&1 )
 curl_bytes=$(stat -c %s "$work/curl.bin")
 
 awk -v ours_ns=$((end_ns - start_ns)) -v ticks=$((ticks_after - ticks_before)) -v hz="$hz" \

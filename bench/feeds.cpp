@@ -116,14 +116,8 @@ class Libraries {
   }
   std::unique_ptr<VideoDatabase> fresh() {
     const QString folder = fRoot + QStringLiteral("/library-%1").arg(++fCount);
-    VideoDatabase::Paths paths;
-    paths.databaseDirectory = folder;
-    paths.databasePath = folder + "/ZaroPlayer.db";
-    paths.lockPath = folder + ".lock";
-    paths.databaseDirectoryForVersion2 = fRoot + "/no-previous/";
-    paths.databasePathForVersion2 = fRoot + "/no-previous/zaro.db";
-    paths.lockPathForVersion2 = fRoot + "/no-previous.lock";
-    auto database = std::make_unique<VideoDatabase>(paths, fFolders.get());
+    auto database =
+        std::make_unique<VideoDatabase>(VideoDatabase::pathsUnder(folder), fFolders.get());
     if (!database->createDatabase()) {
       std::fprintf(stderr, "cannot create a library in %s\n", qPrintable(folder));
       std::exit(1);

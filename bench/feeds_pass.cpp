@@ -19,13 +19,10 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -38,6 +35,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "ServiceProcess.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
 #include "ZDownloadDataSource.h"
@@ -116,34 +114,6 @@ void writeCatalog(const QString &dir, int count) {
                 items + "] } ]\n}\n");
 }
 
-// zaro-service on the catalog, on a free port.
-class Service {
- public:
-  explicit Service(const QString &catalog) {
-    fProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    fProcess.start(QStringLiteral(ZARO_SERVICE_BINARY),
-                   {"--catalog", catalog, "--port", "0", "--host", "127.0.0.1"});
-    if (!fProcess.waitForStarted(5000)) return;
-    QDeadlineTimer deadline(60000);
-    while (!fProcess.canReadLine() && !deadline.hasExpired() &&
-           fProcess.state() == QProcess::Running)
-      fProcess.waitForReadyRead(100);
-    static const QRegularExpression listening(QStringLiteral("^listening on ([\\d.]+:\\d+)$"));
-    const auto match = listening.match(QString::fromUtf8(fProcess.readLine()).trimmed());
-    if (match.hasMatch()) fBase = QStringLiteral("http://") + match.captured(1);
-  }
-  ~Service() {
-    fProcess.terminate();
-    if (!fProcess.waitForFinished(5000)) fProcess.kill();
-    fProcess.waitForFinished(2000);
-  }
-  const QString &base() const { return fBase; }
-
- private:
-  QProcess fProcess;
-  QString fBase;
-};
-
 void runUntil(const std::function<bool()> &done) {
   while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
@@ -188,13 +158,14 @@ int main(int argc, char **argv) {
   Dialogs::setShared(std::make_unique<ScriptedDialogs>());
 
   writeCatalog(sandbox.path() + "/catalog", itemCount);
-  Service service(sandbox.path() + "/catalog");
-  if (service.base().isEmpty()) {
+  // A large catalog takes the service a while to read.
+  const ServiceProcess service({"--catalog", sandbox.path() + "/catalog"}, {}, 60000);
+  if (!service.running()) {
     std::fprintf(stderr, "zaro-service did not start\n");
     return 1;
   }
-  qputenv("ZARO_SERVICE_URL", service.base().toUtf8());
-  const QString url = service.base() + QStringLiteral("/service/rss.xml?feedId=big");
+  service.becomeServiceHost();
+  const QString url = service.baseUrl() + QStringLiteral("/service/rss.xml?feedId=big");
 
   UserDefaults defaults(sandbox.path() + "/settings.ini");
   defaults.setString(sandbox.path() + "/downloads", QStringLiteral("DownloadLocation"));
@@ -214,14 +185,7 @@ int main(int argc, char **argv) {
     fetch.push_back(seconds([&] { get(network, url); }));
 
     const QString folder = sandbox.path() + QStringLiteral("/library-%1").arg(round);
-    VideoDatabase::Paths paths;
-    paths.databaseDirectory = folder;
-    paths.databasePath = folder + "/ZaroPlayer.db";
-    paths.lockPath = folder + ".lock";
-    paths.databaseDirectoryForVersion2 = sandbox.path() + "/no-previous/";
-    paths.databasePathForVersion2 = sandbox.path() + "/no-previous/zaro.db";
-    paths.lockPathForVersion2 = sandbox.path() + "/no-previous.lock";
-    auto database = std::make_unique<VideoDatabase>(paths, &folders);
+    auto database = std::make_unique<VideoDatabase>(VideoDatabase::pathsUnder(folder), &folders);
     if (!database->createDatabase() || !database->addFeedWithName(url, url, 0)) return 1;
 
     ZDownloadEnvironment environment;

@@ -2,7 +2,7 @@
 // gives, a scripted server): the four exchanges, file naming, resumed
 // transfers and the faults a transfer must survive.
 
-#include "DownloadFixture.h"
+#include "DownloadTest.h"
 
 #include "ClientIdentity.h"
 #include "Config.h"

@@ -2,7 +2,7 @@
 // their rows, the simultaneous limit, the disk-space rule, restore after a
 // restart, list order, cancellation and settings changes.
 
-#include "DownloadFixture.h"
+#include "DownloadTest.h"
 
 #include "LibraryUtilities.h"
 #include "PropertyList.h"

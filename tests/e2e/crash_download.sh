@@ -5,6 +5,7 @@
 # left and the database must pass its integrity check.
 # Usage: crash_download.sh ZARO_PLAYER ZARO_SERVICE
 set -euo pipefail
+. "$(dirname "$0")/../support/service.sh"
 player_bin="$1"
 service_bin="$2"
 kills="${CRASH_KILLS:-10}"
@@ -20,32 +21,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/run"
-export QT_QPA_PLATFORM=offscreen ZARO_DIALOG_ANSWERS="update=0" ZARO_DIALOG_LOG="$work/dialogs.log"
-export ZARO_WORKSPACE_LOG="$work/workspace.log" ZARO_PREVIOUS_LIBRARY_DIR="$work/previous"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+zaro_sandbox "$work"
 settings="$XDG_CONFIG_HOME/tv.zaro.ZaroPlayer.conf"
 library="$XDG_DATA_HOME/Zaro Player/ZaroPlayer.db"
 media="$XDG_DATA_HOME/Zaro Player/ZaroMedia"
 
 fail() { echo "crash_download: FAIL: $*" >&2; exit 1; }
-wait_for() {  # wait_for SECONDS COMMAND...
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.1
-  done
-}
 query() { sqlite3 -cmd ".timeout 10000" "$library" "$1" 2>/dev/null || echo "?"; }
 
 # The transfer is slowed to 16 MiB/s so that every kill lands in the middle of it.
-"$service_bin" --demo --port 0 --big-file 256 --fault-rate 16777216 --fault-path /cache/ \
-  --log "$work/requests.log" > "$work/service.out" 2> "$work/service.err" &
-service_pid=$!
-wait_for 20 grep -qs "listening on" "$work/service.out" || fail "the service did not start"
-port=$(sed -n 's/.*listening on [0-9.]*:\([0-9]*\).*/\1/p' "$work/service.out" | head -1)
-export ZARO_SERVICE_URL="http://127.0.0.1:$port"
+zaro_start_service "$service_bin" "$work" --demo --big-file 256 --fault-rate 16777216 \
+  --fault-path /cache/ --log "$work/requests.log" || fail "the service did not start"
 
 start_player() {
   "$player_bin" > "$work/player.out" 2>&1 &
@@ -80,7 +66,7 @@ path=$(query "SELECT PATH FROM Videos WHERE VIDEO_PERMALINK = 'big-256mb';")
 # The served bytes, fetched whole with curl from the address the player used.
 target=$(grep -o '"path":"/cache/external/[^"]*"' "$work/requests.log" | head -1 | sed 's/"path":"\(.*\)"/\1/')
 [ -n "$target" ] || fail "no video request in the service's log"
-curl -sf -o "$work/served.bin" "http://127.0.0.1:$port$target?permalinkId=big-256mb" || fail "curl"
+curl -sf -o "$work/served.bin" "http://127.0.0.1:$service_port$target?permalinkId=big-256mb" || fail "curl"
 cmp "$path" "$work/served.bin" || fail "the downloaded file differs from the served one"
 [ "$(query 'PRAGMA integrity_check;')" = "ok" ] || fail "integrity check"
 leftovers=$(find "$media" -maxdepth 1 -type f | wc -l)

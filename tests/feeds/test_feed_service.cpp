@@ -3,14 +3,11 @@
 // back as new items.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QUrl>
 
 #include <memory>
@@ -18,6 +15,7 @@
 #include "FeedDatabase.h"
 #include "LibraryFixture.h"
 #include "QtPrinters.h"
+#include "ServiceProcess.h"
 #include "TestEnvironment.h"
 #include "ZFeedObject.h"
 
@@ -57,43 +55,14 @@ const char kCatalog[] = R"json({
   ]
 })json";
 
-void writeBytes(const QString &path, const QByteArray &bytes) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
+// The catalog above in a folder, with its image and movie files.
+QString writeCatalog(const QString &folder) {
+  TestEnvironment::writeFile(folder + "/catalog.json", QByteArray(kCatalog));
+  TestEnvironment::writeFile(folder + "/images/icon.jpg", QByteArray("\xff\xd8\xff\xd9", 4));
+  TestEnvironment::writeFile(folder + "/media/creme.mp4", QByteArray(2048, 'c'));
+  TestEnvironment::writeFile(folder + "/media/knife.mp4", QByteArray(1024, 'k'));
+  return folder;
 }
-
-// The reference service on a free port, serving the catalog above.
-class Service {
- public:
-  explicit Service(const QString &folder) {
-    writeBytes(folder + "/catalog.json", QByteArray(kCatalog));
-    writeBytes(folder + "/images/icon.jpg", QByteArray("\xff\xd8\xff\xd9", 4));
-    writeBytes(folder + "/media/creme.mp4", QByteArray(2048, 'c'));
-    writeBytes(folder + "/media/knife.mp4", QByteArray(1024, 'k'));
-    fProcess.start(QStringLiteral(ZARO_SERVICE_BINARY),
-                   {"--catalog", folder, "--port", "0", "--host", "127.0.0.1"});
-    if (!fProcess.waitForStarted(5000)) return;
-    QDeadlineTimer deadline(10000);
-    while (!fProcess.canReadLine() && !deadline.hasExpired() &&
-           fProcess.state() == QProcess::Running)
-      fProcess.waitForReadyRead(100);
-    static const QRegularExpression listening(QStringLiteral("^listening on ([\\d.]+:\\d+)$"));
-    const auto match = listening.match(QString::fromUtf8(fProcess.readLine()).trimmed());
-    if (match.hasMatch()) fBase = QStringLiteral("http://") + match.captured(1);
-  }
-  ~Service() {
-    fProcess.terminate();
-    if (!fProcess.waitForFinished(5000)) fProcess.kill();
-    fProcess.waitForFinished(2000);
-  }
-  const QString &base() const { return fBase; }
-
- private:
-  QProcess fProcess;
-  QString fBase;
-};
 
 // GET as the subscription manager asks: the body, or nothing on failure.
 std::optional<QByteArray> fetch(const QString &url) {
@@ -113,9 +82,9 @@ class FeedServiceTest : public LibraryTest {};
 }  // namespace
 
 TEST_F(FeedServiceTest, AFeedOfTheReferenceServiceIsReadStoredAndHandedBack) {
-  Service service(fRoot + "/catalog");
-  ASSERT_FALSE(service.base().isEmpty()) << "zaro-service did not start";
-  const QString base = service.base();
+  ServiceProcess service({"--catalog", writeCatalog(fRoot + "/catalog")});
+  ASSERT_TRUE(service.running()) << service.firstLine().toStdString();
+  const QString base = service.baseUrl();
   const QString feedUrl = base + "/service/rss.xml?feedId=kitchen";
 
   const auto body = fetch(feedUrl + "&ZARO_GUIDE_AUTH=token");

@@ -20,8 +20,7 @@
 #include <optional>
 #include <ostream>
 
-#include "CannedServer.h"
-#include "Dialogs.h"
+#include "DownloadFixture.h"
 #include "FeedDatabase.h"
 #include "NotificationCenter.h"
 #include "PropertyList.h"
@@ -46,19 +45,6 @@ inline void PrintTo(const QStringList &list, std::ostream *os) {
 
 namespace {
 
-const QString kToken = QStringLiteral("test+token/1");
-
-void writeAll(const QString &path, const QByteArray &bytes) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  if (file.open(QIODevice::WriteOnly)) file.write(bytes);
-}
-
-QByteArray readAll(const QString &path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A catalog folder: eight short clips sharing one movie and one thumbnail,
 // the feeds "five" (clip-1 ... clip-5, newest first), "two" (clip-6, clip-7)
 // and "one" (clip-8), and the old subscriptions of user "old-user". Extra
@@ -66,8 +52,10 @@ QByteArray readAll(const QString &path) {
 QString makeCatalog(const QString &extraVideos = QString(), const QString &extraFeeds = QString()) {
   const QString dir = TestEnvironment::makeTempDir(QStringLiteral("catalog"));
   const QString demo = QStringLiteral(ZARO_SERVICE_DEMO_DIR);
-  writeAll(dir + "/media/clip.mp4", readAll(demo + "/media/ocean-sunrise.mp4"));
-  writeAll(dir + "/images/thumb.jpg", readAll(demo + "/images/ocean-sunrise.jpg"));
+  TestEnvironment::writeFile(dir + "/media/clip.mp4",
+                             TestEnvironment::readFile(demo + "/media/ocean-sunrise.mp4"));
+  TestEnvironment::writeFile(dir + "/images/thumb.jpg",
+                             TestEnvironment::readFile(demo + "/images/ocean-sunrise.jpg"));
   QString videos;
   for (int i = 1; i <= 8; ++i)
     videos += QStringLiteral(
@@ -91,7 +79,7 @@ QString makeCatalog(const QString &extraVideos = QString(), const QString &extra
   ]
 })")
                               .arg(videos, extraFeeds);
-  writeAll(dir + "/catalog.json", catalog.toUtf8());
+  TestEnvironment::writeFile(dir + "/catalog.json", catalog.toUtf8());
   return dir;
 }
 
@@ -110,54 +98,25 @@ std::ostream &operator<<(std::ostream &os, const StoredItem &item) {
   return os << "{state " << item.state << ", video " << item.videoId << "}";
 }
 
-class SubscriptionTest : public ::testing::Test {
+class SubscriptionTest : public DownloadFixture {
  protected:
   void SetUp() override {
-    Dialogs::setShared(std::make_unique<ScriptedDialogs>());
-    fRoot = TestEnvironment::makeTempDir(QStringLiteral("subscriptions"));
-    fDefaults = std::make_unique<UserDefaults>(fRoot + "/settings.ini");
-    fDefaults->setString(fRoot + "/location", QStringLiteral("DownloadLocation"));
-    fDefaults->setString(kToken, QStringLiteral("ZaroClientAuthorization"));
-    fDefaults->setInteger(1, QStringLiteral("DownloadMaxSimultaneousCount"));
-    fDefaults->setInteger(10, QStringLiteral("DownloadAllowedDiskUsage"));
+    DownloadFixture::SetUp();
     fDefaults->setInteger(3, QStringLiteral("DownloadVideoCount"));
-    fFolders = std::make_unique<ZFolderManager>(*fDefaults);
-
-    fDatabase = std::make_unique<VideoDatabase>(VideoDatabase::pathsUnder(fRoot), fFolders.get());
-    ASSERT_TRUE(fDatabase->createDatabase());
-
-    fNetwork = std::make_unique<QNetworkAccessManager>();
-    fEnvironment.network = fNetwork.get();
-    fEnvironment.folders = fFolders.get();
-    fEnvironment.defaults = fDefaults.get();
-    fEnvironment.database = fDatabase.get();
     // No allowed disk space unless a test grants it: queued downloads then
     // stop after their meta information and the queue stays as the pass left it.
-    fEnvironment.freeBytes = [this](const QString &) { return fFreeBytes; };
+    fFreeBytes = 0;
     fQueue = std::make_unique<ZDownloadDataSource>(fEnvironment);
   }
 
   void TearDown() override {
     fManager.reset();
     fQueue.reset();
-    flushDeletes();
-    fNetwork.reset();
-    flushDeletes();
-    fCanned.reset();
-    fService.reset();
-    qunsetenv("ZARO_SERVICE_URL");
-  }
-
-  static void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    DownloadFixture::TearDown();
   }
 
   void startService(const QString &catalog = standardCatalog()) {
-    fService = std::make_unique<ServiceProcess>(QStringList{QStringLiteral("--catalog"), catalog});
-    ASSERT_TRUE(fService->running()) << fService->firstLine().toStdString();
-    qputenv("ZARO_SERVICE_URL", QByteArray::fromStdString(fService->base()));
+    DownloadFixture::startService({QStringLiteral("--catalog"), catalog});
   }
 
   ZSubscriptionManager &manager() {
@@ -173,7 +132,7 @@ class SubscriptionTest : public ::testing::Test {
     return *fManager;
   }
 
-  QString base() const { return QString::fromStdString(fService->base()); }
+  QString base() const { return fService->baseUrl(); }
   // The feed's address in the path form, so that a fault can hit one feed.
   QString feedUrl(const QString &id) const { return base() + "/rss/" + id + ".xml"; }
 
@@ -188,21 +147,6 @@ class SubscriptionTest : public ::testing::Test {
   void runPass() {
     manager().timedFeedItemDownloading();
     ASSERT_TRUE(waitForPassEnd());
-  }
-
-  void addFault(const std::string &json) {
-    ASSERT_EQ(fService->controlPost("/_control/faults", json), 200);
-  }
-
-  // The recorded requests whose path starts with the prefix, oldest first.
-  QList<QJsonObject> requests(const QString &pathPrefix) const {
-    QList<QJsonObject> out;
-    const QJsonArray all = fService->control("/_control/requests").array();
-    for (const QJsonValue &value : all) {
-      const QJsonObject request = value.toObject();
-      if (request.value("path").toString().startsWith(pathPrefix)) out.append(request);
-    }
-    return out;
   }
 
   // The feed's items by permalink.
@@ -237,18 +181,9 @@ class SubscriptionTest : public ::testing::Test {
     return out;
   }
 
-  QString fRoot;
-  std::unique_ptr<UserDefaults> fDefaults;
-  std::unique_ptr<ZFolderManager> fFolders;
-  std::unique_ptr<VideoDatabase> fDatabase;
-  std::unique_ptr<QNetworkAccessManager> fNetwork;
-  ZDownloadEnvironment fEnvironment;
-  quint64 fFreeBytes = 0;
   int fRetryIntervalMs = 3600 * 1000;  // tests step the upgrade themselves
   std::unique_ptr<ZDownloadDataSource> fQueue;
   std::unique_ptr<ZSubscriptionManager> fManager;
-  std::unique_ptr<ServiceProcess> fService;
-  std::unique_ptr<CannedServer> fCanned;
 };
 
 const StoredItem kNew{FeedItemStateNew, 0};

@@ -1,8 +1,15 @@
 // Shared main() of the test executables: sandbox the process first, then start
-// a QApplication (offscreen unless QT_QPA_PLATFORM says otherwise), then run.
+// the application object (offscreen unless QT_QPA_PLATFORM says otherwise): a
+// QApplication for the tests of widgets, else a QGuiApplication. Then run.
 #include <gtest/gtest.h>
 
+#ifdef ZARO_TEST_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -28,7 +35,7 @@ int main(int argc, char **argv) {
   if (qgetenv("ZARO_PREVIOUS_LIBRARY_DIR").isEmpty())
     qputenv("ZARO_PREVIOUS_LIBRARY_DIR", root + "/previous-generation");
 
-  QApplication app(argc, argv);
+  TestApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

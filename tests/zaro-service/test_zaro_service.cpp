@@ -8,6 +8,7 @@
 
 #include "ClientCipher.h"
 #include "ServiceProcess.h"
+#include "ServiceTestHelpers.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "Body.h"
 #include "ClientCipher.h"
 #include "ServiceProcess.h"
+#include "ServiceTestHelpers.h"
 #include "TestEnvironment.h"
 
 namespace {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QObject>
 #include <QPointer>
-#include <QWidget>
 
-// Which window shows playback and whether full-screen mode is on.
+// Which window shows playback and whether full-screen mode is on. The window
+// is kept as a QObject (a widget of the interface) so that this core stays
+// free of the widgets library; it is forgotten when the window goes.
 class ZApplicationState {
  public:
   static ZApplicationState &sharedStateManager();
@@ -12,8 +14,8 @@ class ZApplicationState {
   void setState(int state) { fState = state; }
   bool fullScreenMode() const { return fInFullScreenMode; }
   void setFullScreenMode(bool on) { fInFullScreenMode = on; }
-  QWidget *playbackWindow() const { return fPlaybackWindow; }
-  void setPlaybackWindow(QWidget *window) { fPlaybackWindow = window; }
+  QObject *playbackWindow() const { return fPlaybackWindow; }
+  void setPlaybackWindow(QObject *window) { fPlaybackWindow = window; }
 
   // True in the states that mean a movie is playing.
   bool moviePlaying() const;
@@ -21,5 +23,5 @@ class ZApplicationState {
  private:
   int fState = 0;
   bool fInFullScreenMode = false;
-  QPointer<QWidget> fPlaybackWindow;  // not owned
+  QPointer<QObject> fPlaybackWindow;  // not owned
 };

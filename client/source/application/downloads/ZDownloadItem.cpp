@@ -139,9 +139,8 @@ bool ZDownloadItem::startDownloadingVideoMetaInfo() {
   if (fJobState != JobStatePendingMetaInfo) return false;
   releaseConnection(fMetaInfoRetrievingConnection);
 
-  QString url = Utilities::getMediaInfoUrl(
-      Config(*fEnvironment.database).objectForKey(QStringLiteral("MediaInfoUrl")),
-      *fEnvironment.defaults);
+  Config config(*fEnvironment.database);
+  QString url = Utilities::getMediaInfoUrl(config, *fEnvironment.defaults);
   if (!fChannelPermalink.isEmpty())
     url += QStringLiteral("&collectionPermalink=") + wwwFormURLEncoded(fChannelPermalink);
 

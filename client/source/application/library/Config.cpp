@@ -1,5 +1,7 @@
 #include "Config.h"
 
+#include "ClientIdentity.h"
+#include "UserDefaults.h"
 #include "VideoDatabase.h"
 
 Config &Config::defaultConfig() {
@@ -19,3 +21,15 @@ bool Config::setObject(const QVariant &value, const QString &key) {
 std::optional<QString> Config::objectForKey(const QString &key) {
   return fDatabase.configStringForKey(key);
 }
+
+namespace Utilities {
+
+QString getMediaInfoUrl() {
+  return getMediaInfoUrl(Config::defaultConfig(), UserDefaults::standardUserDefaults());
+}
+
+QString getMediaInfoUrl(Config &config, UserDefaults &defaults) {
+  return getMediaInfoUrl(config.objectForKey(QStringLiteral("MediaInfoUrl")), defaults);
+}
+
+}  // namespace Utilities

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class UserDefaults;
 class VideoDatabase;
 
 // Small string settings kept in the library database's Config table
@@ -25,3 +26,13 @@ class Config {
  private:
   VideoDatabase &fDatabase;
 };
+
+namespace Utilities {
+
+// The media-information address (ClientIdentity.h) with the base configured
+// under "MediaInfoUrl" in the Config table: of the default library and the
+// standard user defaults, or of the ones given.
+QString getMediaInfoUrl();
+QString getMediaInfoUrl(Config &config, UserDefaults &defaults);
+
+}  // namespace Utilities

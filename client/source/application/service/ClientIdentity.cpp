@@ -1,7 +1,6 @@
 #include "ClientIdentity.h"
 
 #include "ClientCipher.h"
-#include "Config.h"
 #include "ServiceHosts.h"
 #include "ServiceUtilities.h"
 #include "StringExtensions.h"
@@ -41,14 +40,6 @@ std::optional<QByteArray> crypt(const QString &text, bool encryptBool) {
 
 QString queryValue(const QString &value) {
   return value.isNull() ? QStringLiteral("(null)") : wwwFormURLEncoded(value);
-}
-
-QString getMediaInfoUrl() {
-  return getMediaInfoUrl(Config::defaultConfig(), UserDefaults::standardUserDefaults());
-}
-
-QString getMediaInfoUrl(Config &config, UserDefaults &defaults) {
-  return getMediaInfoUrl(config.objectForKey(QStringLiteral("MediaInfoUrl")), defaults);
 }
 
 QString getMediaInfoUrl(const std::optional<QString> &configuredBase, UserDefaults &defaults) {

@@ -5,7 +5,6 @@
 
 #include <optional>
 
-class Config;
 class UserDefaults;
 
 // Who is asking: the client GUID every service request carries, the cipher it
@@ -37,9 +36,9 @@ QString queryValue(const QString &value);
 // "<base>?clientGUID=<GUID>&ZARO_GUIDE_AUTH=<token>&version=<version>", every
 // value form-encoded and "(null)" in place of a missing token. The base is the
 // configured "MediaInfoUrl" when present and not empty, else
-// "/service/getMediaInfo.xml" on the service's web host.
-QString getMediaInfoUrl();
-QString getMediaInfoUrl(Config &config, UserDefaults &defaults);
+// "/service/getMediaInfo.xml" on the service's web host. The forms that read
+// the configured base from the library's Config table are the library's
+// (Config.h).
 QString getMediaInfoUrl(const std::optional<QString> &configuredBase, UserDefaults &defaults);
 
 }  // namespace Utilities

@@ -1,30 +1,39 @@
 #pragma once
 
+// The one way tests and benchmarks start the reference service: a zaro-service
+// process on a free port of 127.0.0.1, stopped when the object goes. Its
+// control endpoints (request log, fault rules) are reached through it.
+
 #include <httplib.h>
 
 #include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
-// A zaro-service process started on a free port for one test or suite; it is
-// stopped when the object goes.
 class ServiceProcess {
  public:
-  // The service's temporary files (the demo folder) go to tempFolder, or to
-  // the test's sandbox when it is empty.
-  explicit ServiceProcess(const QStringList &arguments, const QString &tempFolder = {});
+  // Starts zaro-service with the arguments (after "--port 0") and waits up to
+  // startTimeoutMs for its "listening on" line. The service's temporary files
+  // (the demo folder) go to tempFolder, or to the test's sandbox when it is
+  // empty.
+  explicit ServiceProcess(const QStringList &arguments, const QString &tempFolder = {},
+                          int startTimeoutMs = 10000);
   ~ServiceProcess();
 
   bool running() const { return fPort > 0; }
   int port() const { return fPort; }
   const QString &firstLine() const { return fFirstLine; }
   std::string base() const { return "http://127.0.0.1:" + std::to_string(fPort); }
+  QString baseUrl() const { return QString::fromStdString(base()); }
+
+  // Points the application's service hosts (ZARO_SERVICE_URL) at this service.
+  void becomeServiceHost() const;
 
   // A client that sends exactly the headers it is given (no compression asked
   // for, none undone).
@@ -41,6 +50,11 @@ class ServiceProcess {
   // did not end in time.
   int waitForExit(int timeoutMs);
 
+  // Adds a fault rule (a JSON text); true when the service took it.
+  bool addFault(const std::string &json) const;
+  // The logged requests whose path starts with the prefix, oldest first.
+  QList<QJsonObject> requests(const QString &pathPrefix) const;
+
  private:
   QProcess fProcess;
   QString fFirstLine;
@@ -53,26 +67,3 @@ struct ServiceExit {
   QString standardError;
 };
 ServiceExit runServiceToExit(const QStringList &arguments);
-
-// The player's form encoding: letters and digits stay, every other byte is "%XX".
-std::string formEncoded(const std::string &text);
-std::string formDecoded(const std::string &text);
-
-std::string gunzip(const std::string &bytes);
-std::string readFile(const QString &path);
-
-// A parsed XML document, names as written (prefixes kept), text of each
-// element its own character data.
-struct XmlNode {
-  std::string name;
-  std::map<std::string, std::string> attributes;
-  std::string text;
-  std::vector<std::unique_ptr<XmlNode>> children;
-
-  const XmlNode *child(const std::string &childName) const;
-  std::vector<const XmlNode *> all(const std::string &childName) const;
-  // The text of the child (or "<missing>" when there is none).
-  std::string value(const std::string &childName) const;
-};
-// The root element, or null when the text is not well-formed XML.
-std::unique_ptr<XmlNode> parseXml(const std::string &text);

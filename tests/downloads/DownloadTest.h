@@ -1,31 +1,19 @@
 #pragma once
 
-// What the download tests share: a catalog for zaro-service with a video of
-// exactly 10,000,000 bytes, a fresh library, settings and media folder per
-// test, a recorder of the download notifications, and helpers to read the
-// service's request log.
+// What the download tests share beyond DownloadFixture: a catalog for
+// zaro-service with a video of exactly 10,000,000 bytes, a recorder of the
+// download notifications, and the steps of one item driven as the queue
+// drives them.
 
-#include "CannedServer.h"
-#include "Dialogs.h"
+#include "DownloadFixture.h"
 #include "NotificationCenter.h"
-#include "ServiceProcess.h"
-#include "TestEnvironment.h"
-#include "UserDefaults.h"
-#include "VideoDatabase.h"
 #include "ZDownloadDataSource.h"
-#include "ZDownloadEnvironment.h"
 #include "ZDownloadItem.h"
-#include "ZFolderManager.h"
 
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonObject>
-#include <QNetworkAccessManager>
 
 #include <memory>
 #include <ostream>
@@ -51,29 +39,19 @@ struct TestCatalog {
   }
 
  private:
-  static QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
-  static void writeAll(const QString &path, const QByteArray &bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes);
-  }
-
   static TestCatalog make() {
     TestCatalog catalog;
     catalog.dir = TestEnvironment::makeTempDir(QStringLiteral("catalog"));
     const QString demo = QStringLiteral(ZARO_SERVICE_DEMO_DIR);
-    catalog.oceanVideo = readAll(demo + "/media/ocean-sunrise.mp4");
-    catalog.image = readAll(demo + "/images/ocean-sunrise.jpg");
+    catalog.oceanVideo = TestEnvironment::readFile(demo + "/media/ocean-sunrise.mp4");
+    catalog.image = TestEnvironment::readFile(demo + "/images/ocean-sunrise.jpg");
     catalog.tenMillion.resize(10000000);
     for (qsizetype i = 0; i < catalog.tenMillion.size(); ++i)
       catalog.tenMillion[i] = char((i * 7) ^ (i >> 9) ^ (i >> 17));
-    writeAll(catalog.dir + "/media/ocean.mp4", catalog.oceanVideo);
-    writeAll(catalog.dir + "/media/ten.bin", catalog.tenMillion);
-    writeAll(catalog.dir + "/images/thumb.jpg", catalog.image);
-    writeAll(catalog.dir + "/catalog.json", R"({
+    TestEnvironment::writeFile(catalog.dir + "/media/ocean.mp4", catalog.oceanVideo);
+    TestEnvironment::writeFile(catalog.dir + "/media/ten.bin", catalog.tenMillion);
+    TestEnvironment::writeFile(catalog.dir + "/images/thumb.jpg", catalog.image);
+    TestEnvironment::writeFile(catalog.dir + "/catalog.json", R"({
   "service": { "authToken": "test+token/1" },
   "images": { "thumb": "images/thumb.jpg" },
   "publishers": [ { "id": "pub", "name": "Publisher & Co.", "description": "Makes films." } ],
@@ -170,74 +148,19 @@ class DownloadRecorder {
 
 // ---- The fixture ---------------------------------------------------------------------
 
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public DownloadFixture {
  protected:
-  void SetUp() override {
-    Dialogs::setShared(std::make_unique<ScriptedDialogs>());
-    fRoot = TestEnvironment::makeTempDir(QStringLiteral("downloads"));
-    fDefaults = std::make_unique<UserDefaults>(fRoot + "/settings.ini");
-    fDefaults->setString(fRoot + "/location", QStringLiteral("DownloadLocation"));
-    fDefaults->setString(QStringLiteral("test+token/1"), QStringLiteral("ZaroClientAuthorization"));
-    fDefaults->setInteger(1, QStringLiteral("DownloadMaxSimultaneousCount"));
-    fDefaults->setInteger(10, QStringLiteral("DownloadAllowedDiskUsage"));
-    fFolders = std::make_unique<ZFolderManager>(*fDefaults);
-
-    fDatabase = std::make_unique<VideoDatabase>(VideoDatabase::pathsUnder(fRoot), fFolders.get());
-    ASSERT_TRUE(fDatabase->createDatabase());
-
-    fNetwork = std::make_unique<QNetworkAccessManager>();
-    fEnvironment.network = fNetwork.get();
-    fEnvironment.folders = fFolders.get();
-    fEnvironment.defaults = fDefaults.get();
-    fEnvironment.database = fDatabase.get();
-    fEnvironment.freeBytes = [this](const QString &) { return fFreeBytes; };
-  }
-
   void TearDown() override {
-    fCanned.reset();  // its scripts may refer to the test's locals
+    fCanned.reset();
     fQueue.reset();
     fItems.clear();
-    flushDeletes();
-    fNetwork.reset();
-    flushDeletes();
-    fService.reset();
-    qunsetenv("ZARO_SERVICE_URL");
+    DownloadFixture::TearDown();
   }
 
-  static void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-
-  // zaro-service on the test catalog, with the request log; the service hosts
-  // point at it.
+  // zaro-service on the test catalog, with the request log.
   void startService(const QStringList &extra = {}) {
-    fService = std::make_unique<ServiceProcess>(
-        QStringList{QStringLiteral("--catalog"), TestCatalog::get().dir} + extra);
-    ASSERT_TRUE(fService->running()) << fService->firstLine().toStdString();
-    qputenv("ZARO_SERVICE_URL", QByteArray::fromStdString(fService->base()));
-  }
-
-  void startCannedServer(CannedServer::Responder responder) {
-    fCanned = std::make_unique<CannedServer>(std::move(responder));
-    qputenv("ZARO_SERVICE_URL", fCanned->base().toUtf8());
-  }
-
-  // Adds a fault rule (JSON) to the running service.
-  void addFault(const std::string &json) {
-    ASSERT_EQ(fService->controlPost("/_control/faults", json), 200);
-  }
-
-  // The recorded requests whose path starts with the prefix, oldest first.
-  QList<QJsonObject> requests(const QString &pathPrefix) const {
-    QList<QJsonObject> out;
-    const QJsonArray all = fService->control("/_control/requests").array();
-    for (const QJsonValue &value : all) {
-      const QJsonObject request = value.toObject();
-      if (request.value("path").toString().startsWith(pathPrefix)) out.append(request);
-    }
-    return out;
+    DownloadFixture::startService(QStringList{QStringLiteral("--catalog"), TestCatalog::get().dir} +
+                                  extra);
   }
 
   ZDownloadItem *newItem(const QString &permalink, int type = DownloadTypeDirect) {
@@ -285,22 +208,8 @@ class DownloadTest : public ::testing::Test {
         {DownloadNotification::Finished, DownloadNotification::ServerRequestFailed}, item);
   }
 
-  static QByteArray fileContents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
-  QString mediaFolder() const { return fFolders->userMediaFilesFolderPath(); }
-  QString imagesFolder() const { return fFolders->userMediaFileImagesFolderPath(); }
+  static QByteArray fileContents(const QString &path) { return TestEnvironment::readFile(path); }
 
-  QString fRoot;
-  std::unique_ptr<UserDefaults> fDefaults;
-  std::unique_ptr<ZFolderManager> fFolders;
-  std::unique_ptr<VideoDatabase> fDatabase;
-  std::unique_ptr<QNetworkAccessManager> fNetwork;
-  ZDownloadEnvironment fEnvironment;
-  quint64 fFreeBytes = quint64(1) << 50;
-  std::unique_ptr<ServiceProcess> fService;
-  std::unique_ptr<CannedServer> fCanned;
   DownloadRecorder fRecorder;
   std::vector<std::unique_ptr<ZDownloadItem>> fItems;
   std::unique_ptr<ZDownloadDataSource> fQueue;
