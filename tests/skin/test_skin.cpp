@@ -441,6 +441,72 @@ TEST(Skin, NumbersThatAreNotFiniteOrOutOfBoundsCountAsAbsent) {
   EXPECT_EQ(skin.fullScreenTitleTextAttributes()->font.family(), "Arial");
 }
 
+TEST(Skin, AtTwiceTheResolutionImagesComeFromTheirTwinsAtTheirDisplaySize) {
+  const QString folder = makeSkin(
+      skinXml("<LeftTopFrame><Image>frame.png</Image></LeftTopFrame>"
+              "<RightTopFrame><Image>alone.png</Image></RightTopFrame>"
+              "<MiddleTopFrame><Image>odd.png</Image></MiddleTopFrame>"
+              "<LeftBottomFrame><Image>broken.png</Image></LeftBottomFrame>"
+              "<RightBottomFrame><Image>orphan.png</Image></RightBottomFrame>"
+              "<PlayButton><Image>sub/play</Image><states>3</states></PlayButton>"
+              "<SettingsDlgSkin><Tab1>frame.png</Tab1></SettingsDlgSkin>"),
+      {"frame.png", "alone.png", "odd.png", "broken.png", "Star.PNG"});
+  QDir(folder).mkdir("sub");
+  const auto writeImage = [&](const QString &name, QSize size, QColor color) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    ASSERT_TRUE(image.save(folder + "/" + name, "PNG")) << name.toStdString();
+  };
+  writeImage("frame@2x.png", {24, 12}, Qt::red);
+  writeImage("odd@2x.png", {23, 12}, Qt::red);     // not twice the size
+  writeImage("orphan@2x.png", {24, 12}, Qt::red);  // no image of its own
+  writeImage("Star@2x.PNG", {24, 12}, Qt::red);
+  writeImage("sub/play", {30, 6}, Qt::blue);
+  writeImage("sub/play@2x", {60, 12}, Qt::red);
+  QFile broken(folder + "/broken@2x.png");
+  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+  broken.write("not an image");
+  broken.close();
+
+  const ZSkin plain(folder, 1.0);
+  const ZSkin sharp(folder, 2.0);
+  EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+  const auto color = [](const QImage &image) { return image.pixelColor(0, 0); };
+  const struct {
+    const char *name;
+    QImage atOne, atTwo;
+    bool twin;
+  } cases[] = {
+      {"frame piece", plain.topLeftImage(), sharp.topLeftImage(), true},
+      {"image set to display size", plain.settingsTabGeneralImage(),
+       sharp.settingsTabGeneralImage(), true},
+      {"image read on first use", plain.starImage(), sharp.starImage(), true},
+      {"control image without extension",
+       plain.playButtonInfo()->value("Image").value<QImage>(),
+       sharp.playButtonInfo()->value("Image").value<QImage>(), true},
+      {"no twin", plain.topRightImage(), sharp.topRightImage(), false},
+      {"twin of another size", plain.topMiddleImage(), sharp.topMiddleImage(), false},
+      {"unreadable twin", plain.bottomLeftImage(), sharp.bottomLeftImage(), false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.atOne.isNull());
+    ASSERT_FALSE(c.atTwo.isNull());
+    EXPECT_EQ(c.atOne.devicePixelRatio(), 1.0);
+    EXPECT_EQ(color(c.atOne), QColor(Qt::blue));
+    // Laid out at the same size at both resolutions.
+    EXPECT_EQ(c.atTwo.deviceIndependentSize(), c.atOne.deviceIndependentSize());
+    EXPECT_EQ(c.atTwo.devicePixelRatio(), c.twin ? 2.0 : 1.0);
+    EXPECT_EQ(c.atTwo.size(), c.twin ? c.atOne.size() * 2 : c.atOne.size());
+    EXPECT_EQ(color(c.atTwo), c.twin ? QColor(Qt::red) : QColor(Qt::blue));
+  }
+  // A twin alone is no image.
+  EXPECT_TRUE(sharp.bottomRightImage().isNull());
+  EXPECT_EQ(hiDpiTwinName("a/b.c/play.png"), "a/b.c/play@2x.png");
+  EXPECT_EQ(hiDpiTwinName("a.b/play"), "a.b/play@2x");
+  EXPECT_EQ(hiDpiTwinName(".hidden"), ".hidden@2x");
+}
+
 TEST(SkinManager, HoldsTheDefaultSkinAndTheCurrentOne) {
   ZSkinManager &manager = ZSkinManager::sharedSkinManager();
   EXPECT_EQ(&manager, &ZSkinManager::sharedSkinManager());

@@ -139,6 +139,100 @@ TEST(SkinnedControls, AButtonShowsThePartOfItsStateAndKeepsItsPlace) {
   EXPECT_EQ(button->partCount(), 0);
 }
 
+TEST(SkinnedControls, HighResolutionPicturesKeepTheLayoutAndTransparencyShowsTheParent) {
+  QWidget parent;
+  parent.resize(200, 100);
+  parent.setAutoFillBackground(true);
+  QPalette palette = parent.palette();
+  palette.setColor(QPalette::Window, Qt::magenta);
+  parent.setPalette(palette);
+
+  // The same picture at twice the resolution: the same place and size, the
+  // same part for each state.
+  QImage sharp = partsImage(4, 20, 12);
+  sharp.setDevicePixelRatio(2);
+  QVariantMap sharpInfo = buttonInfo(4, 7, 5, 30);
+  sharpInfo.insert("Image", sharp);
+  ZButtonView *plainButton = ZButtonView::create(QSizeF(200, 100), buttonInfo(4, 7, 5, 30), &parent);
+  ZButtonView *sharpButton = ZButtonView::create(QSizeF(200, 100), sharpInfo, &parent);
+  ASSERT_NE(plainButton, nullptr);
+  ASSERT_NE(sharpButton, nullptr);
+  EXPECT_EQ(sharpButton->geometry(), plainButton->geometry());
+  for (int state = 0; state < 4; ++state) {
+    plainButton->setState(state);
+    sharpButton->setState(state);
+    EXPECT_EQ(drawnColor(*sharpButton), drawnColor(*plainButton)) << "state " << state;
+  }
+  QImage sharpStars(40, 12, QImage::Format_ARGB32);
+  sharpStars.fill(Qt::red);
+  sharpStars.setDevicePixelRatio(2);
+  ZRateButtonView rating({sharpStars, sharpStars, sharpStars, sharpStars, sharpStars, sharpStars},
+                         QPoint(0, 0));
+  EXPECT_EQ(rating.cellWidth(), 10);
+  EXPECT_EQ(rating.size(), QSize(10, 6));
+
+  // A see-through part shows the parent, not black; a disabled button is
+  // drawn faded.
+  QImage holes = partsImage(2);
+  QPainter(&holes).fillRect(0, 0, 10, 6, Qt::transparent);
+  {
+    QPainter painter(&holes);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(0, 0, 10, 6, Qt::transparent);
+  }
+  QVariantMap holeInfo = buttonInfo(2, 1, 100, 10);
+  holeInfo.insert("Image", holes);
+  ZButtonView *seeThrough = ZButtonView::create(QSizeF(200, 100), holeInfo, &parent);
+  ZButtonImageView *imageButton = ZButtonImageView::create(QSizeF(200, 100), holeInfo, &parent);
+  ASSERT_NE(seeThrough, nullptr);
+  ASSERT_NE(imageButton, nullptr);
+  imageButton->move(150, 10);
+  const QImage shot = parent.grab().toImage();
+  EXPECT_EQ(shot.pixelColor(seeThrough->geometry().center()), QColor(Qt::magenta));
+  EXPECT_EQ(shot.pixelColor(imageButton->geometry().center()), QColor(Qt::magenta));
+  plainButton->setState(0);
+  plainButton->setEnabled(false);
+  const QColor faded = parent.grab().toImage().pixelColor(plainButton->geometry().center());
+  EXPECT_NE(faded, QColor(Qt::red));
+  EXPECT_NE(faded, QColor(Qt::magenta));
+}
+
+TEST(SkinnedControls, TextOverAPictureStandsOutOnIt) {
+  const struct {
+    QColor picture;
+    bool lightText;
+  } cases[] = {{QColor(30, 30, 30), true}, {QColor(240, 240, 240), false},
+               {QColor(53, 132, 228), true}};
+  for (const auto &c : cases) {
+    QImage picture(120, 28, QImage::Format_ARGB32);
+    picture.fill(c.picture);
+    QVariantMap info = buttonInfo(1);
+    info.insert("Image", picture);
+    QWidget parent;
+    parent.resize(200, 100);
+    ZPopupButtonImageView *button = ZPopupButtonImageView::create(QSizeF(200, 100), info, &parent);
+    ASSERT_NE(button, nullptr);
+    QMenu menu;
+    menu.addAction("WWWWWW")->setData(1);
+    button->setMenu(&menu);
+    button->setSelectedTag(1);
+    const QImage shot = button->grab().toImage();
+    double extreme = c.lightText ? 0 : 1;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x) {
+        const double value = shot.pixelColor(x, y).valueF();
+        extreme = c.lightText ? std::max(extreme, value) : std::min(extreme, value);
+      }
+    EXPECT_EQ(c.lightText ? extreme > 0.95 : extreme < 0.05, true) << c.picture.name().toStdString();
+
+    ZSearchButtonView *search = ZSearchButtonView::create(QSizeF(200, 100), info, &parent);
+    ASSERT_NE(search, nullptr);
+    const QPalette field = search->textField()->palette();
+    EXPECT_EQ(field.color(QPalette::Base), c.picture);
+    EXPECT_EQ(field.color(QPalette::Text), c.lightText ? QColor(Qt::white) : QColor(Qt::black));
+  }
+}
+
 TEST(SkinnedControls, PressingAndReleasingRunsTheAction) {
   QWidget parent;
   parent.resize(200, 100);

@@ -24,13 +24,15 @@
 
 namespace {
 
-// A skin whose dialog frame has pieces of known sizes.
-std::shared_ptr<ZSkin> framedSkin() {
+// A skin whose dialog frame has pieces of known sizes (and twins of twice
+// their size, used at a device pixel ratio above 1).
+std::shared_ptr<ZSkin> framedSkin(double devicePixelRatio = 1) {
   const QString folder = TestEnvironment::makeTempDir(QStringLiteral("skin"));
   const auto piece = [&](const char *name, int w, int h, QColor color) {
     QImage image(w, h, QImage::Format_ARGB32);
     image.fill(color);
     image.save(folder + "/" + name, "PNG");
+    image.scaled(w * 2, h * 2).save(folder + "/" + hiDpiTwinName(QLatin1String(name)), "PNG");
   };
   piece("tl.png", 20, 30, Qt::red);
   piece("bl.png", 20, 10, Qt::blue);
@@ -41,7 +43,7 @@ std::shared_ptr<ZSkin> framedSkin() {
       "<DlgLeftBottomFrame><Image>bl.png</Image></DlgLeftBottomFrame>"
       "<Backcolor>00FF00</Backcolor></BaseDlgSkin></Skin>");
   file.close();
-  return std::make_shared<ZSkin>(folder);
+  return std::make_shared<ZSkin>(folder, devicePixelRatio);
 }
 
 // What ends a dialog in the table below: a button (its object name), or
@@ -87,9 +89,11 @@ void answerNextDialog(const QString &how, const QString &box, const QString &tex
 }  // namespace
 
 TEST(DialogFrame, StripsComeFromTheSkinAndDraggingStopsAtTheTopOfTheScreen) {
-  const auto skin = framedSkin();
-  EXPECT_EQ(ZDialogGeometry::titleStripHeight(skin.get()), 30);
-  EXPECT_EQ(ZDialogGeometry::bottomStripHeight(skin.get()), 10);
+  for (const double ratio : {1.0, 2.0}) {
+    const auto skin = framedSkin(ratio);
+    EXPECT_EQ(ZDialogGeometry::titleStripHeight(skin.get()), 30) << ratio;
+    EXPECT_EQ(ZDialogGeometry::bottomStripHeight(skin.get()), 10) << ratio;
+  }
   // Without frame pieces the strip is as high as the caption needs.
   const ZSkin plain(TestEnvironment::makeTempDir(QStringLiteral("none")));
   EXPECT_GT(ZDialogGeometry::titleStripHeight(&plain), 12);

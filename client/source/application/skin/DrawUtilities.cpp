@@ -7,6 +7,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cmath>
 
 namespace DrawUtilities {
 
@@ -31,6 +32,49 @@ void paintAxialShading(QPainter &painter, const QRectF &bounds, const QColor &st
   painter.setClipRect(bounds, Qt::IntersectClip);
   painter.fillRect(bounds, gradient);
   painter.restore();
+}
+
+void drawImagePart(QPainter &painter, const QRectF &target, const QImage &image, int part,
+                   int parts, bool disabled) {
+  if (image.isNull() || parts < 1 || part < 0 || part >= parts || target.isEmpty()) return;
+  const double partWidth = double(image.width()) / parts;
+  painter.save();
+  if (disabled) painter.setOpacity(0.4);
+  painter.drawImage(target, image, QRectF(part * partWidth, 0, partWidth, image.height()));
+  painter.restore();
+}
+
+QColor averageColor(const QImage &image, const QRect &pixels) {
+  const QRect area = pixels.intersected(image.rect());
+  if (area.isEmpty()) return QColor();
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  double red = 0, green = 0, blue = 0, alpha = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QRgb pixel = argb.pixel(x, y);
+      red += qRed(pixel);
+      green += qGreen(pixel);
+      blue += qBlue(pixel);
+      alpha += qAlpha(pixel);
+    }
+  const double count = double(area.width()) * area.height();
+  if (alpha <= 0) return QColor::fromRgbF(0, 0, 0, 0);
+  // Premultiplied sums: dividing by the alpha sum gives the straight colour.
+  return QColor::fromRgbF(float(red / alpha), float(green / alpha), float(blue / alpha),
+                          float(alpha / count / 255.0));
+}
+
+QColor contrastingColor(const QColor &background) {
+  // The perceived lightness (CIE L*) of the colour: dark text from 60 up.
+  const auto linear = [](double c) {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  const double luminance = 0.2126 * linear(background.redF()) +
+                           0.7152 * linear(background.greenF()) +
+                           0.0722 * linear(background.blueF());
+  const double lightness =
+      luminance > 0.008856 ? 116 * std::cbrt(luminance) - 16 : 903.3 * luminance;
+  return lightness >= 60 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
 void drawText(QPainter &painter, const QString &text, const ZTextAttributes &attributes,

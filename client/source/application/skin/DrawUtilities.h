@@ -25,6 +25,19 @@ QColor calculateShadingValues(double t, const QColor &start, const QColor &end);
 void paintAxialShading(QPainter &painter, const QRectF &bounds, const QColor &start,
                        const QColor &end, bool vertical);
 
+// Draws part `part` of an image that holds `parts` pictures of equal width
+// side by side, scaled into the target (source-over, so that transparent
+// pixels show what lies below). A disabled control's picture is faded. The
+// parts are cut from the image's pixels, whatever its device pixel ratio.
+void drawImagePart(QPainter &painter, const QRectF &target, const QImage &image, int part,
+                   int parts, bool disabled = false);
+
+// The average colour of the image's pixels in the rectangle (in pixels),
+// alpha included; an invalid colour when the rectangle holds none.
+QColor averageColor(const QImage &image, const QRect &pixels);
+// Black or white, whichever stands out more on the background.
+QColor contrastingColor(const QColor &background);
+
 // Draws a text in the rectangle in the given style.
 void drawText(QPainter &painter, const QString &text, const ZTextAttributes &attributes,
               const QRectF &rect);

@@ -1,5 +1,6 @@
 #include "ZControls.h"
 
+#include "DrawUtilities.h"
 #include "NotificationCenter.h"
 #include "ZSkin.h"
 
@@ -40,20 +41,18 @@ void ZButtonImageView::setState(int state) {
 }
 
 QSizeF ZButtonImageView::imageDisplaySize() const {
-  return QSizeF(double(fImage.width()) / fPartCount, fImage.height());
+  const QSizeF size = fImage.deviceIndependentSize();
+  return QSizeF(size.width() / fPartCount, size.height());
 }
 
 void ZButtonImageView::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
   if (fCurrentState >= fPartCount) {
-    if (!fAlternateImage.isNull()) painter.drawImage(QRectF(rect()), fAlternateImage);
+    DrawUtilities::drawImagePart(painter, QRectF(rect()), fAlternateImage, 0, 1, !isEnabled());
     return;
   }
-  if (fImage.isNull()) return;
-  const double partWidth = double(fImage.width()) / fPartCount;
-  painter.drawImage(QRectF(rect()), fImage,
-                    QRectF(std::max(0, fCurrentState) * partWidth, 0, partWidth, fImage.height()));
+  DrawUtilities::drawImagePart(painter, QRectF(rect()), fImage, std::max(0, fCurrentState),
+                               fPartCount, !isEnabled());
 }
 
 void ZButtonImageView::mousePressEvent(QMouseEvent *event) {
@@ -123,6 +122,17 @@ void ZPopupButtonImageView::paintEvent(QPaintEvent *event) {
   if (fTitle.isEmpty()) return;
   QPainter painter(this);
   painter.setFont(fLabelFont);
+  // The title in black or white, whichever stands out on the button's picture
+  // (the middle band of the part shown); over a see-through picture, in the
+  // widget's own text colour.
+  const QImage picture = image();
+  const int partPixels = picture.width() / std::max(1, partCount());
+  const QColor behind = DrawUtilities::averageColor(
+      picture, QRect(displayPartForState(state()) * partPixels, picture.height() / 3, partPixels,
+                     std::max(1, picture.height() / 3)));
+  painter.setPen(behind.isValid() && behind.alphaF() >= 0.5
+                     ? DrawUtilities::contrastingColor(behind)
+                     : palette().color(QPalette::ButtonText));
   const QFontMetricsF metrics(fLabelFont);
   const double x = std::ceil((width() - metrics.horizontalAdvance(fTitle)) / 2);
   const double y = std::ceil((height() - metrics.height()) / 2);
@@ -151,6 +161,7 @@ ZSearchButtonView *ZSearchButtonView::create(const QSizeF &parentSize, const QVa
   view->fImage = info.value(QStringLiteral("Image")).value<QImage>();
   view->placeFor(parentSize);
   view->layoutField();
+  view->matchFieldToImage();
   return view;
 }
 
@@ -173,6 +184,23 @@ void ZSearchButtonView::resizeEvent(QResizeEvent *event) {
 }
 
 void ZSearchButtonView::layoutField() { fField->setGeometry(rect().adjusted(18, 3, -18, -3)); }
+
+void ZSearchButtonView::matchFieldToImage() {
+  // The field takes the colour of the picture's text area, and text that
+  // stands out on it, so that editing looks like typing into the picture.
+  const double ratio = fImage.devicePixelRatio();
+  const QRectF area = QRectF(fField->geometry()).adjusted(4, 4, -4, -4);
+  const QColor behind = DrawUtilities::averageColor(
+      fImage, QRectF(area.topLeft() * ratio, area.size() * ratio).toAlignedRect());
+  if (!behind.isValid() || behind.alphaF() < 0.5) return;
+  QColor base = behind;
+  base.setAlphaF(1);
+  QPalette palette = fField->palette();
+  palette.setColor(QPalette::Base, base);
+  palette.setColor(QPalette::Window, base);
+  palette.setColor(QPalette::Text, DrawUtilities::contrastingColor(base));
+  fField->setPalette(palette);
+}
 
 QString ZSearchButtonView::searchText() const { return fField->text(); }
 
@@ -230,8 +258,9 @@ ZRateButtonView *ZRateButtonView::create(const QPoint &origin, QWidget *parent) 
 ZRateButtonView::ZRateButtonView(const std::array<QImage, 6> &images, const QPoint &origin,
                                  QWidget *parent)
     : QWidget(parent), fImages(images) {
-  fCellWidth = std::ceil(fImages[0].width() / 2.0);
-  fCellHeight = fImages[0].height();
+  const QSizeF unrated = fImages[0].deviceIndependentSize();
+  fCellWidth = std::ceil(unrated.width() / 2.0);
+  fCellHeight = unrated.height();
   setGeometry(QRectF(origin, QSizeF(fCellWidth, fCellHeight)).toAlignedRect());
   NotificationCenter::defaultCenter().addObserver(
       this, QStringLiteral("VideoDatabase_VideoUpdated"), [this](const Notification &note) {
@@ -260,11 +289,8 @@ int ZRateButtonView::cellAt(double x) const {
 void ZRateButtonView::paintEvent(QPaintEvent *) {
   QPainter painter(this);
   const auto drawCell = [&](int cell, int image, bool highlighted) {
-    const QImage &source = fImages[std::size_t(image)];
-    if (source.isNull()) return;
-    const double partWidth = source.width() / 2.0;
-    painter.drawImage(QRectF(cell * fCellWidth, 0, fCellWidth, fCellHeight), source,
-                      QRectF(highlighted ? partWidth : 0, 0, partWidth, source.height()));
+    DrawUtilities::drawImagePart(painter, QRectF(cell * fCellWidth, 0, fCellWidth, fCellHeight),
+                                 fImages[std::size_t(image)], highlighted ? 1 : 0, 2);
   };
   if (!fTracking) {
     drawCell(0, fRating, false);

@@ -121,6 +121,7 @@ class ZSearchButtonView : public ZImageView {
   void sendAction();
   // The field lies inside the control, 18 in from the sides, 3 from the top and bottom.
   void layoutField();
+  void matchFieldToImage();
 
   QLineEdit *fField = nullptr;
   QPointer<QMenu> fCriterionMenu;

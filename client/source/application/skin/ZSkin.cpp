@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -101,6 +102,13 @@ void changeToDisplayResolution(QImage &image) {
   image.setDevicePixelRatio(1.0);
 }
 
+QString hiDpiTwinName(const QString &name) {
+  const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+  const qsizetype at = dot > slash + 1 ? dot : name.size();
+  return name.left(at) + QStringLiteral("@2x") + name.mid(at);
+}
+
 // ---- colours --------------------------------------------------------------------------
 
 std::optional<QColor> ZSkin::colorFromString(const QString &text) {
@@ -143,7 +151,20 @@ ZTextAttributes ZSkin::movieSliderTextAttributes() {
 
 // ---- building ---------------------------------------------------------------------------
 
-ZSkin::ZSkin(const QString &folderPath) {
+namespace {
+
+// The highest device pixel ratio of the screens; 1 without a screen.
+double applicationDevicePixelRatio() {
+  const auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+  return app ? app->devicePixelRatio() : 1.0;
+}
+
+}  // namespace
+
+ZSkin::ZSkin(const QString &folderPath) : ZSkin(folderPath, applicationDevicePixelRatio()) {}
+
+ZSkin::ZSkin(const QString &folderPath, double devicePixelRatio)
+    : fDevicePixelRatio(devicePixelRatio) {
   const QString file = QDir(folderPath).filePath(QStringLiteral("Skin.xml"));
   if (!QFileInfo(file).isFile()) return;
   fSkinFolderPath = folderPath;
@@ -175,16 +196,30 @@ QString ZSkin::imagePath(const QString &name) const {
   return file;
 }
 
-QImage ZSkin::loadImageDirectly(const QString &name) const {
+QImage ZSkin::loadImageDirectly(const QString &name) const { return readImage(name, false); }
+
+QImage ZSkin::loadImage(const QString &name) const { return readImage(name, true); }
+
+QImage ZSkin::readImage(const QString &name, bool atDisplayResolution) const {
   const QString path = imagePath(name);
   if (path.isEmpty()) return QImage();
-  return QImage(path);
+  QImage image(path);
+  if (atDisplayResolution) changeToDisplayResolution(image);
+  return withHiDpiTwin(name, image);
 }
 
-QImage ZSkin::loadImage(const QString &name) const {
-  QImage image = loadImageDirectly(name);
-  changeToDisplayResolution(image);
-  return image;
+// On a high-resolution screen the image's twin of twice its pixels, drawn at
+// the image's display size. A twin that is missing, unreadable or of another
+// size leaves the image as it is; without the image a twin counts for nothing.
+QImage ZSkin::withHiDpiTwin(const QString &name, const QImage &image) const {
+  if (image.isNull() || fDevicePixelRatio <= 1) return image;
+  // The twin keeps to the folder like any other name.
+  const QString path = imagePath(hiDpiTwinName(name));
+  if (path.isEmpty()) return image;
+  QImage twin(path);
+  if (twin.isNull() || twin.size() != image.size() * 2) return image;
+  twin.setDevicePixelRatio(image.devicePixelRatio() * 2);
+  return twin;
 }
 
 QImage ZSkin::lazyImage(const QString &name, const QString &file) const {

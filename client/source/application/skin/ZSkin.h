@@ -26,6 +26,10 @@ struct ZTextAttributes {
 // whatever resolution the file states.
 void changeToDisplayResolution(QImage &image);
 
+// The name of an image's twin at twice the resolution: "@2x" before the
+// extension ("play.png" -> "play@2x.png", "bar" -> "bar@2x").
+QString hiDpiTwinName(const QString &name);
+
 // The values of a skin, accessor by accessor. Each list names the accessors of
 // one kind; ZSkin answers each by the name written here.
 //
@@ -247,13 +251,22 @@ class ZSkin {
  public:
   // initWithPath:error: reads the folder. A folder without "Skin.xml", or
   // one whose file does not read or parse, gives a skin without values.
+  // Images are read for the application's device pixel ratio (see below).
   explicit ZSkin(const QString &folderPath);
+  // The same for a given device pixel ratio. Above 1, every image is taken
+  // from its "@2x" twin when the folder holds one of exactly twice the size
+  // of the image itself; the twin then has a device pixel ratio of 2, so its
+  // display size (QImage::deviceIndependentSize) is that of the image. At 1,
+  // and without a fitting twin, the image itself is used.
+  ZSkin(const QString &folderPath, double devicePixelRatio);
   ~ZSkin();
   ZSkin(const ZSkin &) = delete;
   ZSkin &operator=(const ZSkin &) = delete;
 
   // The folder (empty when the skin has no file).
   QString skinFolderPath() const { return fSkinFolderPath; }
+  // The device pixel ratio the images were chosen for.
+  double devicePixelRatio() const { return fDevicePixelRatio; }
 
   // clang-format off
 #define X(name) \
@@ -316,6 +329,8 @@ class ZSkin {
   // name that leaves it.
   QString imagePath(const QString &name) const;
   QImage loadImageDirectly(const QString &name) const;
+  QImage readImage(const QString &name, bool atDisplayResolution) const;
+  QImage withHiDpiTwin(const QString &name, const QImage &image) const;
   void setDefaults();
   void readElements(const ZXMLElement &root);
   void readInfoChildren(const ZXMLElement &element, QVariantMap &info,
@@ -331,6 +346,7 @@ class ZSkin {
   void readFullScreenTitleBar(const ZXMLElement &element);
 
   QString fSkinFolderPath;
+  double fDevicePixelRatio = 1;
   QHash<QString, QVariantMap> fInfos;
   QHash<QString, QImage> fImages;
   mutable QHash<QString, QImage> fLazyImages;

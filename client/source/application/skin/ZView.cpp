@@ -63,7 +63,8 @@ void ZImageView::setImage(const QImage &image) {
 void ZImageView::paintEvent(QPaintEvent *) {
   if (fImage.isNull()) return;
   QPainter painter(this);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  // Opaque images cover what lies below; the transparent parts of an image
+  // let it show (a copy would leave them black).
   painter.drawImage(QRectF(rect()), fImage);
 }
 
@@ -97,7 +98,8 @@ void ZButtonView::setImage(const QImage &image, int partCount) {
   }
   fImage = image;
   fStates = partCount;
-  fPartWidth = double(image.width()) / partCount;
+  // In display units: a high-resolution image is laid out at its display size.
+  fPartWidth = image.deviceIndependentSize().width() / partCount;
   switch (partCount) {
     case 2:
       fDisplayState = {0, 1, 1, 1};
@@ -118,7 +120,9 @@ int ZButtonView::displayPartForState(int state) const {
   return state >= 0 && state < 4 ? fDisplayState[std::size_t(state)] : 0;
 }
 
-QSizeF ZButtonView::imageDisplaySize() const { return QSizeF(fPartWidth, fImage.height()); }
+QSizeF ZButtonView::imageDisplaySize() const {
+  return QSizeF(fPartWidth, fImage.deviceIndependentSize().height());
+}
 
 void ZButtonView::setState(int state) {
   fCurrentState = state;
@@ -138,10 +142,8 @@ void ZButtonView::setTracksMouseOver(bool tracks) {
 void ZButtonView::paintEvent(QPaintEvent *) {
   if (fImage.isNull() || fPartWidth <= 0) return;
   QPainter painter(this);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  const QRectF part(displayPartForState(fCurrentState) * fPartWidth, 0, fPartWidth,
-                    fImage.height());
-  painter.drawImage(QRectF(rect()), fImage, part);
+  DrawUtilities::drawImagePart(painter, QRectF(rect()), fImage,
+                               displayPartForState(fCurrentState), fStates, !isEnabled());
 }
 
 void ZButtonView::enterEvent(QEnterEvent *) {

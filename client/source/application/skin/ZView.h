@@ -59,7 +59,7 @@ class ZImageView : public ZView {
 
   void setImage(const QImage &image);
   QImage image() const { return fImage; }
-  QSizeF imageDisplaySize() const override { return fImage.size(); }
+  QSizeF imageDisplaySize() const override { return fImage.deviceIndependentSize(); }
 
  protected:
   bool followsParent() const override { return !fInfo.isEmpty(); }
@@ -90,6 +90,7 @@ class ZButtonView : public ZView {
   // The part of the image a state shows.
   int displayPartForState(int state) const;
   int partCount() const { return fStates; }
+  QImage image() const { return fImage; }
 
   // The action runs when the button is released inside it; the hold-down
   // action when it has been held for a second, and then the hold-down-release

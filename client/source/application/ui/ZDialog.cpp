@@ -22,14 +22,15 @@ const ZSkin *currentSkin() { return ZSkinManager::sharedSkinManager().getCurrent
 namespace ZDialogGeometry {
 
 double titleStripHeight(const ZSkin *skin) {
-  if (skin && !skin->dialogTopLeftImage().isNull()) return skin->dialogTopLeftImage().height();
+  if (skin && !skin->dialogTopLeftImage().isNull())
+    return skin->dialogTopLeftImage().deviceIndependentSize().height();
   const auto caption = skin ? skin->dialogCaptionAttributes() : std::nullopt;
   const QFont font = caption ? caption->font : QFont();
   return std::ceil(QFontMetricsF(font).height() + 12);
 }
 
 double bottomStripHeight(const ZSkin *skin) {
-  return skin ? skin->dialogBottomLeftImage().height() : 0;
+  return skin ? skin->dialogBottomLeftImage().deviceIndependentSize().height() : 0;
 }
 
 QPoint draggedPosition(const QPoint &pointer, const QPoint &grabOffset, const QRect &visibleArea) {
@@ -61,20 +62,22 @@ void ZDialogContentView::paintEvent(QPaintEvent *) {
     };
     const QImage tl = skin->dialogTopLeftImage(), tr = skin->dialogTopRightImage();
     const QImage bl = skin->dialogBottomLeftImage(), br = skin->dialogBottomRightImage();
+    const QImage tc = skin->dialogTopCenterImage(), bc = skin->dialogBottomCenterImage();
+    const QImage ml = skin->dialogMiddleLeftImage(), mr = skin->dialogMiddleRightImage();
+    // Sizes in display units, whatever the pieces' resolution.
+    const auto w = [](const QImage &image) { return image.deviceIndependentSize().width(); };
+    const auto h = [](const QImage &image) { return image.deviceIndependentSize().height(); };
     const double top = ZDialogGeometry::titleStripHeight(skin);
     const double bottom = ZDialogGeometry::bottomStripHeight(skin);
     // Corners keep their natural size; the pieces between them stretch.
-    draw(tl, QRectF(0, 0, tl.width(), tl.height()));
-    draw(tr, QRectF(r.right() - tr.width(), 0, tr.width(), tr.height()));
-    draw(bl, QRectF(0, r.bottom() - bl.height(), bl.width(), bl.height()));
-    draw(br, QRectF(r.right() - br.width(), r.bottom() - br.height(), br.width(), br.height()));
-    const QImage tc = skin->dialogTopCenterImage(), bc = skin->dialogBottomCenterImage();
-    draw(tc, QRectF(tl.width(), 0, r.width() - tl.width() - tr.width(), tc.height()));
-    draw(bc, QRectF(bl.width(), r.bottom() - bc.height(), r.width() - bl.width() - br.width(),
-                    bc.height()));
-    const QImage ml = skin->dialogMiddleLeftImage(), mr = skin->dialogMiddleRightImage();
-    draw(ml, QRectF(0, top, ml.width(), r.height() - top - bottom));
-    draw(mr, QRectF(r.right() - mr.width(), top, mr.width(), r.height() - top - bottom));
+    draw(tl, QRectF(0, 0, w(tl), h(tl)));
+    draw(tr, QRectF(r.right() - w(tr), 0, w(tr), h(tr)));
+    draw(bl, QRectF(0, r.bottom() - h(bl), w(bl), h(bl)));
+    draw(br, QRectF(r.right() - w(br), r.bottom() - h(br), w(br), h(br)));
+    draw(tc, QRectF(w(tl), 0, r.width() - w(tl) - w(tr), h(tc)));
+    draw(bc, QRectF(w(bl), r.bottom() - h(bc), r.width() - w(bl) - w(br), h(bc)));
+    draw(ml, QRectF(0, top, w(ml), r.height() - top - bottom));
+    draw(mr, QRectF(r.right() - w(mr), top, w(mr), r.height() - top - bottom));
   }
 
   const QString title = window()->windowTitle();
