@@ -102,12 +102,6 @@ void changeToDisplayResolution(QImage &image) {
   image.setDevicePixelRatio(1.0);
 }
 
-QString hiDpiTwinName(const QString &name) {
-  const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
-  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-  const qsizetype at = dot > slash + 1 ? dot : name.size();
-  return name.left(at) + QStringLiteral("@2x") + name.mid(at);
-}
 
 // ---- colours --------------------------------------------------------------------------
 

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVariantMap>
 
+#include "ZSkinFileNames.h"
+
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -26,9 +28,6 @@ struct ZTextAttributes {
 // whatever resolution the file states.
 void changeToDisplayResolution(QImage &image);
 
-// The name of an image's twin at twice the resolution: "@2x" before the
-// extension ("play.png" -> "play@2x.png", "bar" -> "bar@2x").
-QString hiDpiTwinName(const QString &name);
 
 // The values of a skin, accessor by accessor. Each list names the accessors of
 // one kind; ZSkin answers each by the name written here.
