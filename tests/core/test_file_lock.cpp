@@ -2,6 +2,10 @@
 #include "TestEnvironment.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,7 +47,44 @@ TEST(FileLock, SecondProcessBlocksUntilRelease) {
   close(ready[1]);
 }
 
-TEST(FileLock, ExitsWhenTheLockFileCannotBeMade) {
-  EXPECT_EXIT({ FileLock lock("/nonexistent-dir/for/sure/x.lock"); },
-              ::testing::ExitedWithCode(255), "");
+// The lock file is the user's own: made with mode 0600, never reached
+// through a symbolic link or as anything but a regular file. A lock file that
+// cannot be had leaves the lock unusable, with the reason, and the process
+// goes on (its caller tells the user).
+TEST(FileLock, OpensOnlyAPlainFileOfItsOwn) {
+  const QString dir = TestEnvironment::makeTempDir("lock");
+  const QByteArray fresh = QFile::encodeName(dir + "/fresh.lock");
+  {
+    const mode_t oldMask = ::umask(0);
+    FileLock lock(fresh.constData());
+    ::umask(oldMask);
+    EXPECT_TRUE(lock.isUsable());
+    EXPECT_TRUE(lock.lock());
+    lock.unlock();
+  }
+  struct stat info {};
+  ASSERT_EQ(::lstat(fresh.constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+  // A planted link is refused whether its target exists or not; the target is
+  // neither made nor touched.
+  const QString target = dir + "/target";
+  const QByteArray dangling = QFile::encodeName(dir + "/dangling.lock");
+  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), dangling.constData()), 0);
+  const QByteArray toFile = QFile::encodeName(dir + "/to-file.lock");
+  ASSERT_EQ(::symlink(fresh.constData(), toFile.constData()), 0);
+  const QByteArray fifo = QFile::encodeName(dir + "/fifo.lock");
+  ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+  const QByteArray folder = QFile::encodeName(dir + "/folder.lock");
+  ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+  for (const QByteArray &path : {dangling, toFile, fifo, folder,
+                                 QByteArray("/nonexistent-dir/for/sure/x.lock")}) {
+    SCOPED_TRACE(path.toStdString());
+    FileLock lock(path.constData());  // returns at once: a FIFO does not block
+    EXPECT_FALSE(lock.isUsable());
+    EXPECT_NE(lock.error().find(path.toStdString()), std::string::npos) << lock.error();
+    EXPECT_FALSE(lock.lock());  // the in-process lock is still held, and released
+    lock.unlock();
+  }
+  EXPECT_FALSE(QFileInfo::exists(target));
 }

@@ -124,3 +124,50 @@ TEST(PlayerEndToEnd, ArgumentsThatAreNoLinkAreAnsweredHereAndNeverHandedOn) {
   first.terminate();
   ASSERT_TRUE(first.waitForFinished(20000));
 }
+
+// Two users of one machine (two data folders) run their players at the same
+// time; each library keeps its lock file beside it, private to its user.
+TEST(PlayerEndToEnd, TwoUsersRunTheirPlayersSideBySide) {
+  PlayerHome first, second;
+  QProcess one, two;
+  first.start(one);
+  second.start(two);
+  for (auto [home, player] : {std::pair{&first, &one}, std::pair{&second, &two}}) {
+    ASSERT_TRUE(player->waitForStarted());
+    ASSERT_TRUE(TestEnvironment::waitFor(
+        [&] { return home->setting("FirstLaunch") == "false" || player->state() != QProcess::Running; },
+        30000));
+    EXPECT_EQ(player->state(), QProcess::Running);
+    const QFileInfo lock(home->applicationFolder() + "/tv.zaro.ZaroPlayer.db.lock");
+    EXPECT_TRUE(lock.isFile() && !lock.isSymLink());
+    EXPECT_EQ(lock.permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ReadUser | QFileDevice::WriteUser);
+    EXPECT_TRUE(QFileInfo::exists(home->databasePath()));
+  }
+  one.terminate();
+  two.terminate();
+  EXPECT_TRUE(one.waitForFinished(20000));
+  EXPECT_TRUE(two.waitForFinished(20000));
+}
+
+// A symbolic link planted where the lock file belongs is not followed: the
+// start ends with the library's "can not be opened" alert and a failure status,
+// and neither the link's target nor a library is made.
+TEST(PlayerEndToEnd, APlantedLinkAtTheLockFileStopsTheStartWithTheAlert) {
+  PlayerHome h;
+  ASSERT_TRUE(QDir().mkpath(h.applicationFolder()));
+  ASSERT_TRUE(QFile::link(h.home + "/target", h.applicationFolder() + "/tv.zaro.ZaroPlayer.db.lock"));
+  QProcess player;
+  h.start(player);
+  ASSERT_TRUE(player.waitForFinished(30000));
+  EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+  EXPECT_NE(player.exitCode(), 0);
+  QFile log(h.home + "/dialogs.log");
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QString alerts = QString::fromUtf8(log.readAll());
+  EXPECT_TRUE(alerts.startsWith("alert The Zaro Client library database can not be opened."))
+      << alerts.toStdString();
+  EXPECT_TRUE(alerts.contains("tv.zaro.ZaroPlayer.db.lock")) << alerts.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(h.home + "/target"));
+  EXPECT_FALSE(QFileInfo::exists(h.databasePath()));
+}

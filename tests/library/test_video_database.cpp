@@ -363,3 +363,43 @@ TEST_F(LibraryDeathTest, UnopenableLibraryShowsTheOpenAlertWithDiagnosticsAndExi
       "unable to open database file"))
       << alert.toStdString();
 }
+
+// Each user's library has its lock files beside it, named by the bundle
+// identifier: two users (two data folders) never share one, and nothing of
+// the library lives in /tmp.
+TEST(LibraryLocations, LockFilesLieBesideEachUsersLibrary) {
+  const QString first = TestEnvironment::makeTempDir("user1") + "/Zaro Player";
+  const QString second = TestEnvironment::makeTempDir("user2") + "/Zaro Player";
+  const VideoDatabase::Paths a = VideoDatabase::pathsForApplicationFolder(first);
+  const VideoDatabase::Paths b = VideoDatabase::pathsForApplicationFolder(second);
+  EXPECT_EQ(a.databasePath, first + "/ZaroPlayer.db");
+  EXPECT_EQ(a.lockPath, first + "/tv.zaro.ZaroPlayer.db.lock");
+  EXPECT_EQ(a.lockPathForVersion2, first + "/tv.zaro.ZaroPlayer.dbv2.lock");
+  EXPECT_EQ(b.lockPath, second + "/tv.zaro.ZaroPlayer.db.lock");
+  EXPECT_EQ(a.databaseDirectoryForVersion2, VideoDatabase::previousGenerationDirectory());
+}
+
+// A lock file that cannot be had (here a planted link) stops every statement
+// with the open alert, naming the lock file; nothing reaches the library.
+TEST_F(LibraryDeathTest, UnusableLockFileShowsTheOpenAlertAndTouchesNothing) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  const QString log = fRoot + "/alerts.log";
+  Dialogs::setShared(std::make_unique<ScriptedDialogs>(QString(), log));
+  VideoDatabase::Paths paths = fPaths;
+  paths.lockPath = fRoot + "/planted.lock";
+  ASSERT_TRUE(QFile::link(fRoot + "/elsewhere", paths.lockPath));
+  VideoDatabase planted(paths, fFolders.get());
+  EXPECT_TRUE(planted.lockFailure().has_value());
+  EXPECT_EXIT(planted.executeSQL("CREATE TABLE T (x);"), ::testing::ExitedWithCode(255), "");
+  EXPECT_FALSE(QFileInfo::exists(fRoot + "/elsewhere"));
+  EXPECT_EQ(sqliteToolTrimmed(paths.databasePath,
+                              "SELECT COUNT(*) FROM sqlite_master WHERE name = 'T';"),
+            "0");
+  QFile file(log);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString alert = QString::fromUtf8(file.readAll());
+  EXPECT_TRUE(alert.startsWith("alert The Zaro Client library database can not be opened."))
+      << alert.toStdString();
+  EXPECT_TRUE(alert.contains(paths.lockPath)) << alert.toStdString();
+  EXPECT_FALSE(db().lockFailure().has_value());
+}

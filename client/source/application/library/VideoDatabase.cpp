@@ -344,16 +344,31 @@ QString VideoDatabase::previousGenerationDirectory() {
 }
 
 VideoDatabase::Paths VideoDatabase::defaultPaths() {
+  return pathsForApplicationFolder(
+      ZFolderManager::sharedFolderManager().userApplicationSupportFolderPath());
+}
+
+VideoDatabase::Paths VideoDatabase::pathsForApplicationFolder(const QString &folder) {
   Paths paths;
-  paths.databaseDirectory =
-      ZFolderManager::sharedFolderManager().userApplicationSupportFolderPath();
-  paths.databasePath = joinPath(paths.databaseDirectory, QStringLiteral("ZaroPlayer.db"));
-  const QString lockBase = QStringLiteral("/tmp/") + ApplicationIdentity::bundleIdentifier();
+  paths.databaseDirectory = folder;
+  paths.databasePath = joinPath(folder, QStringLiteral("ZaroPlayer.db"));
+  const QString lockBase = joinPath(folder, ApplicationIdentity::bundleIdentifier());
   paths.lockPath = lockBase + QStringLiteral(".db.lock");
   paths.databaseDirectoryForVersion2 = previousGenerationDirectory();
   paths.databasePathForVersion2 = paths.databaseDirectoryForVersion2 + QStringLiteral("zaro.db");
   paths.lockPathForVersion2 = lockBase + QStringLiteral(".dbv2.lock");
   return paths;
+}
+
+std::optional<QString> VideoDatabase::lockFailure() const {
+  if (fCurrent->lock.isUsable()) return std::nullopt;
+  return QString::fromLocal8Bit(fCurrent->lock.error());
+}
+
+QString VideoDatabase::cannotBeOpenedMessage(const QString &diagnostic) {
+  return QStringLiteral("The Zaro Client library database can not be opened.\n\nThis "
+                        "application can not continue.\n\nIf the problem persists contact ") +
+         supportEmailAddress() + QStringLiteral(".\nDiagnostic Info:\n") + diagnostic;
 }
 
 VideoDatabase::Paths VideoDatabase::pathsUnder(const QString &folder) {
@@ -391,7 +406,14 @@ std::chrono::milliseconds VideoDatabase::retryDelay() { return gRetryDelay; }
 // ---- statement execution --------------------------------------------------------
 
 bool VideoDatabase::run(Connection &connection, const QString &sql, Sink &sink) {
-  connection.lock.lock();
+  if (!connection.lock.lock()) {
+    // Nothing runs unlocked. The previous generation's library is only read:
+    // its statements fail. The current one cannot go on.
+    const QString diagnostic = QString::fromLocal8Bit(connection.lock.error());
+    connection.lock.unlock();
+    if (&connection != fCurrent.get()) return false;
+    fatal(cannotBeOpenedMessage(diagnostic));
+  }
   if (!connection.db) {
     for (int attempt = 1; !connection.db; ++attempt) {
       sqlite3 *db = nullptr;
@@ -406,9 +428,7 @@ bool VideoDatabase::run(Connection &connection, const QString &sql, Sink &sink) 
       waitBeforeRetry();
       if (attempt >= kAttempts) {
         connection.lock.unlock();
-        fatal(QStringLiteral("The Zaro Client library database can not be opened.\n\nThis "
-                             "application can not continue.\n\nIf the problem persists contact ") +
-              supportEmailAddress() + QStringLiteral(".\nDiagnostic Info:\n") + diagnostic);
+        fatal(cannotBeOpenedMessage(diagnostic));
       }
     }
   }
@@ -563,6 +583,7 @@ bool VideoDatabase::log(const QString &, const QString &) { return false; }
 
 bool VideoDatabase::initializeNewDatabase() {
   FileLockHolder hold(fCurrent->lock);
+  if (!hold.held()) return false;
   sqlite3 *db = nullptr;
   if (sqlite3_open(fCurrent->path.constData(), &db) != SQLITE_OK) {
     sqlite3_close(db);

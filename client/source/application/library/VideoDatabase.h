@@ -77,11 +77,14 @@ class VideoDatabase {
     QString lockPathForVersion2;           // lock file of the previous library
   };
 
-  // The locations of the running application: the database in the folder
-  // manager's application folder, the lock files in /tmp named by the bundle
-  // identifier, and the previous generation's folder
-  // (previousGenerationDirectory()).
+  // The locations of the running application: pathsForApplicationFolder of
+  // the folder manager's application folder.
   static Paths defaultPaths();
+  // The library of one user's application folder: "ZaroPlayer.db" there, its
+  // lock files beside it, named by the bundle identifier (".db.lock",
+  // ".dbv2.lock"), so that every user (every data folder) has their own; and
+  // the previous generation's folder (previousGenerationDirectory()).
+  static Paths pathsForApplicationFolder(const QString &folder);
   // A library kept whole under one folder (tests, tools): the database in
   // "app", the previous generation's in "old", the lock files beside them.
   static Paths pathsUnder(const QString &folder);
@@ -109,6 +112,14 @@ class VideoDatabase {
   static std::chrono::milliseconds retryDelay();
 
   // ---- Files, schema, statements -------------------------------------------
+
+  // Why the current library's lock file cannot be had (a planted link, a
+  // folder that cannot be written, ...), with its path; nothing when it can.
+  // No statement runs without that lock: every one then shows the fatal
+  // "can not be opened" alert with this as its diagnostic and ends the process.
+  std::optional<QString> lockFailure() const;
+  // The text of the fatal alert for a library that cannot be opened.
+  static QString cannotBeOpenedMessage(const QString &diagnostic);
 
   QString databaseDirectory() const { return fPaths.databaseDirectory; }
   QString databasePath() const { return fPaths.databasePath; }

@@ -19,6 +19,12 @@
 
 std::optional<AppError> ApplicationDelegate::prepareVideoDatabase() {
   VideoDatabase &database = VideoDatabase::defaultVideoDatabase();
+  // Without its lock file the library cannot be used safely: the user hears
+  // why (the library's own "can not be opened" alert) and the start stops.
+  if (const std::optional<QString> failure = database.lockFailure()) {
+    Dialogs::shared().showAlert(VideoDatabase::cannotBeOpenedMessage(*failure));
+    return AppError::withKey(QStringLiteral("appErrorCannotCreateVideoDatabase"));
+  }
   if (!QFileInfo::exists(database.databasePath())) {
     if (!database.createDatabase())
       return AppError::withKey(QStringLiteral("appErrorCannotCreateVideoDatabase"));
