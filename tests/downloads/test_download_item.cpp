@@ -437,6 +437,69 @@ TEST_F(DownloadItemTest, OversizedMetaInfoAndThumbnailAnswersFail) {
   EXPECT_TRUE(filesBelow(imagesFolder()).isEmpty());
 }
 
+// A transfer never outgrows what it was told: the size of the meta
+// information, the length of the answer, or (whatever was announced) the
+// allowed disk space left beside the media folder. One that does is stopped
+// and failed with at most that much in its file; a body that ends by closing
+// the connection within the bounds is complete.
+TEST_F(DownloadItemTest, TransferBeyondItsAnnouncedSizeOrTheAllowedSpaceFails) {
+  const QByteArray piece(64 * 1024, 'v');
+  struct Case {
+    const char *name;
+    QByteArray size;         // the meta information's "Size" ("" for none)
+    QByteArray head;         // the video answer's first bytes (status, headers, some body)
+    bool endless;            // more body follows, without end
+    quint64 freeBytes;       // of the download location (10 % of it is allowed)
+    QString end;             // the transfer's outcome
+    qint64 fileAtMost, fileAtLeast;
+  };
+  const QByteArray noLength = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n";
+  const Case cases[] = {
+      {"no length, past the meta size", "100000", noLength, true, quint64(1) << 40,
+       ServerRequestFailed, 100000, 100000},
+      {"no length, no size, past the allowed space", "", noLength, true, 20000000,
+       ServerRequestFailed, 2000000, 1},
+      {"length above the meta size", "100000",
+       CannedServer::response(200, QByteArray(150000, 'v')), false, quint64(1) << 40,
+       ServerRequestFailed, 100000, 100000},
+      {"length above the allowed space", "", CannedServer::response(200, QByteArray(3000000, 'v')),
+       false, 20000000, ServerRequestFailed, 2000000, 1},
+      {"no length, ends at the meta size", "100000", noLength + QByteArray(100000, 'v'), false,
+       quint64(1) << 40, Finished, 100000, 100000},
+      {"no length, ends short of the meta size", "100000", noLength + QByteArray(5000, 'v'), false,
+       quint64(1) << 40, Finished, 5000, 5000},
+      {"no length, no size, ends within the allowed space", "", noLength + QByteArray(70000, 'v'),
+       false, 20000000, Finished, 70000, 70000},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    fFreeBytes = c.freeBytes;
+    const QByteArray meta = "<R><QueueEntry><Video><Title>T</Title><IconId>i</IconId>"
+                            "<FileHash>h</FileHash><Extension>.mp4</Extension>" +
+                            (c.size.isEmpty() ? QByteArray() : "<Size>" + c.size + "</Size>") +
+                            "</Video></QueueEntry></R>";
+    startCannedServer([&](const CannedRequest &request) {
+      if (request.method == "POST") return CannedServer::response(200, meta);
+      if (request.path().startsWith("/image.out")) return CannedServer::response(200, "jpeg");
+      return c.head;
+    });
+    // Enough to tell a stopped transfer from one that ran to the end.
+    if (c.endless) fCanned->setStreamAfterAnswer("/cache/", piece, 64 * 1024 * 1024);
+    ZDownloadItem *item = newItem(QStringLiteral("p"));
+    EXPECT_EQ(drive(item), c.end);
+    const qint64 length = QFileInfo(item->downloadDestinationPath()).size();
+    EXPECT_LE(length, c.fileAtMost);
+    EXPECT_GE(length, c.fileAtLeast);
+    EXPECT_EQ(item->downloadComplete(), c.end == Finished);
+    EXPECT_EQ(fRecorder.seen(FinishedAddToDatabase, item), c.end == Finished);
+    if (c.endless) {
+      EXPECT_LT(fCanned->streamedBytes(), 64 * 1024 * 1024);
+    }
+    // The allowed space counts what the media folder holds: start afresh.
+    QFile::remove(item->downloadDestinationPath());
+  }
+}
+
 TEST_F(DownloadItemTest, EveryStepFailsOnItsOwnFaults) {
   struct Case {
     const char *name;

@@ -2,6 +2,8 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
+
 CannedServer::CannedServer(Responder responder) : fResponder(std::move(responder)) {
   fServer.listen(QHostAddress::LocalHost, 0);
   connect(&fServer, &QTcpServer::newConnection, this, &CannedServer::accept);
@@ -46,9 +48,37 @@ void CannedServer::accept() {
       buffer->clear();
       fRequests.append(request);
       socket->write(fResponder(request));
+      if (fStreamTotal > 0 && !fStreamPiece.isEmpty() && request.target.startsWith(fStreamPrefix)) {
+        stream(socket, std::make_shared<qint64>(fStreamTotal));
+        return;
+      }
       if (!fHold) socket->disconnectFromHost();  // after the answer has been written
     });
   }
+}
+
+void CannedServer::setStreamAfterAnswer(const QByteArray &pathPrefix, const QByteArray &piece,
+                                        qint64 totalBytes) {
+  fStreamPrefix = pathPrefix;
+  fStreamPiece = piece;
+  fStreamTotal = totalBytes;
+}
+
+void CannedServer::stream(QTcpSocket *socket, std::shared_ptr<qint64> remaining) {
+  // Tops the socket's buffer up whenever it drains, a few pieces at a time.
+  const auto topUp = [this, socket, remaining] {
+    while (*remaining > 0 && socket->bytesToWrite() < 4 * fStreamPiece.size() &&
+           socket->state() == QAbstractSocket::ConnectedState) {
+      const qint64 n = std::min<qint64>(*remaining, fStreamPiece.size());
+      socket->write(fStreamPiece.constData(), n);
+      *remaining -= n;
+      fStreamed += n;
+    }
+    if (*remaining <= 0 && socket->state() == QAbstractSocket::ConnectedState)
+      socket->disconnectFromHost();
+  };
+  connect(socket, &QTcpSocket::bytesWritten, this, topUp);
+  topUp();
 }
 
 QByteArray CannedServer::response(int status, const QByteArray &body,

@@ -11,7 +11,10 @@
 #include <QString>
 #include <QTcpServer>
 
+class QTcpSocket;
+
 #include <functional>
+#include <memory>
 #include <utility>
 
 struct CannedRequest {
@@ -34,6 +37,14 @@ class CannedServer : public QObject {
   QString base() const;
   // Leaves connections open after the answer (a transfer that stalls).
   void setHoldConnections(bool hold) { fHold = hold; }
+  // After the answer to a request whose target starts with pathPrefix, sends
+  // the piece again and again, as fast as the client takes it, until
+  // totalBytes more went out or the client hangs up (a body without a length
+  // that does not end; the total only keeps a test from running forever).
+  void setStreamAfterAnswer(const QByteArray &pathPrefix, const QByteArray &piece,
+                            qint64 totalBytes);
+  // Bytes of such streams sent so far.
+  qint64 streamedBytes() const { return fStreamed; }
   const QList<CannedRequest> &requests() const { return fRequests; }
   QList<CannedRequest> requestsTo(const QByteArray &pathPrefix) const;
 
@@ -45,9 +56,13 @@ class CannedServer : public QObject {
 
  private:
   void accept();
+  void stream(QTcpSocket *socket, std::shared_ptr<qint64> remaining);
 
   QTcpServer fServer;
   Responder fResponder;
   QList<CannedRequest> fRequests;
   bool fHold = false;
+  QByteArray fStreamPrefix, fStreamPiece;
+  qint64 fStreamTotal = 0;
+  qint64 fStreamed = 0;
 };

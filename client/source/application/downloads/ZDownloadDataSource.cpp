@@ -13,7 +13,6 @@ namespace {
 
 const QString kMaxSimultaneousKey = QStringLiteral("DownloadMaxSimultaneousCount");
 const QString kAllowedDiskUsageKey = QStringLiteral("DownloadAllowedDiskUsage");
-const QString kDownloadLocationKey = QStringLiteral("DownloadLocation");
 
 quint64 saturatingAdd(quint64 a, quint64 b) {
   return a > std::numeric_limits<quint64>::max() - b ? std::numeric_limits<quint64>::max() : a + b;
@@ -238,10 +237,7 @@ quint64 ZDownloadDataSource::bytesStillToCome() const {
 }
 
 bool ZDownloadDataSource::diskSpaceSuffices(const ZDownloadItem &item) const {
-  const UserDefaults &defaults = *fEnvironment.defaults;
-  const quint64 budget = Utilities::allowedDiskSpace(
-      fEnvironment.freeBytes(defaults.stringForKey(kDownloadLocationKey)),
-      defaults.doubleForKey(kAllowedDiskUsageKey));
+  const quint64 budget = fEnvironment.allowedDiskSpace();
   quint64 need = Utilities::sizeOfMediaFolder(fEnvironment.folders->userMediaFilesFolderPath());
   need = saturatingAdd(need, quint64(std::max<qint64>(0, item.fileSize())));
   need = saturatingAdd(need, bytesStillToCome());

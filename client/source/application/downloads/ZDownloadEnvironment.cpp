@@ -1,5 +1,6 @@
 #include "ZDownloadEnvironment.h"
 
+#include "DateUtilities.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
 #include "ZFolderManager.h"
@@ -23,4 +24,10 @@ quint64 ZDownloadEnvironment::fileSystemFreeBytes(const QString &path) {
   const QStorageInfo storage(path);
   if (!storage.isValid() || !storage.isReady() || storage.bytesAvailable() <= 0) return 0;
   return quint64(storage.bytesAvailable());
+}
+
+quint64 ZDownloadEnvironment::allowedDiskSpace() const {
+  const QString location = defaults->stringForKey(QStringLiteral("DownloadLocation"));
+  return Utilities::allowedDiskSpace(freeBytes ? freeBytes(location) : 0,
+                                     defaults->doubleForKey(QStringLiteral("DownloadAllowedDiskUsage")));
 }

@@ -23,6 +23,11 @@ struct ZDownloadEnvironment {
   int progressIntervalMs = 2000;  // the progress timer of a running transfer
   int scanIntervalMs = 60000;     // the queue's periodic scan
 
+  // The allowed download space: the free bytes of the file system holding
+  // "DownloadLocation" times "DownloadAllowedDiskUsage" / 100. The media
+  // folder may fill it; the queue's disk test and every transfer keep to it.
+  quint64 allowedDiskSpace() const;
+
   // The shared folder manager, user defaults and video database, one network
   // manager for all downloads, and the file system's own free-space figure.
   static ZDownloadEnvironment application();

@@ -3,6 +3,7 @@
 #include "ClientIdentity.h"
 #include "Config.h"
 #include "DownloadFileNames.h"
+#include "LibraryUtilities.h"
 #include "NotificationCenter.h"
 #include "PropertyList.h"
 #include "ServiceHosts.h"
@@ -368,6 +369,7 @@ QNetworkReply *ZDownloadItem::startTransferRequest(quint64 offset) {
   fRequestedOffset = offset;
   fVideoResponseSeen = false;
   fExpectedVideoLength = -1;
+  fTransferLimit = std::numeric_limits<quint64>::max();
   watch(reply);
   return reply;
 }
@@ -528,7 +530,24 @@ bool ZDownloadItem::acceptVideoResponse(QNetworkReply *reply, int status) {
   }
   const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
   fExpectedVideoLength = length.isValid() ? length.toLongLong() : -1;
+  fTransferLimit = transferLimit();
   return true;
+}
+
+quint64 ZDownloadItem::transferLimit() const {
+  constexpr quint64 kNone = std::numeric_limits<quint64>::max();
+  const auto plus = [](quint64 a, quint64 b) { return b > kNone - a ? kNone : a + b; };
+  // The answer's body continues the file from the offset it was asked for.
+  const quint64 start = fRequestedOffset;
+  quint64 limit = kNone;
+  if (fExpectedVideoLength >= 0) limit = plus(start, quint64(fExpectedVideoLength));
+  if (fileSize() > 0) limit = std::min(limit, quint64(fileSize()));
+  // The media folder (this partial file included) may grow up to the allowed
+  // space, however long the answer says it is, or when it says nothing.
+  const quint64 allowed = fEnvironment.allowedDiskSpace();
+  const quint64 used =
+      Utilities::sizeOfMediaFolder(fEnvironment.folders->userMediaFilesFolderPath());
+  return std::min(limit, plus(start, allowed > used ? allowed - used : 0));
 }
 
 void ZDownloadItem::restartVideoFromStart() {
@@ -568,7 +587,17 @@ void ZDownloadItem::connectionDidReceiveData(QNetworkReply *reply) {
   }
 }
 
-void ZDownloadItem::writeVideoBlock(const QByteArray &block) {
+void ZDownloadItem::writeVideoBlock(const QByteArray &data) {
+  // What would take the file past its limit is not written, and the
+  // transfer fails once the rest is in the file.
+  const quint64 room = fTransferLimit > fFileSizeDownloaded ? fTransferLimit - fFileSizeDownloaded : 0;
+  const bool overrun = quint64(data.size()) > room;
+  const QByteArray block = overrun ? data.left(qsizetype(room)) : data;
+  if (overrun && block.isEmpty()) {
+    failRequest();
+    post(DownloadNotification::StatusChanged);
+    return;
+  }
   QFile file(fDownloadDestinationPath);
   if (fDownloadDestinationPath.isEmpty() ||
       !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
@@ -582,7 +611,7 @@ void ZDownloadItem::writeVideoBlock(const QByteArray &block) {
   const qint64 after = file.size();
   file.close();
   const qint64 grown = std::max<qint64>(0, after - before);
-  if (written != block.size() || grown != block.size()) failRequest();
+  if (overrun || written != block.size() || grown != block.size()) failRequest();
 
   fFileSizeDownloaded = quint64(std::max<qint64>(0, after));
   fCurrentDownloadedBytes += grown;

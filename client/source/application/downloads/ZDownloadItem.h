@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <limits>
 #include <optional>
 
 class QNetworkReply;
@@ -76,6 +77,9 @@ inline const QString BadHTTPResponse = QStringLiteral("VideoDownloadBadHTTPRespo
 //
 // Video data goes straight to the file, one append per delivery. A failed
 // transfer keeps its partial file for the next resume; only a cancel removes it.
+// A transfer never makes its file longer than the meta information's size,
+// the answer's announced length or the allowed disk space left: the bytes
+// beyond are not written and the transfer fails.
 class ZDownloadItem : public QObject {
   Q_OBJECT
 
@@ -203,8 +207,10 @@ class ZDownloadItem : public QObject {
   void connectionDidFinish(QNetworkReply *reply);
 
   bool acceptVideoResponse(QNetworkReply *reply, int status);
+  // The length the video file may reach with the accepted answer.
+  quint64 transferLimit() const;
   void restartVideoFromStart();
-  void writeVideoBlock(const QByteArray &block);
+  void writeVideoBlock(const QByteArray &data);
   void finishMetaInfo();
   void finishImage();
   void finishVideo();
@@ -253,4 +259,8 @@ class ZDownloadItem : public QObject {
   // has been judged yet.
   quint64 fRequestedOffset = 0;
   bool fVideoResponseSeen = false;
+  // The length the video file may reach during the running transfer: the
+  // meta information's size, the answer's announced end, and the allowed
+  // disk space left, whichever is least. Passing it fails the transfer.
+  quint64 fTransferLimit = std::numeric_limits<quint64>::max();
 };
