@@ -2,8 +2,16 @@
 // operations, following the selected playlist, and videos deleted from the
 // library.
 #include "LibraryFixture.h"
+#include "ModelWatch.h"
+#include "ZDragTypes.h"
+#include "ZModelRoles.h"
 #include "ZNowPlayingListDataSource.h"
+#include "ZNowPlayingListModel.h"
 #include "ZPlaylistDataSource.h"
+
+#include <QMimeData>
+
+#include <functional>
 
 class NowPlayingListTest : public LibraryTest {
  protected:
@@ -132,4 +140,49 @@ TEST_F(NowPlayingListTest, VideosDeletedFromTheLibraryLeaveTheList) {
   db().deleteVideosWithIds(ids("B"));  // the first and current: none
   EXPECT_EQ(fList->indexOfCurrentlyPlayingVideo(), -1);
   EXPECT_EQ(listed(), "CE");
+}
+
+// The list as an item model, watched by QAbstractItemModelTester: its rows
+// and current mark follow every change without a reset.
+TEST_F(NowPlayingListTest, TheModelFollowsTheListRowByRow) {
+  ZNowPlayingListModel model(*fList, db());
+  ModelWatch watch(&model);
+  const auto rows = [&] {
+    QString out;
+    for (int r = 0; r < model.rowCount(); ++r) {
+      out += model.index(r, 0).data().toString();
+      if (model.index(r, 0).data(ZModelRoles::CurrentRole).toBool()) out += "*";
+    }
+    return out;
+  };
+  db().saveNewPlaylist("Mix", ids("ABC"));
+  db().saveNewPlaylist("Other", ids("ABCDE"));
+
+  const struct {
+    const char *name;
+    std::function<void()> change;
+    const char *rows;
+    QStringList expected;
+  } steps[] = {
+      {"play now", [&] { fList->setVideos(ids("BCD")); }, "B*CD", {"insert 0..2"}},
+      {"the next video", [&] { fList->setIndexOfCurrentlyPlayingVideo(2); }, "BCD*", {}},
+      {"the current video deleted",
+       [&] { db().deleteVideosWithIds(ids("D")); },
+       "BC*",
+       {"remove 2..2"}},
+      {"a playlist selected", [&] { fPlaylists->selectPlaylist("Other"); }, "AB*CE", {"*"}},
+      {"no current video", [&] { fList->setIndexOfCurrentlyPlayingVideo(-5); }, "ABCE", {}},
+  };
+  for (const auto &step : steps) {
+    SCOPED_TRACE(step.name);
+    watch.clear();
+    step.change();
+    EXPECT_EQ(rows(), step.rows);
+    if (step.expected != QStringList{"*"}) EXPECT_EQ(watch.structural(), step.expected);
+    EXPECT_FALSE(watch.events().contains("reset"));
+  }
+  EXPECT_EQ(model.index(0, 0).data(ZModelRoles::VideoIdRole).toInt(), fVideo["A"]);
+  std::unique_ptr<QMimeData> dragged(model.mimeData({model.index(1, 0)}));
+  EXPECT_EQ(ZDragTypes::decode(dragged->data(ZDragTypes::videoIds())), ids("B"));
+  EXPECT_TRUE(watch.complaints().isEmpty()) << watch.complaints().join('\n').toStdString();
 }

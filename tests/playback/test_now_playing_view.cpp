@@ -122,28 +122,6 @@ TEST_F(NowPlayingViewTest, ActionsFillTheNowPlayingListAndPostTheirRequests) {
   EXPECT_EQ(letters(db().getPlaylistEntries(fPlaylists->selectedPlaylistId())), "C");
 }
 
-TEST_F(NowPlayingViewTest, DropsInsertLibraryVideosAndMoveRows) {
-  ZNowPlayingListModel &model = *fView->model();
-  QMimeData library;
-  library.setData(ZDragTypes::videoIds(), ZDragTypes::encode(ids("D")));
-  EXPECT_TRUE(model.dropMimeData(&library, Qt::CopyAction, 0, 0, QModelIndex()));
-  EXPECT_EQ(rows(), "DBAC");  // at the head
-  EXPECT_EQ(letters(db().getPlaylistEntries(fPlaylists->selectedPlaylistId())), "DBAC");
-
-  // Own rows: dragged out with their indexes, dropped at another row.
-  std::unique_ptr<QMimeData> dragged(model.mimeData({model.index(3), model.index(0)}));
-  EXPECT_EQ(ZDragTypes::decode(dragged->data(ZDragTypes::nowPlayingListRows())),
-            QList<int>({0, 3}));
-  EXPECT_TRUE(model.dropMimeData(dragged.get(), Qt::CopyAction, 2, 0, QModelIndex()));
-  EXPECT_EQ(rows(), "BDCA");
-
-  QMimeData other;
-  other.setText("not ours");
-  EXPECT_FALSE(model.dropMimeData(&other, Qt::CopyAction, 0, 0, QModelIndex()));
-  EXPECT_EQ(ZDragTypes::videoIds(), "tv.zaro.ZaroPlayer.dragType.VideoId");
-  EXPECT_TRUE(ZDragTypes::decode("not json").isEmpty());
-}
-
 // A drop that does not come from this table (another window, another running
 // player) brings the dragged videos by their library ids, even when the drag
 // also carries row indexes: those rows are another list's. Ids the library

@@ -269,6 +269,7 @@ void ZLibraryBrowseListDataSource::rebuild(int browseBy) {
     }
     if (browseBy != kModeAll && browseBy != kModeNew) expandAll(&build.keys);
   }
+  emit rowsRebuilt();
   gate().postNotificationName(DataReloadedNotification, browseBy);
   postSelectionChanged();
 }
@@ -463,6 +464,7 @@ void ZLibraryBrowseListDataSource::expandItem(ZLibraryBrowseListContainerItem *c
   }
   fObjects.insert(row + 1, videos);
   group->setExpanded(true);
+  emit rowInserted(row + 1);
   gate().postNotificationName(ItemExpandedNotification, QVariant::fromValue(container));
 }
 
@@ -470,11 +472,16 @@ void ZLibraryBrowseListDataSource::collapseItem(ZLibraryBrowseListContainerItem 
   if (!container || !container->expanded()) return;
   const int row = rowOf(container);
   if (row < 0) return;
+  bool removed = false;
   if (row + 1 < fObjects.size()) {
     ZLibraryBrowseListVideoListItem *next = fObjects.at(row + 1)->asVideoList();
-    if (next && next->container().get() == container) fObjects.removeAt(row + 1);
+    if (next && next->container().get() == container) {
+      fObjects.removeAt(row + 1);
+      removed = true;
+    }
   }
   container->setExpanded(false);
+  if (removed) emit rowRemoved(row + 1);
   gate().postNotificationName(ItemCollapsedNotification, QVariant::fromValue(container));
 }
 
@@ -510,6 +517,7 @@ void ZLibraryBrowseListDataSource::expandAll(ZLibraryBrowseListSortKeys *keys) {
 void ZLibraryBrowseListDataSource::expandAllContainers() {
   ZLibraryBrowseListSortKeys keys(fDatabase, Utilities::currentSortType());
   expandAll(&keys);
+  emit rowsRebuilt();
 }
 
 void ZLibraryBrowseListDataSource::collapseAllContainers() {
@@ -598,6 +606,7 @@ int ZLibraryBrowseListDataSource::numberOfSelectedItems() const {
 }
 
 void ZLibraryBrowseListDataSource::postSelectionChanged() {
+  emit selectionChanged();
   gate().postNotificationName(LibraryViewItemSelectionChangedNotification,
                               QVariant::fromValue(this));
 }
@@ -696,11 +705,13 @@ void ZLibraryBrowseListDataSource::resortVideos() {
     if (!keys) keys.emplace(fDatabase, Utilities::currentSortType());
     videos->sortVideos(&*keys);
   }
+  if (any) emit videosResorted();
   // One reload for all rows, rather than one per row.
   if (any) NotificationCenter::defaultCenter().postNotificationName(DataReloadedNotification);
 }
 
 void ZLibraryBrowseListDataSource::videoUpdated(int videoId) {
+  emit videoChanged(videoId);
   // Only the list of new videos depends on a video's marks: rebuild it when
   // a video's viewed state no longer matches its presence in the list.
   if (fBrowseBy != kModeNew) return;

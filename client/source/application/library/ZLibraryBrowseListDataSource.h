@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QMetaType>
+#include <QObject>
 #include <QPair>
 #include <QString>
 
@@ -24,7 +25,11 @@ class ZPlaylistDataSource;
 // so mode 10 shows the same groups as mode 8 (one per subscribed feed, with
 // its downloaded videos) under its own sort settings. Any other mode shows
 // no rows and is not stored.
-class ZLibraryBrowseListDataSource {
+//
+// Besides the named notifications, typed signals say what changed, for the
+// item model of the views (ZLibraryBrowseListModel).
+class ZLibraryBrowseListDataSource : public QObject {
+  Q_OBJECT
  public:
   // Posted through the gate after every rebuild (object: the mode as int).
   static const QString DataReloadedNotification;    // "LibraryViewDataReloaded"
@@ -108,6 +113,21 @@ class ZLibraryBrowseListDataSource {
   // Selects a group row and its videos alone.
   void selectContainer(ZLibraryBrowseListContainerItem *container);
   void unselectAll();
+
+ signals:
+  // The rows were made anew (a rebuild, every group expanded at once): any
+  // row may differ; rows that look the same are new objects.
+  void rowsRebuilt();
+  // A videos row was inserted at, or removed from, that row (a group
+  // expanded or collapsed).
+  void rowInserted(int row);
+  void rowRemoved(int row);
+  // Some group's or video's selection changed.
+  void selectionChanged();
+  // The videos of every videos row were sorted again.
+  void videosResorted();
+  // A video's row in the library changed (its title, marks ...).
+  void videoChanged(int videoId);
 
  private:
   struct Build;

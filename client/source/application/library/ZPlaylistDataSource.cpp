@@ -22,6 +22,13 @@ int rowId(const SqlRow &row) {
 
 QString rowName(const SqlRow &row) { return row.value(QStringLiteral("Name")); }
 
+QList<int> rowIds(const SqlRows &rows) {
+  QList<int> ids;
+  ids.reserve(rows.size());
+  for (const SqlRow &row : rows) ids.append(rowId(row));
+  return ids;
+}
+
 void post(const QString &name) { NotificationCenter::defaultCenter().postNotificationName(name); }
 
 }  // namespace
@@ -68,6 +75,7 @@ bool ZPlaylistDataSource::playlistExists(const QString &name) const {
 }
 
 void ZPlaylistDataSource::rebuild() {
+  const QList<int> before = rowIds(fPlaylists);
   fPlaylists = fDatabase.getPlaylistsSortedByName();
   fCurrentPlaylistIndex = -1;
   for (qsizetype i = 0; i < fPlaylists.size(); ++i) {
@@ -76,11 +84,13 @@ void ZPlaylistDataSource::rebuild() {
       break;
     }
   }
+  emit playlistRowsChanged(rowEdits(before, rowIds(fPlaylists)));
   post(ListRebuiltNotification);
   if (fCurrentPlaylistId != -1 && fCurrentPlaylistIndex == -1) {
     // The selected playlist is gone.
     fCurrentPlaylistId = -1;
     reloadVideosForSelectedPlaylist();
+    emit selectedPlaylistChanged(-1, -1);
     post(ListSelectionChangedNotification);
   }
 }
@@ -88,9 +98,11 @@ void ZPlaylistDataSource::rebuild() {
 // ---- selection --------------------------------------------------------------------
 
 void ZPlaylistDataSource::setSelection(int index) {
+  const int previous = fCurrentPlaylistIndex;
   fCurrentPlaylistIndex = index;
   fCurrentPlaylistId = rowId(fPlaylists.at(index));
   reloadVideosForSelectedPlaylist();
+  emit selectedPlaylistChanged(previous, index);
   post(ListSelectionChangedNotification);
 }
 
@@ -125,9 +137,11 @@ int ZPlaylistDataSource::selectedPlaylistId() const {
 // ---- the selected playlist's videos ----------------------------------------------------
 
 void ZPlaylistDataSource::reloadVideosForSelectedPlaylist() {
+  const QList<int> before = std::move(fVideosInCurrentPlaylist);
   fVideosInCurrentPlaylist.clear();
   if (fCurrentPlaylistId >= 1)
     fVideosInCurrentPlaylist = fDatabase.getPlaylistEntries(fCurrentPlaylistId);
+  emit videoRowsChanged(rowEdits(before, fVideosInCurrentPlaylist));
 }
 
 int ZPlaylistDataSource::videoIdAtIndex(int index) const {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "VideoDatabase.h"
+#include "ZRowEdits.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +17,12 @@
 // step. The views (playlist pane, now-playing list, browse list) call these
 // functions directly, including the drop and row-move operations of the
 // playlist table.
-class ZPlaylistDataSource {
+//
+// Besides the named notifications, typed signals say what changed, for the
+// item models of the views (ZPlaylistListModel, ZPlaylistVideosModel); each is
+// emitted right before the notification of the same change.
+class ZPlaylistDataSource : public QObject {
+  Q_OBJECT
  public:
   // Posted (object none) when the playlist list was reloaded.
   static const QString ListRebuiltNotification;  // "PlaylistDataSourceListRebuilt"
@@ -96,6 +103,16 @@ class ZPlaylistDataSource {
   void renameSelectedPlaylist(const QString &name);
   // Deletes the selected playlist (the caller has asked for confirmation).
   void deleteSelectedPlaylist();
+
+ signals:
+  // The list of playlists changed by these steps (rows of playlists()); a
+  // playlist that kept its row may have been renamed.
+  void playlistRowsChanged(const ZRowEdits &edits);
+  // The selection moved from one row of playlists() to another (-1: none).
+  void selectedPlaylistChanged(int previousIndex, int index);
+  // The selected playlist's videos changed by these steps (rows of
+  // videosForSelectedPlaylist()).
+  void videoRowsChanged(const ZRowEdits &edits);
 
  private:
   void reloadVideosForSelectedPlaylist();

@@ -4,6 +4,8 @@
 #include "VideoDatabase.h"
 #include "ZPlaylistDataSource.h"
 
+#include <utility>
+
 const QString ZNowPlayingListDataSource::VideosAddedNotification =
     QStringLiteral("NowPlayingListVideosAdded");
 const QString ZNowPlayingListDataSource::CurrentVideoChangedNotification =
@@ -56,13 +58,23 @@ std::optional<VideoInfo> ZNowPlayingListDataSource::videoInfoAtIndex(int index) 
   return fDatabase.getVideoInfo(*id);
 }
 
+void ZNowPlayingListDataSource::replaceVideos(const QList<int> &videoIds, int index) {
+  const QList<int> before = std::exchange(fVideoList, videoIds);
+  const ZRowEdits edits = rowEdits(before, fVideoList);
+  if (!edits.isEmpty()) emit videoRowsChanged(edits);
+  const int previous = std::exchange(fIndexOfCurrentlyPlayingVideo, index);
+  if (previous != index) emit currentVideoChanged(previous, index);
+}
+
 void ZNowPlayingListDataSource::setVideos(const QList<int> &videoIds) {
-  fVideoList = videoIds;
-  fIndexOfCurrentlyPlayingVideo = fVideoList.isEmpty() ? -1 : 0;
+  replaceVideos(videoIds, videoIds.isEmpty() ? -1 : 0);
 }
 
 void ZNowPlayingListDataSource::setIndexOfCurrentlyPlayingVideo(int index) {
+  const int previous = fIndexOfCurrentlyPlayingVideo;
   fIndexOfCurrentlyPlayingVideo = index >= 0 && index < count() ? index : -1;
+  if (previous != fIndexOfCurrentlyPlayingVideo)
+    emit currentVideoChanged(previous, fIndexOfCurrentlyPlayingVideo);
   NotificationCenter::defaultCenter().postNotificationName(CurrentVideoChangedNotification);
 }
 
@@ -93,25 +105,29 @@ void ZNowPlayingListDataSource::playlistSelectionChanged() {
   if (selected == fSelectedPlaylistId) {
     videosDeleted();
   } else {
-    fVideoList.clear();
     fSelectedPlaylistId = selected;
-    if (fSelectedPlaylistId != -1) fVideoList = fDatabase.getPlaylistEntries(fSelectedPlaylistId);
+    replaceVideos(fSelectedPlaylistId != -1 ? fDatabase.getPlaylistEntries(fSelectedPlaylistId)
+                                            : QList<int>(),
+                  fIndexOfCurrentlyPlayingVideo);
   }
   NotificationCenter::defaultCenter().postNotificationName(PlaylistChangedNotification);
 }
 
 void ZNowPlayingListDataSource::playlistEntriesModified(int playlistId) {
   if (playlistId == fSelectedPlaylistId && playlistId != -1)
-    fVideoList = fPlaylists.videosForSelectedPlaylist();
+    replaceVideos(fPlaylists.videosForSelectedPlaylist(), fIndexOfCurrentlyPlayingVideo);
   NotificationCenter::defaultCenter().postNotificationName(PlaylistChangedNotification);
 }
 
 void ZNowPlayingListDataSource::videosDeleted() {
-  for (int i = count() - 1; i >= 0; --i) {
-    if (fDatabase.getVideoInfo(fVideoList.at(i))) continue;
-    fVideoList.removeAt(i);
+  QList<int> list = fVideoList;
+  int index = fIndexOfCurrentlyPlayingVideo;
+  for (int i = int(list.size()) - 1; i >= 0; --i) {
+    if (fDatabase.getVideoInfo(list.at(i))) continue;
+    list.removeAt(i);
     // The entry before the removed current one becomes current; removing an
     // entry before the current one leaves the number as it is.
-    if (i == fIndexOfCurrentlyPlayingVideo) fIndexOfCurrentlyPlayingVideo = i - 1;
+    if (i == index) index = i - 1;
   }
+  replaceVideos(list, index);
 }

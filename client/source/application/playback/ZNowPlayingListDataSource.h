@@ -1,8 +1,10 @@
 #pragma once
 
 #include "VideoInfo.h"
+#include "ZRowEdits.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -14,7 +16,11 @@ class ZPlaylistDataSource;
 // them is current. It follows the playlist selected in the library until a
 // view gives it other videos (play now, play all); those views then post
 // "ActionStartPlayingNewVideoList" or "ActionResumeVideoPlayback".
-class ZNowPlayingListDataSource {
+//
+// Typed signals say what changed, for the item model of the views
+// (ZNowPlayingListModel), also where no notification is posted.
+class ZNowPlayingListDataSource : public QObject {
+  Q_OBJECT
  public:
   // Posted (object: the list of ids) when the list is made.
   static const QString VideosAddedNotification;  // "NowPlayingListVideosAdded"
@@ -61,7 +67,16 @@ class ZNowPlayingListDataSource {
   // The playlist whose entries the list last took (-1 none).
   int selectedPlaylistId() const { return fSelectedPlaylistId; }
 
+ signals:
+  // The list changed by these steps.
+  void videoRowsChanged(const ZRowEdits &edits);
+  // The current index changed (-1: none), by any of the operations above.
+  void currentVideoChanged(int previousIndex, int index);
+
  private:
+  // Replaces the list, says how it changed, and makes the index the given one.
+  void replaceVideos(const QList<int> &videoIds, int index);
+
   void playlistSelectionChanged();
   void playlistEntriesModified(int playlistId);
   void videosDeleted();

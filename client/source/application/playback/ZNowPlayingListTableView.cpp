@@ -1,6 +1,5 @@
 #include "ZNowPlayingListTableView.h"
 
-#include "ApplicationIdentity.h"
 #include "DrawUtilities.h"
 #include "LibraryUtilities.h"
 #include "Localization.h"
@@ -11,8 +10,6 @@
 #include "ZSkin.h"
 
 #include <QDropEvent>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
@@ -20,99 +17,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-// ---- drag types ---------------------------------------------------------------------------
-
-namespace ZDragTypes {
-
-QString videoIds() {
-  return ApplicationIdentity::bundleIdentifier() + QStringLiteral(".dragType.VideoId");
-}
-
-QString nowPlayingListRows() {
-  return ApplicationIdentity::bundleIdentifier() + QStringLiteral(".dragType.NowPlayingListRows");
-}
-
-QByteArray encode(const QList<int> &values) {
-  QJsonArray array;
-  for (const int value : values) array.append(value);
-  return QJsonDocument(array).toJson(QJsonDocument::Compact);
-}
-
-QList<int> decode(const QByteArray &data) {
-  QList<int> values;
-  for (const QJsonValue &value : QJsonDocument::fromJson(data).array())
-    if (value.isDouble()) values.append(value.toInt());
-  return values;
-}
-
-}  // namespace ZDragTypes
-
-// ---- the rows -------------------------------------------------------------------------------
-
-ZNowPlayingListModel::ZNowPlayingListModel(ZPlaylistDataSource &playlists, QObject *parent)
-    : QAbstractListModel(parent), fPlaylists(playlists) {}
-
-int ZNowPlayingListModel::rowCount(const QModelIndex &parent) const {
-  return parent.isValid() ? 0 : fPlaylists.countOfVideosInSelectedPlaylist();
-}
-
-QVariant ZNowPlayingListModel::data(const QModelIndex &index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return QVariant();
-  const auto info = fPlaylists.videoInfoAtIndex(index.row());
-  return info ? info->value(QStringLiteral("TITLE")) : QString();
-}
-
-Qt::ItemFlags ZNowPlayingListModel::flags(const QModelIndex &index) const {
-  if (!index.isValid()) return Qt::ItemIsDropEnabled;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-}
-
-QStringList ZNowPlayingListModel::mimeTypes() const {
-  return {ZDragTypes::videoIds(), ZDragTypes::nowPlayingListRows()};
-}
-
-QMimeData *ZNowPlayingListModel::mimeData(const QModelIndexList &indexes) const {
-  QList<int> rows;
-  for (const QModelIndex &index : indexes)
-    if (index.isValid()) rows.append(index.row());
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  // The rows for this list, their videos for any other one.
-  QList<int> videoIds;
-  for (const int row : rows) videoIds.append(fPlaylists.videoIdAtIndex(row));
-  auto *data = new QMimeData;
-  data->setData(ZDragTypes::nowPlayingListRows(), ZDragTypes::encode(rows));
-  data->setData(ZDragTypes::videoIds(), ZDragTypes::encode(videoIds));
-  return data;
-}
-
-Qt::DropActions ZNowPlayingListModel::supportedDropActions() const {
-  return Qt::CopyAction | Qt::MoveAction;
-}
-
-Qt::DropActions ZNowPlayingListModel::supportedDragActions() const { return Qt::CopyAction; }
-
-bool ZNowPlayingListModel::dropMimeData(const QMimeData *data, Qt::DropAction, int row, int,
-                                        const QModelIndex &parent) {
-  if (!data) return false;
-  if (row < 0) row = parent.isValid() ? parent.row() : rowCount();
-  // The playlist model writes the change; its notification reloads the rows.
-  if (data->hasFormat(ZDragTypes::nowPlayingListRows())) {
-    fPlaylists.moveIndices(ZDragTypes::decode(data->data(ZDragTypes::nowPlayingListRows())), row);
-    return true;
-  }
-  if (data->hasFormat(ZDragTypes::videoIds())) {
-    fPlaylists.addVideoIds(ZDragTypes::decode(data->data(ZDragTypes::videoIds())), row);
-    return true;
-  }
-  return false;
-}
-
-void ZNowPlayingListModel::reload() {
-  beginResetModel();
-  endResetModel();
-}
 
 // ---- a row's drawing -----------------------------------------------------------------------
 
@@ -231,7 +135,7 @@ ZNowPlayingListTableView::ZNowPlayingListTableView(ZPlaylistDataSource &playlist
   layout->setContentsMargins(0, 0, 0, 0);
   fTableView = new ZNowPlayingListTable(database, this);
   layout->addWidget(fTableView);
-  fModel = new ZNowPlayingListModel(playlists, this);
+  fModel = new ZPlaylistVideosModel(playlists, this);
   fTableView->setModel(fModel);
   fTableView->setItemDelegate(new ZNowPlayingListTableViewCell(playlists, this));
   fTableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -277,13 +181,12 @@ ZNowPlayingListTableView::ZNowPlayingListTableView(ZPlaylistDataSource &playlist
   connect(fTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &ZNowPlayingListTableView::selectionChanged);
 
-  // Another playlist, or new entries: nothing selected, rows read again.
+  // Another playlist, or new entries: nothing selected (the model has
+  // already brought its rows in line).
   for (const QString &name : {ZPlaylistDataSource::ListSelectionChangedNotification,
                               ZPlaylistDataSource::ListEntriesChangedNotification})
-    NotificationCenter::defaultCenter().addObserver(this, name, [this](const Notification &) {
-      fTableView->clearSelection();
-      fModel->reload();
-    });
+    NotificationCenter::defaultCenter().addObserver(
+        this, name, [this](const Notification &) { fTableView->clearSelection(); });
 }
 
 ZNowPlayingListTableView::~ZNowPlayingListTableView() {

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QAbstractListModel>
+#include "ZDragTypes.h"
+#include "ZPlaylistModels.h"
+
 #include <QStyledItemDelegate>
 #include <QWidget>
 
@@ -10,42 +12,6 @@ class QAction;
 class ZNowPlayingListDataSource;
 class ZPlaylistDataSource;
 class VideoDatabase;
-
-// What dragged videos and rows carry: the bundle identifier followed by
-// ".dragType.VideoId" (video ids from the library) or
-// ".dragType.NowPlayingListRows" (rows of this list), each with a JSON array
-// of integers as data. Dragged rows carry their video ids as well: only the
-// table they come from moves them as rows; any other list takes the videos.
-namespace ZDragTypes {
-QString videoIds();
-QString nowPlayingListRows();
-QByteArray encode(const QList<int> &values);
-QList<int> decode(const QByteArray &data);
-}  // namespace ZDragTypes
-
-// The rows of the side list: the selected playlist's videos, their titles as
-// values; drops move the list's own rows or insert dragged library videos.
-class ZNowPlayingListModel : public QAbstractListModel {
-  Q_OBJECT
- public:
-  explicit ZNowPlayingListModel(ZPlaylistDataSource &playlists, QObject *parent = nullptr);
-
-  int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex &index, int role) const override;
-  Qt::ItemFlags flags(const QModelIndex &index) const override;
-  QStringList mimeTypes() const override;
-  QMimeData *mimeData(const QModelIndexList &indexes) const override;
-  Qt::DropActions supportedDropActions() const override;
-  Qt::DropActions supportedDragActions() const override;
-  bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
-                    const QModelIndex &parent) override;
-
-  void reload();
-  ZPlaylistDataSource &playlists() const { return fPlaylists; }
-
- private:
-  ZPlaylistDataSource &fPlaylists;
-};
 
 // Draws one row: the thumbnail on its border, the title (cut to fit) and
 // below it the description, in the skin's playlist colours and styles.
@@ -88,7 +54,8 @@ class ZNowPlayingListTableView : public QWidget {
   QListView *tableView() const { return fTableView; }
   QMenu *menu() const { return fTableViewMenu; }
   QAction *menuItem(int tag) const;
-  ZNowPlayingListModel *model() const { return fModel; }
+  // The rows: the selected playlist's videos.
+  ZPlaylistVideosModel *model() const { return fModel; }
 
  private:
   void selectionChanged();
@@ -98,5 +65,5 @@ class ZNowPlayingListTableView : public QWidget {
   VideoDatabase &fDatabase;
   QListView *fTableView = nullptr;
   QMenu *fTableViewMenu = nullptr;
-  ZNowPlayingListModel *fModel = nullptr;
+  ZPlaylistVideosModel *fModel = nullptr;
 };
