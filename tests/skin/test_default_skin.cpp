@@ -2,7 +2,9 @@
 // control picture holds its states side by side and shows each one, the
 // "@2x" twins match their pictures, the main window's and the playback
 // bars' controls keep clear of one another, and a damaged copy still makes a
-// skin whose controls fall back instead of failing.
+// skin whose controls (and the gallery of them all) fall back instead of
+// failing.
+#include "SkinGallery.h"
 #include "TestEnvironment.h"
 #include "ZControls.h"
 #include "ZPlacement.h"
@@ -386,12 +388,16 @@ TEST(DefaultSkin, ADamagedCopyStillMakesASkinAndItsControlsFallBack) {
     }
     EXPECT_GT(made, 0);
     EXPECT_GT(refused, 0);
-    ZSkinManager::sharedSkinManager().setCurrentSkin(
-        std::make_shared<ZSkin>(folder, ratio));
+    const auto current = std::make_shared<ZSkin>(folder, ratio);
+    ZSkinManager::sharedSkinManager().setCurrentSkin(current);
     ZRateButtonView *rating = ZRateButtonView::create(QPoint(0, 0), &parent);
     rating->setRating(3);
-    ZSkinManager::sharedSkinManager().setCurrentSkin(nullptr);
-    // Drawing what is left does not fail.
+    // Drawing what is left does not fail; nor does the gallery of every
+    // control, over this skin and over a folder without any.
     EXPECT_FALSE(parent.grab().isNull());
+    EXPECT_FALSE(SkinGallery(*current).grab().isNull());
+    const ZSkin none(TestEnvironment::makeTempDir(QStringLiteral("none")), ratio);
+    EXPECT_FALSE(SkinGallery(none).grab().isNull());
+    ZSkinManager::sharedSkinManager().setCurrentSkin(nullptr);
   }
 }

@@ -100,7 +100,7 @@ QString popup(SkinBuilder &skin, const QString &file, const QSizeF &cell, bool w
     const QColor color = glyphColor(Look::Filled, state);
     const double shift = state == Down ? 0.5 : 0;
     drawGlyph(painter, Glyph::ChevronDown,
-              QRectF(box.right() - 20, box.center().y() - 6 + shift, 12, 12), color);
+              QRectF(box.right() - 17, box.center().y() - 5 + shift, 10, 10), color);
     if (withGlyph)
       drawGlyph(painter, glyph, QRectF(box.left() + 7, box.center().y() - 8 + shift, 16, 16),
                 color);

@@ -123,14 +123,14 @@ void buildDefaultSkin(SkinBuilder &skin) {
   skin.add(control(skin, "SearchButton", {3, 248, top, "right"}, 1, search));
   skin.add(control(skin, "SearchButtonLibrary", {3, 248, top, "right"}, 1, search));
   const QSizeF toolButton(28, 28);
-  skin.add(control(skin, "HidePlaylistButton", {3, 40, top, "right"}, 3,
+  skin.add(control(skin, "HidePlaylistButton", {3, 38, top, "right"}, 3,
                    button(skin, "playlist_hide.png", toolButton, 3, Look::Flat,
                           Glyph::PlaylistHide, 18)));
-  skin.add(control(skin, "ShowPlaylistButton", {3, 40, top, "right"}, 3,
+  skin.add(control(skin, "ShowPlaylistButton", {3, 38, top, "right"}, 3,
                    button(skin, "playlist_show.png", toolButton, 3, Look::Flat,
                           Glyph::PlaylistShow, 18)));
   skin.add(control(skin, "PlayListsButton", {5, 8, top, "left"}, 3,
-                   popup(skin, "popup_playlists.png", QSizeF(120, 28))));
+                   popup(skin, "popup_playlists.png", QSizeF(124, 28))));
 
   // The playlist pane's bottom bar and its buttons: play all at the left
   // (XPos to its right edge), clear at the right (XPos from the pane's right

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -67,14 +68,29 @@ bool writeGif(const QImage &image, const QString &path, QString *error) {
       green[i] = GifByteType(qGreen(pixel));
       blue[i] = GifByteType(qBlue(pixel));
     }
-  // 255 colours of the picture; the last entry stands for see-through pixels.
+  // The picture's own colours when it has no more than 255 of them (a flat
+  // drawing on one background), else 255 chosen by giflib's quantizer; the
+  // last entry stands for see-through pixels.
   const int transparent = 255;
-  int colors = transparent;
   std::vector<GifColorType> palette(256);
-  if (GifQuantizeBuffer(unsigned(width), unsigned(height), &colors, red.data(), green.data(),
-                        blue.data(), indexes.data(), palette.data()) != GIF_OK) {
-    *error = QStringLiteral("cannot reduce %1 to a palette").arg(path);
-    return false;
+  std::map<QRgb, GifByteType> exact;
+  for (std::size_t i = 0; i < count && exact.size() <= std::size_t(transparent); ++i)
+    exact.emplace(qRgb(red[i], green[i], blue[i]), 0);
+  if (exact.size() <= std::size_t(transparent)) {
+    int next = 0;
+    for (auto &[color, index] : exact) {
+      index = GifByteType(next);
+      palette[std::size_t(next++)] =
+          GifColorType{GifByteType(qRed(color)), GifByteType(qGreen(color)), GifByteType(qBlue(color))};
+    }
+    for (std::size_t i = 0; i < count; ++i) indexes[i] = exact.at(qRgb(red[i], green[i], blue[i]));
+  } else {
+    int colors = transparent;
+    if (GifQuantizeBuffer(unsigned(width), unsigned(height), &colors, red.data(), green.data(),
+                          blue.data(), indexes.data(), palette.data()) != GIF_OK) {
+      *error = QStringLiteral("cannot reduce %1 to a palette").arg(path);
+      return false;
+    }
   }
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)

@@ -133,6 +133,7 @@ void ZPopupButtonImageView::paintEvent(QPaintEvent *event) {
   painter.setPen(behind.isValid() && behind.alphaF() >= 0.5
                      ? DrawUtilities::contrastingColor(behind)
                      : palette().color(QPalette::ButtonText));
+  if (!isEnabled()) painter.setOpacity(0.4);
   const QFontMetricsF metrics(fLabelFont);
   const double x = std::ceil((width() - metrics.horizontalAdvance(fTitle)) / 2);
   const double y = std::ceil((height() - metrics.height()) / 2);
