@@ -1,9 +1,12 @@
 // libFuzzer target for the skin reader: the input is a skin folder's
 // "Skin.xml", read by ZSkin in a folder that holds two images, a subfolder, a
-// link to an image outside it and a link to a folder outside it. Every
-// accessor is then read, with checks of what a skin may hold: no image from
-// outside its folder, no number that is not finite or beyond its bounds. Any
-// crash, sanitizer report or failed check (abort) is a finding.
+// link to an image outside it and a link to a folder outside it, "@2x" twins
+// (one fitting, one of the wrong size, one planted as a link out), once for a
+// screen of ratio 1 and once for ratio 2. Every accessor is then read, with
+// checks of what a skin may hold: no image from outside its folder, no twin
+// laid out at another size than its picture, no number that is not finite or
+// beyond its bounds. Any crash, sanitizer report or failed check (abort) is a
+// finding.
 //
 //   fuzz_skin fuzz/corpus/fuzz_skin -dict=fuzz/skin/skin.dict -max_total_time=300
 #include <QDir>
@@ -24,8 +27,9 @@ void check(bool condition) {
   if (!condition) std::abort();
 }
 
-// The image outside the skin folder has a size no image inside has.
+// The image outside the skin folder (and its twin) have sizes no image inside has.
 constexpr QSize kOutsideSize(7, 3);
+constexpr QSize kOutsideTwinSize(14, 6);
 
 struct Fixture {
   QTemporaryDir root;
@@ -47,6 +51,17 @@ struct Fixture {
     QFile::link(outside, skin + QStringLiteral("/linked"));
     // A file the skin reads under a fixed name, planted as a link out.
     QFile::link(outside + QStringLiteral("/secret.png"), skin + QStringLiteral("/Star.PNG"));
+    // Twins: one of twice the size, one of another size, one linked out of
+    // the folder beside a picture inside it.
+    QImage twin(24, 12, QImage::Format_RGB32);
+    twin.fill(Qt::green);
+    check(twin.save(skin + QStringLiteral("/play@2x.png"), "PNG"));
+    check(twin.copy(0, 0, 20, 12).save(skin + QStringLiteral("/sub/inner@2x.png"), "PNG"));
+    QImage secretTwin(kOutsideTwinSize, QImage::Format_RGB32);
+    secretTwin.fill(Qt::red);
+    check(secretTwin.save(outside + QStringLiteral("/secret@2x.png"), "PNG"));
+    check(inside.save(skin + QStringLiteral("/VideoNew.png"), "PNG"));
+    QFile::link(outside + QStringLiteral("/secret@2x.png"), skin + QStringLiteral("/VideoNew@2x.png"));
   }
 };
 
@@ -54,7 +69,12 @@ bool finiteWithin(double value, double low, double high) {
   return std::isfinite(value) && value >= low && value <= high;
 }
 
-void checkImage(const QImage &image) { check(image.isNull() || image.size() != kOutsideSize); }
+void checkImage(const QImage &image) {
+  check(image.isNull() || (image.size() != kOutsideSize && image.size() != kOutsideTwinSize));
+  // A twin is laid out at its picture's size: twice the pixels at ratio 2.
+  check(image.isNull() || image.devicePixelRatio() == 1 ||
+        (image.devicePixelRatio() == 2 && image.width() % 2 == 0 && image.height() % 2 == 0));
+}
 
 void checkInfo(const QVariantMap &info) {
   for (auto it = info.cbegin(); it != info.cend(); ++it) {
@@ -116,7 +136,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   file.write(reinterpret_cast<const char *>(data), qint64(size));
   file.close();
-  const ZSkin skin(fixture.skin);
-  read(skin);
+  for (const double ratio : {1.0, 2.0}) {
+    const ZSkin skin(fixture.skin, ratio);
+    read(skin);
+  }
   return 0;
 }
