@@ -23,9 +23,10 @@ void check(bool condition) {
   if (!condition) std::abort();
 }
 
-// Whether expat alone, set up as ZXMLParser sets it up, accepts the bytes.
+// Whether expat alone, set up as ZXMLParser sets it up for bytes as received
+// (the encoding the document declares), accepts them.
 bool expatAccepts(const QByteArray &bytes) {
-  XML_Parser parser = XML_ParserCreate("UTF-8");
+  XML_Parser parser = XML_ParserCreate(nullptr);
   const bool ok =
       XML_Parse(parser, bytes.constData(), int(bytes.size()), XML_TRUE) == XML_STATUS_OK;
   XML_ParserFree(parser);

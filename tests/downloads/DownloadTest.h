@@ -7,6 +7,7 @@
 
 #include "DownloadFixture.h"
 #include "NotificationCenter.h"
+#include "QtPrinters.h"
 #include "ZDownloadDataSource.h"
 #include "ZDownloadItem.h"
 
@@ -18,9 +19,6 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString &text, std::ostream *os) {
-  *os << '"' << text.toStdString() << '"';
-}
 inline void PrintTo(const QByteArray &bytes, std::ostream *os) {
   *os << '"' << bytes.toStdString() << '"';
 }

@@ -85,6 +85,36 @@ TEST(PropertyList, BrokenTextsReadAsNothing) {
 
 // ---- Meta information -------------------------------------------------------------
 
+// The answer's bytes are read in the encoding it declares; what a job keeps
+// (one character per byte) reads the same after a restart, old rows included.
+TEST(VideoMetaInfo, TitlesKeepEveryCharacterInTheirDeclaredEncoding) {
+  const QString title = QString::fromUtf8("\xc3\x89t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e");
+  const auto answer = [](const QByteArray &declaration, const QByteArray &titleBytes) {
+    return declaration + "<MediaInfo><QueueEntry><Video><Title>" + titleBytes +
+           "</Title></Video></QueueEntry></MediaInfo>";
+  };
+  const QByteArray documents[] = {
+      answer("", title.toUtf8()),
+      answer("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", title.toUtf8()),
+      answer("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n", "\xC9t\xE9 &#26085;&#26412;&#35486;"),
+      answer("<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n", "&#201;t&#233; &#x65E5;&#x672C;&#x8A9E;"),
+  };
+  for (const QByteArray &document : documents) {
+    SCOPED_TRACE(document.toStdString());
+    const std::optional<VideoMetaInfo> info = readVideoMetaInfo(document);
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->value("Title").toString(), title);
+    const QString kept = keptMetaInfoText(document);
+    EXPECT_EQ(kept.size(), document.size());
+    EXPECT_EQ(readKeptVideoMetaInfo(kept)->value("Title").toString(), title);
+  }
+  // A kept text that is not one byte per character is read as the text it is.
+  EXPECT_EQ(readKeptVideoMetaInfo(QString::fromUtf8(answer("", title.toUtf8())))
+                ->value("Title")
+                .toString(),
+            title);
+}
+
 TEST(VideoMetaInfo, ReadsEveryElementOfAFullAnswer) {
   const std::optional<VideoMetaInfo> info = readVideoMetaInfo(QStringLiteral(
       "<MediaInfo><QueueEntry>"

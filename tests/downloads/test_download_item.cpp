@@ -592,6 +592,35 @@ TEST_F(DownloadItemTest, RestoredItemTakesBackItsJobParams) {
   EXPECT_EQ(stale->imageFilePath(), "/i.jpg");
 }
 
+// A title in UTF-8 reaches the item whole, names the files in form encoding,
+// and comes back whole from the job's stored parameters after a restart.
+TEST_F(DownloadItemTest, NonAsciiTitleSurvivesTheAnswerTheFileNameAndARestart) {
+  const QString title = QString::fromUtf8("\xc3\x89t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e");
+  const QByteArray meta = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<R><QueueEntry><Video><Title>" +
+                          title.toUtf8() +
+                          "</Title><IconId>i</IconId><FileHash>h</FileHash>"
+                          "<Extension>.mp4</Extension></Video></QueueEntry></R>";
+  startCannedServer([&](const CannedRequest &request) {
+    if (request.method == "POST") return CannedServer::response(200, meta);
+    return CannedServer::response(200, "bytes");
+  });
+  ZDownloadItem *item = newItem(QStringLiteral("p"));
+  ASSERT_EQ(drive(item), Finished);
+  EXPECT_EQ(item->title(), title);
+  EXPECT_EQ(QFileInfo(item->downloadedPath()).fileName(), wwwFormURLEncoded(title) + ".mp4");
+  EXPECT_EQ(QFileInfo(item->imageFilePath()).fileName(), wwwFormURLEncoded(title) + ".jpg");
+
+  // Through the Jobs table, as a restart reads it.
+  const int job = fDatabase->addJob(JobTypeVideoDownload, "p", JobStatePendingImage,
+                                    item->additionalInfo());
+  ASSERT_GT(job, 0);
+  const SqlRows rows = fDatabase->getVideoDownloadJobs();
+  ASSERT_EQ(rows.size(), 1);
+  ZDownloadItem *restored =
+      restoredItem("p", JobStatePendingImage, rows[0].value("XMLParams"), job);
+  EXPECT_EQ(restored->title(), title);
+}
+
 TEST_F(DownloadItemTest, CancelRemovesTheUnfinishedFileOnly) {
   startService();
   addFault(R"({"kind": "rate", "value": 200000, "path": "/cache/", "count": 1})");

@@ -2,6 +2,7 @@
 // reference service with its demo catalog: the videos land in the library
 // byte for byte, with their groupings and thumbnails, and no job is left.
 #include "PlayerHome.h"
+#include "QtPrinters.h"
 #include "ServiceProcess.h"
 #include "TestEnvironment.h"
 
@@ -137,6 +138,78 @@ TEST(SubscriptionEndToEnd, SubscribeDownloadsTheNewestItemsAndUnsubscribeKeepsTh
       [&] { return h.query("SELECT COUNT(*) FROM Feeds;") == QStringList({"0"}); }, 30000));
   EXPECT_EQ(h.query("SELECT COUNT(*) FROM FeedItems;").value(0), "0");
   EXPECT_EQ(h.query("SELECT COUNT(*) FROM Videos;").value(0), "1");
+
+  player.terminate();
+  ASSERT_TRUE(player.waitForFinished(20000));
+}
+
+// The service writes its answers in UTF-8: the titles and names of the meta
+// information and of a feed reach the library exactly, as the sqlite3 tool
+// reads them; the file is named from the title in form encoding.
+TEST(DownloadEndToEnd, Utf8AnswersGiveTheExactTitlesInTheLibrary) {
+  const QString catalog = TestEnvironment::makeTempDir("utf8-catalog");
+  QDir().mkpath(catalog + "/media");
+  QDir().mkpath(catalog + "/images");
+  ASSERT_TRUE(QFile::copy(ZARO_SERVICE_DEMO_DIR "/media/ocean-sunrise.mp4", catalog + "/media/a.mp4"));
+  ASSERT_TRUE(QFile::copy(ZARO_SERVICE_DEMO_DIR "/images/ocean-sunrise.jpg", catalog + "/images/a.jpg"));
+  {
+    QFile file(catalog + "/catalog.json");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({
+  "images": { "a": "images/a.jpg" },
+  "publishers": [ { "id": "pub", "name": "\u00c9ditions \u014ckami" } ],
+  "channels": [ { "id": "chan", "title": "Cha\u00eene \u97f3\u697d" } ],
+  "categories": [ { "id": "cat", "title": "Cat\u00e9gorie" } ],
+  "series": [ { "id": "ser", "title": "S\u00e9rie \u2116 1" } ],
+  "videos": [
+    { "permalink": "ete", "title": "\u00c9t\u00e9 \u65e5\u672c\u8a9e", "file": "media/a.mp4",
+      "icon": "a", "description": "\u00c7a va \u2014 tr\u00e8s bien", "publisher": "pub",
+      "channel": "chan", "categories": ["cat"], "tags": ["\u00e9tiquette"], "series": "ser" },
+    { "permalink": "deux", "title": "Deuxi\u00e8me \u4e8c", "file": "media/a.mp4", "icon": "a" }
+  ],
+  "feeds": [ { "id": "f", "title": "Flux d\u2019\u00e9t\u00e9", "items": ["deux", "ete"] } ]
+})");
+  }
+  ServiceProcess service({"--catalog", catalog, "--xml-encoding", "UTF-8"});
+  ASSERT_TRUE(service.running()) << service.firstLine().toStdString();
+  PlayerHome h;
+  h.serviceURL = QString::fromStdString(service.base());
+  h.dialogAnswers = "update=0";
+  QProcess player;
+  ASSERT_TRUE(h.startAndWait(player));
+
+  const QString title = QString::fromUtf8("\xc3\x89t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e");
+  ASSERT_TRUE(h.sendLink("zaro://cmd?command=" + DownloadOne + "&permalinkId=ete"));
+  ASSERT_TRUE(TestEnvironment::waitFor(
+      [&] { return h.query("SELECT COUNT(*) FROM Videos;") == QStringList({"1"}); }, 120000));
+  const QString feedUrl = h.serviceURL + "/service/rss.xml?feedId=f";
+  ASSERT_TRUE(h.sendLink("zaro://cmd?command=B29791E1-A986-405a-8D40-51D7932650AD&rssUrl=" +
+                         QString::fromLatin1(QUrl::toPercentEncoding(feedUrl))));
+  ASSERT_TRUE(TestEnvironment::waitFor(
+      [&] { return h.query("SELECT COUNT(*) FROM Videos;") == QStringList({"2"}); }, 120000))
+      << h.query("SELECT Title, State FROM FeedItems;").join("; ").toStdString();
+
+  EXPECT_EQ(h.query("SELECT TITLE FROM Videos ORDER BY VIDEO_PERMALINK;"),
+            QStringList({QString::fromUtf8("Deuxi\xc3\xa8me \xe4\xba\x8c"), title}));
+  EXPECT_EQ(h.query("SELECT DESCRIPTION FROM Videos WHERE VIDEO_PERMALINK = 'ete';"),
+            QStringList({QString::fromUtf8("\xc3\x87" "a va \xe2\x80\x94 tr\xc3\xa8s bien")}));
+  EXPECT_EQ(h.query("SELECT Name FROM Publishers;"),
+            QStringList({QString::fromUtf8("\xc3\x89" "ditions \xc5\x8ckami")}));
+  EXPECT_EQ(h.query("SELECT Name FROM Channels;"),
+            QStringList({QString::fromUtf8("Cha\xc3\xaene \xe9\x9f\xb3\xe6\xa5\xbd")}));
+  EXPECT_EQ(h.query("SELECT Name FROM Categories;"),
+            QStringList({QString::fromUtf8("Cat\xc3\xa9gorie")}));
+  EXPECT_EQ(h.query("SELECT Name FROM Tags;"), QStringList({QString::fromUtf8("\xc3\xa9tiquette")}));
+  EXPECT_EQ(h.query("SELECT Name FROM Series;"),
+            QStringList({QString::fromUtf8("S\xc3\xa9rie \xe2\x84\x96 1")}));
+  EXPECT_EQ(h.query("SELECT Title FROM Feeds;"),
+            QStringList({QString::fromUtf8("Flux d\xe2\x80\x99\xc3\xa9t\xc3\xa9")}));
+  EXPECT_EQ(h.query("SELECT Title FROM FeedItems ORDER BY Permalink;"),
+            QStringList({QString::fromUtf8("Deuxi\xc3\xa8me \xe4\xba\x8c"), title}));
+  // The file's name: the title's form encoding, one escape per UTF-16 unit.
+  const QString path = h.query("SELECT PATH FROM Videos WHERE VIDEO_PERMALINK = 'ete';").value(0);
+  EXPECT_EQ(QFileInfo(path).fileName(), "%C9t%E9%20%65E5%672C%8A9E.mp4");
+  EXPECT_TRUE(QFileInfo(path).isFile());
 
   player.terminate();
   ASSERT_TRUE(player.waitForFinished(20000));

@@ -90,6 +90,35 @@ TEST(FeedDialect, OrdinaryPodcastDocumentsAreRefused) {
   }
 }
 
+// A fetched feed is read from its bytes in the encoding it declares.
+TEST(FeedDialect, FetchedBytesAreReadInTheirDeclaredEncoding) {
+  const QString title = QString::fromUtf8("\xc3\x89t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e");
+  const auto feed = [](const QByteArray &declaration, const QByteArray &channel,
+                       const QByteArray &item) {
+    return declaration + "<rss version=\"2.0\" xmlns:zaro=\"z\"><channel><title>" + channel +
+           "</title><item><title>" + item + "</title><category>" + item +
+           "</category></item></channel></rss>";
+  };
+  const QByteArray documents[] = {
+      feed("", title.toUtf8(), title.toUtf8()),
+      feed("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", title.toUtf8(), title.toUtf8()),
+      feed("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "\xC9t\xE9 &#26085;&#26412;&#35486;",
+           "&#201;t\xE9 &#x65E5;&#x672C;&#x8A9E;"),
+      feed("<?xml version=\"1.0\" encoding=\"US-ASCII\"?>", "&#201;t&#233; &#26085;&#26412;&#35486;",
+           "&#201;t&#233; &#26085;&#26412;&#35486;"),
+  };
+  for (const QByteArray &document : documents) {
+    SCOPED_TRACE(document.toStdString());
+    const auto read = ZFeedObject::createFromXML(document);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->title(), title);
+    ASSERT_EQ(read->itemCount(), 1);
+    EXPECT_EQ(read->items().first()->title(), title);
+    EXPECT_EQ(read->items().first()->categories(), QStringList{title});
+  }
+  EXPECT_EQ(ZFeedObject::createFromXML(feed("", "caf\xE9", "x")), nullptr);  // not UTF-8
+}
+
 // ---------------------------------------------------------------------------
 // Reading a document
 

@@ -647,6 +647,16 @@ TEST_F(SubscriptionTest, AnUpgradeAnswerEndsTheUpgradeWhateverItHolds) {
             <Subscription/><Subscription rssUrl=""/>
           </Subscriptions></Response>)",
        {"http://127.0.0.2:1/a.xml"}},
+      // Addresses are read in the answer's declared encoding.
+      {"UTF-8",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Response><Subscriptions>"
+       "<Subscription rssUrl=\"http://127.0.0.2:1/\xc3\x89t\xc3\xa9-\xe6\x97\xa5.xml\"/>"
+       "</Subscriptions></Response>",
+       {QString::fromUtf8("http://127.0.0.2:1/\xc3\x89t\xc3\xa9-\xe6\x97\xa5.xml")}},
+      {"ISO-8859-1",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Response><Subscriptions>"
+       "<Subscription rssUrl=\"http://127.0.0.2:1/caf\xe9.xml\"/></Subscriptions></Response>",
+       {QString::fromUtf8("http://127.0.0.2:1/caf\xc3\xa9.xml")}},
   };
   QByteArray body;
   fCanned = std::make_unique<CannedServer>(

@@ -354,6 +354,53 @@ TEST(XmlEntities, EncodingDeclarationDoesNotOverrideUtf8) {
   }
 }
 
+// Bytes as received are read in the encoding the document declares (UTF-8
+// without a declaration); character references work in every one of them.
+TEST(XmlEntities, BytesAreReadInTheirDeclaredEncoding) {
+  const QString title = QString::fromUtf8("\xc3\x89t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e");
+  const QString latin = QString::fromUtf8("caf\xc3\xa9 \xc3\x89t\xc3\xa9 \xc2\xbd");
+  struct Case {
+    const char *name;
+    QByteArray document;
+    QString text;  // of the root; null: the document does not parse
+  } cases[] = {
+      {"UTF-8, no declaration", "<a t='x'>" + title.toUtf8() + "</a>", title},
+      {"UTF-8 declared", "<?xml version='1.0' encoding='UTF-8'?><a>" + title.toUtf8() + "</a>",
+       title},
+      {"UTF-8 declared in lower case", "<?xml version='1.0' encoding='utf-8'?><a>" + title.toUtf8() + "</a>",
+       title},
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF<a>" + title.toUtf8() + "</a>", title},
+      {"ISO-8859-1 declared", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xE9 \xC9t\xE9 \xBD</a>",
+       latin},
+      {"ISO-8859-1 declared with references",
+       "<?xml version='1.0' encoding='iso-8859-1'?><a>\xC9t&#233; &#26085;&#26412;&#x8A9E;</a>", title},
+      {"US-ASCII declared with references",
+       "<?xml version='1.0' encoding='US-ASCII'?><a>&#201;t&#xE9; &#26085;&#26412;&#35486;</a>", title},
+      {"US-ASCII declared, a byte above 127", "<?xml version='1.0' encoding='US-ASCII'?><a>\xE9</a>",
+       QString()},
+      {"UTF-8 by default, Latin-1 bytes", "<a>caf\xE9</a>", QString()},
+      {"an encoding expat does not know",
+       "<?xml version='1.0' encoding='x-unknown-8bit'?><a>x</a>", QString()},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    ZXMLParser parser(c.document);
+    const ZXMLElement *a = parser.parse();
+    if (c.text.isNull()) {
+      EXPECT_EQ(a, nullptr);
+      continue;
+    }
+    ASSERT_NE(a, nullptr) << parser.errorString().toStdString();
+    EXPECT_EQ(a->stringValue(), c.text);
+  }
+  // Attribute values and names are decoded the same way.
+  ZXMLParser attributes(QByteArray("<?xml version='1.0' encoding='ISO-8859-1'?><\xE9l v='\xE9'/>"));
+  const ZXMLElement *root = attributes.parse();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->qualifiedName(), QString::fromUtf8("\xc3\xa9l"));
+  EXPECT_EQ(root->valueForAttributeWithQualifiedName("v"), QString::fromUtf8("\xc3\xa9"));
+}
+
 TEST(XmlEntities, ByteOrderMarkIsAccepted) {
   ZXMLParser parser(QString(QChar(0xFEFF)) + QStringLiteral("<a>x</a>"));
   ZXMLElement *a = parser.parse();

@@ -296,6 +296,50 @@ TEST(ServiceCatalog, OwnCatalogIsServedFromItsFolder) {
   EXPECT_NE(info->body.find("<Title>T&#233;st &lt;1&gt;</Title>"), std::string::npos);
 }
 
+// --xml-encoding writes every XML answer in one encoding, declared so; what
+// the encoding cannot carry becomes a character reference.
+TEST(ServiceCatalog, XmlAnswersAreWrittenInTheChosenEncoding) {
+  const QString dir = catalogWith(R"({
+    "images": {"a": "a.jpg"},
+    "videos": [{"permalink": "v1", "title": "\u00c9t\u00e9 \u65e5\u672c\u8a9e",
+                "file": "media/a.mp4", "icon": "a"}],
+    "feeds": [{"id": "f", "title": "\u00c9t\u00e9 \u65e5\u672c\u8a9e", "items": ["v1"]}]
+  })");
+  const std::string utf8Title = "\xc3\x89t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e";
+  const struct {
+    QStringList options;
+    std::string declaration, title, charset;
+  } cases[] = {
+      {{}, "encoding=\"UTF-8\"", "&#201;t&#233; &#26085;&#26412;&#35486;", "utf-8"},
+      {{"--xml-encoding", "UTF-8"}, "encoding=\"UTF-8\"", utf8Title, "utf-8"},
+      {{"--xml-encoding=iso-8859-1"}, "encoding=\"ISO-8859-1\"", "\xC9t\xE9 &#26085;&#26412;&#35486;",
+       "iso-8859-1"},
+      {{"--xml-encoding", "US-ASCII"}, "encoding=\"US-ASCII\"",
+       "&#201;t&#233; &#26085;&#26412;&#35486;", "us-ascii"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.options.join(' ').toStdString());
+    ServiceProcess service(QStringList{"--catalog", dir} + c.options);
+    ASSERT_TRUE(service.running());
+    const auto info = service.client()->Post(
+        "/service/getMediaInfo.xml", "<MediaIdList><MediaId permalinkId=\"v1\"/></MediaIdList>",
+        "text/xml;charset=utf-8");
+    const auto feed = service.client()->Get("/service/rss.xml?feedId=f");
+    for (const auto *answer : {&info, &feed}) {
+      ASSERT_TRUE(*answer);
+      ASSERT_EQ((*answer)->status, 200);
+      const std::string &body = (*answer)->body;
+      EXPECT_EQ(body.rfind("<?xml version=\"1.0\" " + c.declaration + "?>", 0), 0u) << body;
+      const bool titled = body.find("<title>" + c.title + "</title>") != std::string::npos ||
+                          body.find("<Title>" + c.title + "</Title>") != std::string::npos;
+      EXPECT_TRUE(titled) << body;
+      EXPECT_NE((*answer)->get_header_value("Content-Type").find("charset=" + c.charset),
+                std::string::npos);
+    }
+  }
+  EXPECT_EQ(runServiceToExit({"--xml-encoding", "windows-1252"}).code, 2);
+}
+
 TEST(ServiceCatalog, FaultsInTheCatalogStopTheStart) {
   const struct {
     const char *name;

@@ -27,6 +27,9 @@ QString usage() {
       "  --log FILE             append one JSON line per request to FILE\n"
       "  --big-file SIZE_MB     add a generated video of SIZE_MB MiB (repeatable)\n"
       "  --strict-guid          answer 403 when a clientGUID does not decode\n"
+      "  --xml-encoding NAME    write the XML answers in UTF-8, ISO-8859-1 or\n"
+      "                         US-ASCII (default: ASCII with character references,\n"
+      "                         declared UTF-8)\n"
       "\n"
       "Faults for the whole run (see the README):\n"
       "  --fault-close-after N  close the connection after N body bytes\n"
@@ -123,6 +126,16 @@ std::optional<Options> parseCommandLine(const QStringList &arguments, QString *e
     } else if (name == QLatin1String("--strict-guid")) {
       ok = flag();
       options.strictGuid = true;
+    } else if (name == QLatin1String("--xml-encoding")) {
+      QString text;
+      ok = value(&text);
+      if (ok) {
+        options.xmlEncoding = xmlEncodingNamed(text);
+        if (!options.xmlEncoding) {
+          *error = QStringLiteral("--xml-encoding: give UTF-8, ISO-8859-1 or US-ASCII");
+          ok = false;
+        }
+      }
     } else if (name == QLatin1String("--fault-close-after")) {
       ok = fault(FaultKind::kCloseAfter, true);
     } else if (name == QLatin1String("--fault-ignore-range")) {

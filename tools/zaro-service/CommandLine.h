@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "Documents.h"
 #include "Faults.h"
 
 namespace zsvc {
@@ -21,6 +22,7 @@ struct Options {
   QString logFile;
   QList<uint64_t> bigFilesMiB;
   bool strictGuid = false;
+  std::optional<XmlEncoding> xmlEncoding;  // --xml-encoding; none: ASCII with references
   std::vector<FaultRule> faults;
   bool help = false;
 };

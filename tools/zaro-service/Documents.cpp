@@ -35,18 +35,17 @@ QString escapeXml(const QString &text, bool attribute) {
     }
     if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') continue;  // not allowed in XML 1.0
     if (c == 0xFFFE || c == 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) continue;
-    if (c < 0x80)
-      out += QChar(static_cast<char16_t>(c));
-    else
-      out += QStringLiteral("&#%1;").arg(static_cast<uint>(c));
+    out += QString::fromUcs4(&c, 1);  // written in the answer's encoding later
   }
   return out;
 }
 
+constexpr char kUtf8Declaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
 // Writes an indented document element by element.
 class XmlWriter {
  public:
-  XmlWriter() { fOut = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"); }
+  XmlWriter() { fOut = QLatin1String(kUtf8Declaration); }
 
   void start(const char *name, Attributes attributes = {}) {
     indent();
@@ -107,6 +106,53 @@ constexpr const char *kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 }  // namespace
+
+std::optional<XmlEncoding> xmlEncodingNamed(const QString &name) {
+  const QString upper = name.toUpper();
+  if (upper == QLatin1String("UTF-8")) return XmlEncoding::Utf8;
+  if (upper == QLatin1String("ISO-8859-1")) return XmlEncoding::Latin1;
+  if (upper == QLatin1String("US-ASCII")) return XmlEncoding::UsAscii;
+  return std::nullopt;
+}
+
+std::string charsetOf(XmlEncoding encoding) {
+  switch (encoding) {
+    case XmlEncoding::Latin1:
+      return "iso-8859-1";
+    case XmlEncoding::UsAscii:
+      return "us-ascii";
+    case XmlEncoding::References:
+    case XmlEncoding::Utf8:
+      break;
+  }
+  return "utf-8";
+}
+
+std::string encodedDocument(const std::string &utf8Document, XmlEncoding encoding) {
+  if (encoding == XmlEncoding::Utf8) return utf8Document;
+  // Only text and attribute values hold characters beyond ASCII (names,
+  // comments and instructions are ASCII), so a reference may stand for any.
+  const char32_t last = encoding == XmlEncoding::Latin1 ? 0xFF : 0x7F;
+  std::string body = utf8Document;
+  std::string declaration;
+  if (body.rfind(kUtf8Declaration, 0) == 0) {
+    body.erase(0, sizeof(kUtf8Declaration) - 1);
+    declaration = kUtf8Declaration;
+    if (encoding == XmlEncoding::Latin1)
+      declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n";
+    if (encoding == XmlEncoding::UsAscii)
+      declaration = "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n";
+  }
+  std::string out = declaration;
+  out.reserve(out.size() + body.size());
+  for (const char32_t c : QString::fromStdString(body).toUcs4()) {
+    if (c <= last)
+      out += static_cast<char>(c);
+    else
+      out += "&#" + std::to_string(static_cast<uint32_t>(c)) + ';';
+  }
+  return out;
+}
 
 QString urlComponent(const QString &text) {
   return QString::fromStdString(urlEncode(text.toStdString()));

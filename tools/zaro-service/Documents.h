@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 #include <string>
 
 #include "Catalog.h"
@@ -48,9 +50,24 @@ int compareVersions(const QString &a, const QString &b);
 // MIME type of a file by its extension (with or without the dot).
 std::string mimeTypeForExtension(const QString &extension);
 
-// The XML answers. Every document is UTF-8 text that holds only ASCII: other
-// characters are written as character references, so it reads the same
-// whichever 8-bit encoding the reader applies.
+// How the XML answers are written (--xml-encoding):
+//   References (the default): declared UTF-8 but holding only ASCII, every
+//     other character as a character reference, so that the document reads
+//     the same whichever 8-bit encoding a reader applies;
+//   Utf8: UTF-8, declared so;
+//   Latin1: ISO-8859-1, declared so; characters beyond U+00FF as references;
+//   UsAscii: US-ASCII, declared so; characters beyond U+007F as references.
+enum class XmlEncoding { References, Utf8, Latin1, UsAscii };
+
+// The encoding of a name ("UTF-8", "ISO-8859-1", "US-ASCII", any case).
+std::optional<XmlEncoding> xmlEncodingNamed(const QString &name);
+// The charset of the answers' MIME type ("utf-8", "iso-8859-1", "us-ascii").
+std::string charsetOf(XmlEncoding encoding);
+// A document as the writers below make it (UTF-8 with its declaration) in the
+// encoding, the declaration naming it.
+std::string encodedDocument(const std::string &utf8Document, XmlEncoding encoding);
+
+// The XML answers, as UTF-8 text; encodedDocument gives the bytes sent.
 std::string accessKeyDocument(const QString &accessKey);
 std::string mediaInfoDocument(const Catalog &catalog, const QList<const Video *> &videos,
                               const Urls &urls);

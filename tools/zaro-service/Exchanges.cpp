@@ -74,6 +74,12 @@ std::optional<std::vector<QString>> parseMediaIdList(const std::string &body) {
   return state.permalinks;
 }
 
+Reply Exchanges::xmlAnswer(const std::string &document, const char *mimeType) const {
+  Reply reply = xmlReply(encodedDocument(document, fXmlEncoding));
+  reply.contentType = std::string(mimeType) + "; charset=" + charsetOf(fXmlEncoding);
+  return reply;
+}
+
 QString Exchanges::accessKeyFor(const RequestInfo &request) const {
   if (!fCatalog.accessKey.isEmpty()) return fCatalog.accessKey;
   // One key per client: Base64 of a hash of the client's UUID (or of its GUID
@@ -89,7 +95,7 @@ QString Exchanges::accessKeyFor(const RequestInfo &request) const {
 
 Reply Exchanges::accessKey(const RequestInfo &request) const {
   if (request.query.value("clientGUID").empty()) return badRequest("clientGUID is missing");
-  return xmlReply(accessKeyDocument(accessKeyFor(request)));
+  return xmlAnswer(accessKeyDocument(accessKeyFor(request)));
 }
 
 Reply Exchanges::mediaInfo(const RequestInfo &request) const {
@@ -99,7 +105,7 @@ Reply Exchanges::mediaInfo(const RequestInfo &request) const {
   for (const QString &permalink : *permalinks)
     if (const Video *video = fCatalog.videoByPermalink(permalink)) videos.append(video);
   if (videos.isEmpty()) return notFound();
-  return xmlReply(mediaInfoDocument(fCatalog, videos, request.urls));
+  return xmlAnswer(mediaInfoDocument(fCatalog, videos, request.urls));
 }
 
 Reply Exchanges::thumbnail(const RequestInfo &request) const {
@@ -142,7 +148,7 @@ Reply Exchanges::ratingReport(const RequestInfo &request) const {
   const int value = QString::fromStdString(*rating).toInt(&ok);
   if (!ok || value < 0 || value > 5) return badRequest("rating must be a whole number 0..5");
   if (!fCatalog.videoByPermalink(fromUtf8(*permalink))) return notFound();
-  return xmlReply(statusDocument(QStringLiteral("OK")));
+  return xmlAnswer(statusDocument(QStringLiteral("OK")));
 }
 
 Reply Exchanges::updateCheck(const RequestInfo &request) const {
@@ -151,7 +157,7 @@ Reply Exchanges::updateCheck(const RequestInfo &request) const {
   if (offer && version && !version->empty() &&
       compareVersions(offer->version, fromUtf8(*version)) <= 0)
     offer = nullptr;
-  return xmlReply(updateDocument(offer, request.urls));
+  return xmlAnswer(updateDocument(offer, request.urls));
 }
 
 Reply Exchanges::updateFile(const RequestInfo &request) const {
@@ -187,7 +193,7 @@ Reply Exchanges::subscriptionUpgrade(const RequestInfo &request) const {
   if (chosen)
     for (const QString &feed : chosen->feeds)
       urls.append(feed.contains(QLatin1String("://")) ? feed : request.urls.feed(feed));
-  return xmlReply(subscriptionsDocument(urls));
+  return xmlAnswer(subscriptionsDocument(urls));
 }
 
 Reply Exchanges::feed(const RequestInfo &request) const {
@@ -205,9 +211,7 @@ Reply Exchanges::feed(const RequestInfo &request) const {
   }
   const Feed *found = fCatalog.feed(id);
   if (!found) return notFound();
-  Reply reply = xmlReply(rssDocument(fCatalog, *found, request.urls));
-  reply.contentType = "application/rss+xml; charset=utf-8";
-  return reply;
+  return xmlAnswer(rssDocument(fCatalog, *found, request.urls), "application/rss+xml");
 }
 
 }  // namespace zsvc

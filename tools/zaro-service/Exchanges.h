@@ -43,7 +43,8 @@ struct RequestInfo {
 // The exchanges of the service, answered from a catalog that never changes.
 class Exchanges {
  public:
-  explicit Exchanges(const Catalog &catalog) : fCatalog(catalog) {}
+  explicit Exchanges(const Catalog &catalog, XmlEncoding xmlEncoding = XmlEncoding::References)
+      : fCatalog(catalog), fXmlEncoding(xmlEncoding) {}
 
   const Catalog &catalog() const { return fCatalog; }
 
@@ -63,7 +64,11 @@ class Exchanges {
   QString accessKeyFor(const RequestInfo &request) const;
 
  private:
+  // An XML answer in the service's encoding.
+  Reply xmlAnswer(const std::string &document, const char *mimeType = "text/xml") const;
+
   const Catalog &fCatalog;
+  const XmlEncoding fXmlEncoding;
 };
 
 // The permalinks of a meta-information request body:

@@ -77,7 +77,7 @@ struct BodyStream {
 
 Service::Service(Catalog catalog, ServiceSettings settings, FaultSet &faults, RequestLog &log)
     : fCatalog(std::move(catalog)),
-      fExchanges(fCatalog),
+      fExchanges(fCatalog, settings.xmlEncoding),
       fSettings(std::move(settings)),
       fFaults(faults),
       fLog(log) {}

@@ -21,6 +21,7 @@ namespace zsvc {
 struct ServiceSettings {
   QString publicUrl;        // base of the addresses in documents; empty: from "Host"
   bool strictGuid = false;  // refuse (403) a "clientGUID" that does not decode
+  XmlEncoding xmlEncoding = XmlEncoding::References;  // of the XML answers
 };
 
 // The HTTP face of the service: routes every exchange, adds what all answers

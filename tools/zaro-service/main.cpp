@@ -87,7 +87,8 @@ int main(int argc, char **argv) {
 
   const qsizetype videoCount = catalog.videos.size();
   const qsizetype feedCount = catalog.feeds.size();
-  zsvc::ServiceSettings settings{options->publicUrl, options->strictGuid};
+  zsvc::ServiceSettings settings{options->publicUrl, options->strictGuid,
+                                 options->xmlEncoding.value_or(zsvc::XmlEncoding::References)};
   zsvc::Service service(std::move(catalog), settings, faults, log);
   httplib::Server server;
   service.install(server);

@@ -5,6 +5,8 @@
 
 #include <QVariantList>
 
+#include <algorithm>
+
 namespace {
 
 // The text of the element's first child of that name; nothing when absent.
@@ -125,10 +127,7 @@ void readSeries(const ZXMLElement &video, VideoMetaInfo &info) {
   if (series) info.insert(QStringLiteral("Series"), groupInfo(*series));
 }
 
-}  // namespace
-
-std::optional<VideoMetaInfo> readVideoMetaInfo(const QString &xml) {
-  ZXMLParser parser(xml);
+std::optional<VideoMetaInfo> readParsed(ZXMLParser &parser) {
   const ZXMLElement *root = parser.parse();
   if (!root) return std::nullopt;
 
@@ -151,4 +150,24 @@ std::optional<VideoMetaInfo> readVideoMetaInfo(const QString &xml) {
   readCategories(*video, info);
   readSeries(*video, info);
   return info;
+}
+
+}  // namespace
+
+std::optional<VideoMetaInfo> readVideoMetaInfo(const QByteArray &document) {
+  ZXMLParser parser(document);
+  return readParsed(parser);
+}
+
+std::optional<VideoMetaInfo> readVideoMetaInfo(const QString &xml) {
+  ZXMLParser parser(xml);
+  return readParsed(parser);
+}
+
+QString keptMetaInfoText(const QByteArray &body) { return QString::fromLatin1(body); }
+
+std::optional<VideoMetaInfo> readKeptVideoMetaInfo(const QString &kept) {
+  const bool bytes =
+      std::all_of(kept.cbegin(), kept.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
+  return bytes ? readVideoMetaInfo(kept.toLatin1()) : readVideoMetaInfo(kept);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariantMap>
 
@@ -18,7 +19,17 @@
 //   "Publisher": map "PermalinkId", "Name", "Description", "Thumbnail", "Link", "FeedUrl".
 using VideoMetaInfo = QVariantMap;
 
-// Reads the answer's text (the first Video and Publisher of its first
-// QueueEntry). A document without a QueueEntry gives an empty map; a text that
+// Reads the answer (the first Video and Publisher of its first QueueEntry):
+// its bytes as received, in the encoding the document declares (UTF-8 when it
+// declares none). A document without a QueueEntry gives an empty map; one that
 // does not parse as XML gives nothing.
+std::optional<VideoMetaInfo> readVideoMetaInfo(const QByteArray &document);
+// The same for a document that was decoded already.
 std::optional<VideoMetaInfo> readVideoMetaInfo(const QString &xml);
+
+// A download keeps the answer as text with one character per byte (Latin-1),
+// so that its job row holds exactly what came; these turn the bytes into that
+// text and back. A kept text that holds a character above U+00FF did not come
+// that way: it counts as decoded text.
+QString keptMetaInfoText(const QByteArray &body);
+std::optional<VideoMetaInfo> readKeptVideoMetaInfo(const QString &kept);

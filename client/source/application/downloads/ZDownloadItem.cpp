@@ -116,7 +116,7 @@ ZDownloadItem::ZDownloadItem(const QString &permalink, int type, int jobId, int 
   }
   if (fAdditionalInfo.contains(kMetaInfoKey)) {
     fVideoMetaInfoXml = fAdditionalInfo.value(kMetaInfoKey);
-    fVideoMetaInfo = readVideoMetaInfo(fVideoMetaInfoXml);
+    fVideoMetaInfo = readKeptVideoMetaInfo(fVideoMetaInfoXml);
   }
   if (fAdditionalInfo.contains(kImageFilePathKey)) {
     fImageFilePath = fAdditionalInfo.value(kImageFilePathKey);
@@ -666,14 +666,15 @@ void ZDownloadItem::finishMetaInfo() {
     failRequest();
     return;
   }
-  // The answer is read one byte per character; the service writes ASCII.
-  const QString text = QString::fromLatin1(body);
-  std::optional<VideoMetaInfo> info = readVideoMetaInfo(text);
+  // The parser reads the bytes in the encoding the answer declares; the item
+  // keeps them as they came (one character per byte).
+  std::optional<VideoMetaInfo> info = readVideoMetaInfo(body);
   if (!info) {
     failRequest();
     return;
   }
   fVideoMetaInfo = std::move(info);
+  const QString text = keptMetaInfoText(body);
   fVideoMetaInfoXml = text;
   fAdditionalInfo.insert(kMetaInfoKey, text);
   post(DownloadNotification::GotMetaInfo);

@@ -44,8 +44,17 @@ QString ZFeedItemObject::tagsAsString() const { return joinList(fTags); }
 
 // ---- feeds --------------------------------------------------------------------------
 
+std::unique_ptr<ZFeedObject> ZFeedObject::createFromXML(const QByteArray &document) {
+  ZXMLParser parser(document);
+  return fromDocument(parser);
+}
+
 std::unique_ptr<ZFeedObject> ZFeedObject::createFromXML(const QString &xml) {
   ZXMLParser parser(xml);
+  return fromDocument(parser);
+}
+
+std::unique_ptr<ZFeedObject> ZFeedObject::fromDocument(ZXMLParser &parser) {
   const ZXMLElement *root = parser.parse();
   if (!root) return nullptr;
   // Only the service's own dialect: other RSS feeds and Atom documents are

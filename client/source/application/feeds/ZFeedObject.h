@@ -7,6 +7,7 @@
 // represented object of a feed-item download, wrapped in a QVariant).
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QMetaType>
@@ -16,6 +17,7 @@
 #include <memory>
 
 class ZXMLElement;
+class ZXMLParser;
 
 // One item of a feed. Text accessors marked "or empty" answer "" while the
 // value is unset (a null QString); their setters accept a null QString.
@@ -98,7 +100,10 @@ class ZFeedObject {
   // Reads a feed document. Only the service's dialect is accepted: the root
   // must be "rss" and declare the "xmlns:zaro" prefix. Anything else, and any
   // text that is not well-formed XML, gives nullptr. The feed is a
-  // ZZaroRSSFeedObject.
+  // ZZaroRSSFeedObject. The document as fetched: its bytes, read in the
+  // encoding it declares (UTF-8 when it declares none).
+  static std::unique_ptr<ZFeedObject> createFromXML(const QByteArray &document);
+  // The same for a document that was decoded already.
   static std::unique_ptr<ZFeedObject> createFromXML(const QString &xml);
 
   // Takes a Feeds row ("Title", "Description", "Publisher", "Website",
@@ -136,6 +141,7 @@ class ZFeedObject {
 
  private:
   static QString orEmpty(const QString &text) { return text.isNull() ? QStringLiteral("") : text; }
+  static std::unique_ptr<ZFeedObject> fromDocument(ZXMLParser &parser);
 
   int fId = 0;
   QString fTitle;

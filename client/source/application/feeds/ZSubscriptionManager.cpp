@@ -257,9 +257,8 @@ void ZSubscriptionManager::feedConnectionDidFinish(QNetworkReply *reply) {
 
 void ZSubscriptionManager::readFeed(const QString &address, const QByteArray &body) {
   if (body.isEmpty()) return;
-  // One byte per character; the service writes ASCII with character
-  // references, so any 8-bit reading gives the same text.
-  const std::unique_ptr<ZFeedObject> feed = ZFeedObject::createFromXML(QString::fromLatin1(body));
+  // The document's bytes, in the encoding it declares (UTF-8 by default).
+  const std::unique_ptr<ZFeedObject> feed = ZFeedObject::createFromXML(body);
   if (!feed) return;
   if (feed->title().isEmpty()) feed->setTitle(address);
   VideoDatabase &library = database();
@@ -428,7 +427,7 @@ void ZSubscriptionManager::upgradeConnectionDidFinish(QNetworkReply *reply) {
 
 void ZSubscriptionManager::subscribeFromUpgradeResponse(const QByteArray &body) {
   if (body.isEmpty()) return;
-  ZXMLParser parser(QString::fromLatin1(body));
+  ZXMLParser parser(body);  // in the encoding the answer declares
   const ZXMLElement *root = parser.parse();
   if (!root || root->qualifiedName() != QLatin1String("Response")) return;
   const ZXMLElement *subscriptions = root->firstChildNamed(QLatin1String("Subscriptions"));

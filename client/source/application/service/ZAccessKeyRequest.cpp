@@ -64,8 +64,8 @@ void ZAccessKeyRequest::connectionDidFinishLoading() {
   if (reply->error() == QNetworkReply::NoError) {
     const std::optional<QByteArray> body = ServiceRequest::decodedBody(*reply, MaxResponseBytes);
     if (body && !body->isEmpty()) {
-      // The service's answers are read one byte per character.
-      ZXMLParser parser(QString::fromLatin1(*body));
+      // The answer's bytes, in the encoding the document declares.
+      ZXMLParser parser(*body);
       const ZXMLElement *root = parser.parse();
       if (root && root->qualifiedName() == QLatin1String("Response")) {
         if (const ZXMLElement *key = root->firstChildNamed(u"AccessKey")) {

@@ -261,8 +261,8 @@ void ZUpdater::connectionDidFinishCheck() {
   QString version, url;
   bool required = false;
   {
-    // The service's answers are read one byte per character.
-    ZXMLParser parser(QString::fromLatin1(*body));
+    // The answer's bytes, in the encoding the document declares.
+    ZXMLParser parser(*body);
     const ZXMLElement *root = parser.parse();
     if (!root) return;
     if (integerNumber(childText(root, u"HaveUpdate")).value_or(0) != 1) return;

@@ -213,9 +213,9 @@ struct ZXMLParseState {
   }
 };
 
-ZXMLParser::ZXMLParser(const QString &xml) : fXmlUtf8(xml.toUtf8()) {}
+ZXMLParser::ZXMLParser(const QString &xml) : fXml(xml.toUtf8()), fDecoded(true) {}
 
-ZXMLParser::ZXMLParser(QByteArray utf8Xml) : fXmlUtf8(std::move(utf8Xml)) {}
+ZXMLParser::ZXMLParser(QByteArray document) : fXml(std::move(document)) {}
 
 ZXMLParser::~ZXMLParser() = default;
 
@@ -224,15 +224,17 @@ ZXMLElement *ZXMLParser::parse() {
   fErrorString.clear();
   fErrorLine = fErrorColumn = 0;
 
-  // The bytes are UTF-8: say so, which also overrides the encoding declaration.
-  XML_Parser parser = XML_ParserCreate("UTF-8");
+  // Decoded text is UTF-8 now: say so, which also overrides the declaration.
+  // Bytes as received are read as the document itself says. Either way expat
+  // hands the handlers UTF-8.
+  XML_Parser parser = XML_ParserCreate(fDecoded ? "UTF-8" : nullptr);
   if (!parser) {
     fErrorString = QStringLiteral("cannot create the XML parser");
     return nullptr;
   }
   std::unique_ptr<ZXMLParseState> state;
   try {
-    state = std::make_unique<ZXMLParseState>(fXmlUtf8.size());
+    state = std::make_unique<ZXMLParseState>(fXml.size());
   } catch (const std::bad_alloc &) {
     XML_ParserFree(parser);
     fErrorString = QStringLiteral("out of memory");
@@ -248,8 +250,8 @@ ZXMLElement *ZXMLParser::parse() {
 
   // Hand the bytes over in pieces small enough for expat's int lengths.
   constexpr qsizetype kMaxChunk = qsizetype(1) << 30;
-  const char *data = fXmlUtf8.constData();
-  qsizetype remaining = fXmlUtf8.size();
+  const char *data = fXml.constData();
+  qsizetype remaining = fXml.size();
   XML_Status status;
   do {
     const qsizetype chunk = std::min(remaining, kMaxChunk);

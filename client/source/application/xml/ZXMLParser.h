@@ -6,10 +6,15 @@
 // error. Expat's own protections (entity amplification limits against "billion
 // laughs") stay at their defaults.
 //
-// The document is handed to expat as UTF-8 and expat is told so, overriding the
-// document's encoding declaration: the bytes it gets are UTF-8 whatever the
-// declaration says (the text was decoded, or is required to be UTF-8, before it
-// reached the parser). Bytes that are not valid UTF-8 make the parse fail.
+// Two kinds of document:
+//   - bytes as received (a service answer, a file): expat reads them in the
+//     encoding the document names, through its byte-order mark or its XML
+//     declaration, UTF-8 when it names none. Expat knows UTF-8, UTF-16,
+//     ISO-8859-1 and US-ASCII; a document in any other encoding, or whose
+//     bytes do not fit its encoding, does not parse.
+//   - text that was decoded already (a QString): it is handed over as UTF-8 and
+//     expat is told so, overriding the declaration, which no longer describes
+//     the text.
 //
 // Ownership: the parser owns the tree of its last successful parse; the tree
 // stays valid while the parser lives and until it parses again.
@@ -24,11 +29,11 @@
 
 class ZXMLParser {
  public:
-  // initWithString: keeps the document; no parsing yet. (Kept as UTF-8, the
-  // form handed to expat, so that repeated parses convert nothing.)
+  // initWithString: keeps the decoded document; no parsing yet. (Kept as
+  // UTF-8, the form handed to expat, so that repeated parses convert nothing.)
   explicit ZXMLParser(const QString &xml);
-  // The same from bytes that are already UTF-8, avoiding any conversion.
-  explicit ZXMLParser(QByteArray utf8Xml);
+  // The document's bytes as received, read in the encoding it declares.
+  explicit ZXMLParser(QByteArray document);
   ~ZXMLParser();
 
   ZXMLParser(const ZXMLParser &) = delete;
@@ -49,7 +54,8 @@ class ZXMLParser {
   long errorColumn() const noexcept { return fErrorColumn; }
 
  private:
-  QByteArray fXmlUtf8;                        // fXmlString, the document as UTF-8
+  QByteArray fXml;                            // fXmlString, the document's bytes
+  bool fDecoded = false;                      // fXml is decoded text as UTF-8
   std::unique_ptr<ZXMLElement> fRootElement;  // root of the last successful parse
   QString fErrorString;
   long fErrorLine = 0;
