@@ -3,6 +3,7 @@
 // transfers and the faults a transfer must survive.
 
 #include "DownloadTest.h"
+#include "LogCapture.h"
 
 #include "ClientIdentity.h"
 #include "Config.h"
@@ -446,11 +447,11 @@ TEST_F(DownloadItemTest, TransferBeyondItsAnnouncedSizeOrTheAllowedSpaceFails) {
   const QByteArray piece(64 * 1024, 'v');
   struct Case {
     const char *name;
-    QByteArray size;         // the meta information's "Size" ("" for none)
-    QByteArray head;         // the video answer's first bytes (status, headers, some body)
-    bool endless;            // more body follows, without end
-    quint64 freeBytes;       // of the download location (10 % of it is allowed)
-    QString end;             // the transfer's outcome
+    QByteArray size;    // the meta information's "Size" ("" for none)
+    QByteArray head;    // the video answer's first bytes (status, headers, some body)
+    bool endless;       // more body follows, without end
+    quint64 freeBytes;  // of the download location (10 % of it is allowed)
+    QString end;        // the transfer's outcome
     qint64 fileAtMost, fileAtLeast;
   };
   const QByteArray noLength = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n";
@@ -459,9 +460,8 @@ TEST_F(DownloadItemTest, TransferBeyondItsAnnouncedSizeOrTheAllowedSpaceFails) {
        ServerRequestFailed, 100000, 100000},
       {"no length, no size, past the allowed space", "", noLength, true, 20000000,
        ServerRequestFailed, 2000000, 1},
-      {"length above the meta size", "100000",
-       CannedServer::response(200, QByteArray(150000, 'v')), false, quint64(1) << 40,
-       ServerRequestFailed, 100000, 100000},
+      {"length above the meta size", "100000", CannedServer::response(200, QByteArray(150000, 'v')),
+       false, quint64(1) << 40, ServerRequestFailed, 100000, 100000},
       {"length above the allowed space", "", CannedServer::response(200, QByteArray(3000000, 'v')),
        false, 20000000, ServerRequestFailed, 2000000, 1},
       {"no length, ends at the meta size", "100000", noLength + QByteArray(100000, 'v'), false,
@@ -474,10 +474,11 @@ TEST_F(DownloadItemTest, TransferBeyondItsAnnouncedSizeOrTheAllowedSpaceFails) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     fFreeBytes = c.freeBytes;
-    const QByteArray meta = "<R><QueueEntry><Video><Title>T</Title><IconId>i</IconId>"
-                            "<FileHash>h</FileHash><Extension>.mp4</Extension>" +
-                            (c.size.isEmpty() ? QByteArray() : "<Size>" + c.size + "</Size>") +
-                            "</Video></QueueEntry></R>";
+    const QByteArray meta =
+        "<R><QueueEntry><Video><Title>T</Title><IconId>i</IconId>"
+        "<FileHash>h</FileHash><Extension>.mp4</Extension>" +
+        (c.size.isEmpty() ? QByteArray() : "<Size>" + c.size + "</Size>") +
+        "</Video></QueueEntry></R>";
     startCannedServer([&](const CannedRequest &request) {
       if (request.method == "POST") return CannedServer::response(200, meta);
       if (request.path().startsWith("/image.out")) return CannedServer::response(200, "jpeg");
@@ -680,3 +681,34 @@ TEST_F(DownloadItemTest, ProgressTimerEstimatesTheCurrentTransfer) {
 }
 
 }  // namespace
+
+// A failed step says why, once, on the downloads' log category: the
+// address without its query (which carries the client's identity), the
+// status or the parser's reason.
+TEST_F(DownloadItemTest, AFailureIsWrittenOnceWithItsReason) {
+  const struct {
+    const char *name;
+    QByteArray answer;
+    QString expected;
+  } cases[] = {
+      {"an error status", CannedServer::response(503, "busy"), "HTTP 503"},
+      {"an answer that is not XML", CannedServer::response(200, "<Response><QueueEntry>"),
+       "the meta information is not XML: "},
+      {"an empty answer", CannedServer::response(200, ""), "the meta information is empty"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    startCannedServer([&](const CannedRequest &) { return c.answer; });
+    LogCapture log;
+    EXPECT_EQ(drive(newItem(QStringLiteral("some-video")), QStringLiteral("meta")),
+              DownloadNotification::ServerRequestFailed);
+    const QList<LogCapture::Line> lines = log.lines("zaro.downloads");
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0].type, QtWarningMsg);
+    EXPECT_TRUE(lines[0].message.startsWith("download of some-video failed: "))
+        << lines[0].message.toStdString();
+    EXPECT_TRUE(lines[0].message.contains(c.expected)) << lines[0].message.toStdString();
+    EXPECT_FALSE(lines[0].message.contains(kToken)) << lines[0].message.toStdString();
+    EXPECT_FALSE(lines[0].message.contains("clientGUID")) << lines[0].message.toStdString();
+  }
+}

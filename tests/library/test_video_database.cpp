@@ -4,6 +4,7 @@
 
 #include "Config.h"
 #include "LibraryFixture.h"
+#include "LogCapture.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -78,8 +79,9 @@ std::unique_ptr<QProcess> holdLock(const QString &databasePath, double seconds,
   const QString script =
       // The tool waits out the checks' own short locks instead of failing
       // to begin.
-      QStringLiteral("{ echo '.timeout 10000'; %1 read seen; sleep %2; echo 'COMMIT;'; } | "
-                     "sqlite3 '%3'")
+      QStringLiteral(
+          "{ echo '.timeout 10000'; %1 read seen; sleep %2; echo 'COMMIT;'; } | "
+          "sqlite3 '%3'")
           .arg(begin, QString::number(seconds), databasePath);
   holder->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
   EXPECT_TRUE(holder->waitForStarted());
@@ -190,9 +192,21 @@ TEST_F(LibraryTest, ExecuteAnswersRowsEmptyListOrNothing) {
   EXPECT_EQ(row.value("id"), "1");
   EXPECT_EQ(row.size(), 9);
 
-  // A syntax error answers nothing, and the next statement still works.
-  EXPECT_FALSE(db().executeSQL("SELEC nonsense FROM;").has_value());
-  EXPECT_FALSE(db().executeSQL("SELECT * FROM NoSuchTable;").has_value());
+  // A syntax error answers nothing and says why, once, on the library's log
+  // category; the next statement still works.
+  {
+    LogCapture log;
+    EXPECT_FALSE(db().executeSQL("SELEC nonsense FROM;").has_value());
+    EXPECT_FALSE(db().executeSQL("SELECT * FROM NoSuchTable;").has_value());
+    const QList<LogCapture::Line> lines = log.lines("zaro.library");
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].type, QtWarningMsg);
+    EXPECT_TRUE(lines[0].message.contains("syntax error")) << lines[0].message.toStdString();
+    EXPECT_TRUE(lines[1].message.contains("no such table: NoSuchTable"))
+        << lines[1].message.toStdString();
+    EXPECT_TRUE(lines[1].message.endsWith("in: SELECT * FROM NoSuchTable;"))
+        << lines[1].message.toStdString();
+  }
   const auto after = db().executeSQL("SELECT Url FROM Feeds;");
   ASSERT_TRUE(after && after->size() == 1);
   EXPECT_EQ(after->first().value("Url"), "http://a/");
@@ -392,9 +406,9 @@ TEST_F(LibraryDeathTest, UnusableLockFileShowsTheOpenAlertAndTouchesNothing) {
   EXPECT_TRUE(planted.lockFailure().has_value());
   EXPECT_EXIT(planted.executeSQL("CREATE TABLE T (x);"), ::testing::ExitedWithCode(255), "");
   EXPECT_FALSE(QFileInfo::exists(fRoot + "/elsewhere"));
-  EXPECT_EQ(sqliteToolTrimmed(paths.databasePath,
-                              "SELECT COUNT(*) FROM sqlite_master WHERE name = 'T';"),
-            "0");
+  EXPECT_EQ(
+      sqliteToolTrimmed(paths.databasePath, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'T';"),
+      "0");
   QFile file(log);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QString alert = QString::fromUtf8(file.readAll());

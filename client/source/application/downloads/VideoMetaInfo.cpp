@@ -127,9 +127,12 @@ void readSeries(const ZXMLElement &video, VideoMetaInfo &info) {
   if (series) info.insert(QStringLiteral("Series"), groupInfo(*series));
 }
 
-std::optional<VideoMetaInfo> readParsed(ZXMLParser &parser) {
+std::optional<VideoMetaInfo> readParsed(ZXMLParser &parser, QString *whyNot = nullptr) {
   const ZXMLElement *root = parser.parse();
-  if (!root) return std::nullopt;
+  if (!root) {
+    if (whyNot) *whyNot = parser.errorDescription();
+    return std::nullopt;
+  }
 
   VideoMetaInfo info;
   const ZXMLElement *queueEntry = root->firstChildNamed(QLatin1String("QueueEntry"));
@@ -154,9 +157,9 @@ std::optional<VideoMetaInfo> readParsed(ZXMLParser &parser) {
 
 }  // namespace
 
-std::optional<VideoMetaInfo> readVideoMetaInfo(const QByteArray &document) {
+std::optional<VideoMetaInfo> readVideoMetaInfo(const QByteArray &document, QString *whyNot) {
   ZXMLParser parser(document);
-  return readParsed(parser);
+  return readParsed(parser, whyNot);
 }
 
 std::optional<VideoMetaInfo> readVideoMetaInfo(const QString &xml) {

@@ -22,8 +22,9 @@ using VideoMetaInfo = QVariantMap;
 // Reads the answer (the first Video and Publisher of its first QueueEntry):
 // its bytes as received, in the encoding the document declares (UTF-8 when it
 // declares none). A document without a QueueEntry gives an empty map; one that
-// does not parse as XML gives nothing.
-std::optional<VideoMetaInfo> readVideoMetaInfo(const QByteArray &document);
+// does not parse as XML gives nothing, and the parser's reason in *whyNot.
+std::optional<VideoMetaInfo> readVideoMetaInfo(const QByteArray &document,
+                                               QString *whyNot = nullptr);
 // The same for a document that was decoded already.
 std::optional<VideoMetaInfo> readVideoMetaInfo(const QString &xml);
 

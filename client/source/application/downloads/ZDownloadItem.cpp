@@ -4,6 +4,7 @@
 #include "Config.h"
 #include "DownloadFileNames.h"
 #include "LibraryUtilities.h"
+#include "Logging.h"
 #include "NotificationCenter.h"
 #include "PropertyList.h"
 #include "ServiceHosts.h"
@@ -476,7 +477,7 @@ void ZDownloadItem::connectionDidReceiveResponse(QNetworkReply *reply) {
       return;
     case Exchange::MetaInfo:
     case Exchange::Image:
-      if (status != 200 && status != 206) failRequest();
+      if (status != 200 && status != 206) failRequest(Logging::replyFailure(*reply));
       return;
   }
 }
@@ -501,13 +502,13 @@ bool ZDownloadItem::acceptVideoResponse(QNetworkReply *reply, int status) {
     }
   }
   if (status != 200 && status != 206) {
-    failRequest();
+    failRequest(Logging::replyFailure(*reply));
     return false;
   }
   if (status == 200 && fRequestedOffset > 0) {
     // The whole video instead of the asked-for rest: it replaces the partial file.
     if (!truncateToEmpty(fDownloadDestinationPath)) {
-      failRequest();
+      failRequest(QStringLiteral("cannot empty ") + fDownloadDestinationPath);
       return false;
     }
     fRequestedOffset = 0;
@@ -523,7 +524,9 @@ bool ZDownloadItem::acceptVideoResponse(QNetworkReply *reply, int status) {
       if (fRequestedOffset > 0) {
         restartVideoFromStart();
       } else {
-        failRequest();
+        failRequest(Logging::replyFailure(*reply) +
+                    QStringLiteral(": a range that was not asked for: ") +
+                    QString::fromLatin1(range));
       }
       return false;
     }
@@ -553,7 +556,7 @@ quint64 ZDownloadItem::transferLimit() const {
 void ZDownloadItem::restartVideoFromStart() {
   releaseConnection(fVideoRetrievingConnection);
   if (!truncateToEmpty(fDownloadDestinationPath)) {
-    failRequest();
+    failRequest(QStringLiteral("cannot empty ") + fDownloadDestinationPath);
     return;
   }
   fDownloadedLengthForPartialDownload = 0;
@@ -562,7 +565,7 @@ void ZDownloadItem::restartVideoFromStart() {
   fCurrentDownloadPercent = 0;
   fDownloadStartTime.start();
   fVideoRetrievingConnection = startTransferRequest(0);
-  if (!fVideoRetrievingConnection) failRequest();
+  if (!fVideoRetrievingConnection) failRequest(QStringLiteral("the video request cannot be made"));
 }
 
 void ZDownloadItem::connectionDidReceiveData(QNetworkReply *reply) {
@@ -582,7 +585,9 @@ void ZDownloadItem::connectionDidReceiveData(QNetworkReply *reply) {
     case Exchange::MetaInfo:
     case Exchange::Image:
       fCurrentConnectionData += reply->readAll();
-      if (fCurrentConnectionData.size() > kMaxBodyBytes) failRequest();
+      if (fCurrentConnectionData.size() > kMaxBodyBytes)
+        failRequest(Logging::address(reply->url()) +
+                    QStringLiteral(": the answer passes %1 bytes").arg(kMaxBodyBytes));
       return;
   }
 }
@@ -590,11 +595,12 @@ void ZDownloadItem::connectionDidReceiveData(QNetworkReply *reply) {
 void ZDownloadItem::writeVideoBlock(const QByteArray &data) {
   // What would take the file past its limit is not written, and the
   // transfer fails once the rest is in the file.
-  const quint64 room = fTransferLimit > fFileSizeDownloaded ? fTransferLimit - fFileSizeDownloaded : 0;
+  const quint64 room =
+      fTransferLimit > fFileSizeDownloaded ? fTransferLimit - fFileSizeDownloaded : 0;
   const bool overrun = quint64(data.size()) > room;
   const QByteArray block = overrun ? data.left(qsizetype(room)) : data;
   if (overrun && block.isEmpty()) {
-    failRequest();
+    failRequest(QStringLiteral("the video would pass %1 bytes").arg(fTransferLimit));
     post(DownloadNotification::StatusChanged);
     return;
   }
@@ -602,7 +608,8 @@ void ZDownloadItem::writeVideoBlock(const QByteArray &data) {
   if (fDownloadDestinationPath.isEmpty() ||
       !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
                  QIODevice::Unbuffered)) {
-    failRequest();
+    failRequest(QStringLiteral("cannot write ") + fDownloadDestinationPath + QStringLiteral(": ") +
+                file.errorString());
     post(DownloadNotification::StatusChanged);
     return;
   }
@@ -611,7 +618,11 @@ void ZDownloadItem::writeVideoBlock(const QByteArray &data) {
   const qint64 after = file.size();
   file.close();
   const qint64 grown = std::max<qint64>(0, after - before);
-  if (overrun || written != block.size() || grown != block.size()) failRequest();
+  if (overrun)
+    failRequest(QStringLiteral("the video would pass %1 bytes").arg(fTransferLimit));
+  else if (written != block.size() || grown != block.size())
+    failRequest(QStringLiteral("cannot write ") + fDownloadDestinationPath + QStringLiteral(": ") +
+                file.errorString());
 
   fFileSizeDownloaded = quint64(std::max<qint64>(0, after));
   fCurrentDownloadedBytes += grown;
@@ -640,7 +651,7 @@ void ZDownloadItem::connectionDidFinish(QNetworkReply *reply) {
     if (exchangeOf(reply) != exchange) return;
   }
   if (reply->error() != QNetworkReply::NoError) {
-    failRequest();
+    failRequest(Logging::replyFailure(*reply));
     return;
   }
   switch (exchange) {
@@ -663,14 +674,15 @@ void ZDownloadItem::finishMetaInfo() {
   fCurrentConnectionData = QByteArray();
   releaseConnection(fMetaInfoRetrievingConnection);
   if (body.isEmpty()) {
-    failRequest();
+    failRequest(QStringLiteral("the meta information is empty"));
     return;
   }
   // The parser reads the bytes in the encoding the answer declares; the item
   // keeps them as they came (one character per byte).
-  std::optional<VideoMetaInfo> info = readVideoMetaInfo(body);
+  QString whyNot;
+  std::optional<VideoMetaInfo> info = readVideoMetaInfo(body, &whyNot);
   if (!info) {
-    failRequest();
+    failRequest(QStringLiteral("the meta information is not XML: ") + whyNot);
     return;
   }
   fVideoMetaInfo = std::move(info);
@@ -685,14 +697,15 @@ void ZDownloadItem::finishImage() {
   fCurrentConnectionData = QByteArray();
   releaseConnection(fImageRetrievingConnection);
   if (body.isEmpty()) {
-    failRequest();
+    failRequest(QStringLiteral("the thumbnail is empty"));
     return;
   }
   const QString path = DownloadFileNames::createUniqueFile(
       fEnvironment.folders->userMediaFileImagesFolderPath(),
       DownloadFileNames::baseName(title(), fVideoPermalink), QStringLiteral(".jpg"), body);
   if (path.isEmpty()) {
-    failRequest();
+    failRequest(QStringLiteral("cannot save the thumbnail in ") +
+                fEnvironment.folders->userMediaFileImagesFolderPath());
     return;
   }
   fImageFilePath = path;
@@ -707,7 +720,9 @@ void ZDownloadItem::finishVideo() {
   releaseConnection(fVideoRetrievingConnection);
   if (fExpectedVideoLength >= 0 && fCurrentDownloadedBytes < fExpectedVideoLength) {
     // Short: the partial file stays for the next resume.
-    failRequest();
+    failRequest(QStringLiteral("the video ended after %1 of %2 bytes")
+                    .arg(fCurrentDownloadedBytes)
+                    .arg(fExpectedVideoLength));
     return;
   }
   sendCompletionReport();
@@ -729,7 +744,8 @@ void ZDownloadItem::cleanUp(bool removeUnfinishedVideoFile) {
   stopProgressTimer();
 }
 
-void ZDownloadItem::failRequest() {
+void ZDownloadItem::failRequest(const QString &why) {
+  qCWarning(zaroDownloads).noquote() << "download of" << fVideoPermalink << "failed:" << why;
   cleanUp(false);
   post(DownloadNotification::ServerRequestFailed);
 }

@@ -219,7 +219,8 @@ class ZDownloadItem : public QObject {
   // Stops the running exchange and the progress timer; a cancel also removes
   // the unfinished video file.
   void cleanUp(bool removeUnfinishedVideoFile);
-  void failRequest();  // clean-up, then "VideoDownloadServerRequestFailed"
+  // Writes why to the log, cleans up, then posts "VideoDownloadServerRequestFailed".
+  void failRequest(const QString &why);
   void post(const QString &name);
 
   ZDownloadEnvironment fEnvironment;

@@ -44,9 +44,10 @@ QString ZFeedItemObject::tagsAsString() const { return joinList(fTags); }
 
 // ---- feeds --------------------------------------------------------------------------
 
-std::unique_ptr<ZFeedObject> ZFeedObject::createFromXML(const QByteArray &document) {
+std::unique_ptr<ZFeedObject> ZFeedObject::createFromXML(const QByteArray &document,
+                                                        QString *whyNot) {
   ZXMLParser parser(document);
-  return fromDocument(parser);
+  return fromDocument(parser, whyNot);
 }
 
 std::unique_ptr<ZFeedObject> ZFeedObject::createFromXML(const QString &xml) {
@@ -54,14 +55,21 @@ std::unique_ptr<ZFeedObject> ZFeedObject::createFromXML(const QString &xml) {
   return fromDocument(parser);
 }
 
-std::unique_ptr<ZFeedObject> ZFeedObject::fromDocument(ZXMLParser &parser) {
+std::unique_ptr<ZFeedObject> ZFeedObject::fromDocument(ZXMLParser &parser, QString *whyNot) {
   const ZXMLElement *root = parser.parse();
-  if (!root) return nullptr;
+  if (!root) {
+    if (whyNot) *whyNot = QStringLiteral("not XML: ") + parser.errorDescription();
+    return nullptr;
+  }
   // Only the service's own dialect: other RSS feeds and Atom documents are
   // refused here, before anything is read.
   if (root->qualifiedName() != QLatin1String("rss") ||
-      !root->hasAttributeWithQualifiedName(QLatin1String("xmlns:zaro")))
+      !root->hasAttributeWithQualifiedName(QLatin1String("xmlns:zaro"))) {
+    if (whyNot)
+      *whyNot =
+          QStringLiteral("not an RSS feed of the service (root <%1>)").arg(root->qualifiedName());
     return nullptr;
+  }
   auto feed = std::make_unique<ZZaroRSSFeedObject>();
   feed->initWithFeed(*root);
   return feed;

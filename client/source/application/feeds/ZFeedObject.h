@@ -102,7 +102,9 @@ class ZFeedObject {
   // text that is not well-formed XML, gives nullptr. The feed is a
   // ZZaroRSSFeedObject. The document as fetched: its bytes, read in the
   // encoding it declares (UTF-8 when it declares none).
-  static std::unique_ptr<ZFeedObject> createFromXML(const QByteArray &document);
+  // A document that is no such feed gives null, and why in *whyNot.
+  static std::unique_ptr<ZFeedObject> createFromXML(const QByteArray &document,
+                                                    QString *whyNot = nullptr);
   // The same for a document that was decoded already.
   static std::unique_ptr<ZFeedObject> createFromXML(const QString &xml);
 
@@ -141,7 +143,7 @@ class ZFeedObject {
 
  private:
   static QString orEmpty(const QString &text) { return text.isNull() ? QStringLiteral("") : text; }
-  static std::unique_ptr<ZFeedObject> fromDocument(ZXMLParser &parser);
+  static std::unique_ptr<ZFeedObject> fromDocument(ZXMLParser &parser, QString *whyNot = nullptr);
 
   int fId = 0;
   QString fTitle;

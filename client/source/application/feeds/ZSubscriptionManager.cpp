@@ -2,6 +2,7 @@
 
 #include "ClientIdentity.h"
 #include "FeedDatabase.h"
+#include "Logging.h"
 #include "NotificationCenter.h"
 #include "PropertyList.h"
 #include "ServiceHosts.h"
@@ -80,6 +81,11 @@ bool isFetchableUrl(const QUrl &url) {
   if (!url.isValid() || url.host().isEmpty()) return false;
   const QString scheme = url.scheme().toLower();
   return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+// One line for a feed that could not be had in this pass.
+void feedFailed(const QString &address, const QString &why) {
+  qCWarning(zaroFeeds).noquote() << "feed" << Logging::address(QUrl(address)) << "skipped:" << why;
 }
 
 // The feed item a download was made for, if it was made for one.
@@ -210,7 +216,10 @@ bool ZSubscriptionManager::startFeedFetch(const QString &address) {
   // the service ignores what it does not know.
   const QUrl url(address + QStringLiteral("&ZARO_GUIDE_AUTH=") +
                  Utilities::queryValue(defaults().stringForKey(kAuthorizationKey)));
-  if (!isFetchableUrl(url)) return false;
+  if (!isFetchableUrl(url)) {
+    feedFailed(address, QStringLiteral("not a web address"));
+    return false;
+  }
   QNetworkReply *reply = ServiceRequest::send(*fNetwork, fetchRecipe(url), kMaxFeedBodyBytes);
   if (!reply) return false;
 
@@ -230,6 +239,7 @@ void ZSubscriptionManager::feedConnectionDidReceiveResponse(QNetworkReply *reply
   const int status = httpStatus(*reply);
   // A redirection is followed by the network layer; its end is judged again.
   if (status == 0 || status == 200 || status == 206 || (status >= 300 && status < 400)) return;
+  feedFailed(fFeedDownloadingUrlString, Logging::replyFailure(*reply));
   cancelFeedFetchAndGoOn();
 }
 
@@ -238,7 +248,11 @@ void ZSubscriptionManager::feedConnectionDidReceiveData(QNetworkReply *reply) {
   fCurrentConnectionData += reply->readAll();
   // Counted as it arrives, so an answer that announces no length is bounded
   // too (the inflated size is bounded when the body is decoded).
-  if (fCurrentConnectionData.size() > kMaxFeedBodyBytes) cancelFeedFetchAndGoOn();
+  if (fCurrentConnectionData.size() > kMaxFeedBodyBytes) {
+    feedFailed(fFeedDownloadingUrlString,
+               QStringLiteral("the answer passes %1 bytes").arg(kMaxFeedBodyBytes));
+    cancelFeedFetchAndGoOn();
+  }
 }
 
 void ZSubscriptionManager::feedConnectionDidFinish(QNetworkReply *reply) {
@@ -248,6 +262,12 @@ void ZSubscriptionManager::feedConnectionDidFinish(QNetworkReply *reply) {
   if (reply->error() == QNetworkReply::NoError && (status == 200 || status == 206)) {
     fCurrentConnectionData += reply->readAll();
     body = completeBody(*reply, fCurrentConnectionData, kMaxFeedBodyBytes);
+    if (!body)
+      feedFailed(fFeedDownloadingUrlString,
+                 QStringLiteral("the answer is cut short, damaged or larger than %1 bytes")
+                     .arg(kMaxFeedBodyBytes));
+  } else {
+    feedFailed(fFeedDownloadingUrlString, Logging::replyFailure(*reply));
   }
   const QString address = fFeedDownloadingUrlString;
   dropFeedConnection();
@@ -258,8 +278,12 @@ void ZSubscriptionManager::feedConnectionDidFinish(QNetworkReply *reply) {
 void ZSubscriptionManager::readFeed(const QString &address, const QByteArray &body) {
   if (body.isEmpty()) return;
   // The document's bytes, in the encoding it declares (UTF-8 by default).
-  const std::unique_ptr<ZFeedObject> feed = ZFeedObject::createFromXML(body);
-  if (!feed) return;
+  QString whyNot;
+  const std::unique_ptr<ZFeedObject> feed = ZFeedObject::createFromXML(body, &whyNot);
+  if (!feed) {
+    feedFailed(address, whyNot);
+    return;
+  }
   if (feed->title().isEmpty()) feed->setTitle(address);
   VideoDatabase &library = database();
   // Saving inserts a missing Feeds row: a feed unsubscribed meanwhile must not
@@ -391,6 +415,8 @@ void ZSubscriptionManager::upgradeConnectionDidReceiveData(QNetworkReply *reply)
   if (reply != fSubscriptionUpgradingConnection) return;
   fSubscriptionUpgradingConnectionData += reply->readAll();
   if (fSubscriptionUpgradingConnectionData.size() > kMaxUpgradeBodyBytes) {
+    qCWarning(zaroFeeds, "subscription upgrade: the answer passes %lld bytes; tried again later",
+              qlonglong(kMaxUpgradeBodyBytes));
     // Failed like a broken connection: the next tick tries again.
     dropUpgradeConnection();
     fVersion2SubscriptionUpgradingCommandId = -1;
@@ -409,6 +435,9 @@ void ZSubscriptionManager::upgradeConnectionDidFinish(QNetworkReply *reply) {
     fSubscriptionUpgradingConnectionData += reply->readAll();
     body = completeBody(*reply, fSubscriptionUpgradingConnectionData, kMaxUpgradeBodyBytes);
   }
+  if (!body)
+    qCWarning(zaroFeeds).noquote()
+        << "subscription upgrade failed, tried again later:" << Logging::replyFailure(*reply);
   dropUpgradeConnection();
   if (!body) {
     fVersion2SubscriptionUpgradingCommandId = -1;
@@ -429,7 +458,12 @@ void ZSubscriptionManager::subscribeFromUpgradeResponse(const QByteArray &body) 
   if (body.isEmpty()) return;
   ZXMLParser parser(body);  // in the encoding the answer declares
   const ZXMLElement *root = parser.parse();
-  if (!root || root->qualifiedName() != QLatin1String("Response")) return;
+  if (!root) {
+    qCWarning(zaroFeeds).noquote()
+        << "subscription upgrade answer is not XML:" << parser.errorDescription();
+    return;
+  }
+  if (root->qualifiedName() != QLatin1String("Response")) return;
   const ZXMLElement *subscriptions = root->firstChildNamed(QLatin1String("Subscriptions"));
   if (!subscriptions) return;
   QStringList addresses;

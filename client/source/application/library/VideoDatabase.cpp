@@ -8,6 +8,7 @@
 #include "DateUtilities.h"
 #include "Dialogs.h"
 #include "Localization.h"
+#include "Logging.h"
 #include "StringExtensions.h"
 #include "VideoDatabaseInternal.h"
 #include "ZFolderManager.h"
@@ -114,6 +115,14 @@ QString supportEmailAddress() { return localized(QStringLiteral("SupportEmailAdd
 [[noreturn]] void fatal(const QString &message) {
   Dialogs::shared().showAlert(message, QString());
   std::_Exit(-1);
+}
+
+// The start of a statement text for a log line.
+const char *statementForLog(const QByteArray &text) {
+  constexpr qsizetype kShown = 300;
+  thread_local QByteArray shown;
+  shown = text.size() > kShown ? text.left(kShown) + "..." : text;
+  return shown.constData();
 }
 
 void waitBeforeRetry() { std::this_thread::sleep_for(gRetryDelay); }
@@ -366,8 +375,9 @@ std::optional<QString> VideoDatabase::lockFailure() const {
 }
 
 QString VideoDatabase::cannotBeOpenedMessage(const QString &diagnostic) {
-  return QStringLiteral("The Zaro Client library database can not be opened.\n\nThis "
-                        "application can not continue.\n\nIf the problem persists contact ") +
+  return QStringLiteral(
+             "The Zaro Client library database can not be opened.\n\nThis "
+             "application can not continue.\n\nIf the problem persists contact ") +
          supportEmailAddress() + QStringLiteral(".\nDiagnostic Info:\n") + diagnostic;
 }
 
@@ -428,6 +438,8 @@ bool VideoDatabase::run(Connection &connection, const QString &sql, Sink &sink) 
       waitBeforeRetry();
       if (attempt >= kAttempts) {
         connection.lock.unlock();
+        qCCritical(zaroLibrary, "cannot open %s: %s", connection.path.constData(),
+                   qUtf8Printable(diagnostic));
         fatal(cannotBeOpenedMessage(diagnostic));
       }
     }
@@ -448,13 +460,18 @@ bool VideoDatabase::run(Connection &connection, const QString &sql, Sink &sink) 
         sqlite3_exec(connection.db, "ROLLBACK;", ignoreRows, nullptr, nullptr);
       if (attempt >= kAttempts) {
         connection.lock.unlock();
+        qCCritical(zaroLibrary, "%s stayed locked through %d tries: %s",
+                   connection.path.constData(), kAttempts, sqlite3_errmsg(connection.db));
         fatal(QStringLiteral("The Zaro Client library database is locked.\n\nThis application "
                              "can not continue.\n\nIf the problem persists contact ") +
               supportEmailAddress() + QStringLiteral("."));
       }
+      qCDebug(zaroLibrary, "busy (try %d of %d): %s", attempt, kAttempts, statementForLog(text));
       waitBeforeRetry();
       continue;
     }
+    qCWarning(zaroLibrary, "SQLite error %d: %s; in: %s", rc, sqlite3_errmsg(connection.db),
+              statementForLog(text));
     // Inside a transaction the connection stays, or the statements before
     // this one would be discarded with it.
     if (!inTransaction) connection.close();
@@ -586,6 +603,8 @@ bool VideoDatabase::initializeNewDatabase() {
   if (!hold.held()) return false;
   sqlite3 *db = nullptr;
   if (sqlite3_open(fCurrent->path.constData(), &db) != SQLITE_OK) {
+    qCWarning(zaroLibrary, "cannot create the library %s: %s", fCurrent->path.constData(),
+              db ? sqlite3_errmsg(db) : sqlite3_errstr(SQLITE_NOMEM));
     sqlite3_close(db);
     return false;
   }
@@ -600,6 +619,9 @@ bool VideoDatabase::initializeNewDatabase() {
   for (const QByteArray &statement : statements) {
     char *error = nullptr;
     const int rc = sqlite3_exec(db, statement.constData(), ignoreRows, nullptr, &error);
+    if (rc != SQLITE_OK)
+      qCWarning(zaroLibrary, "cannot create the library %s: %s", fCurrent->path.constData(),
+                error ? error : sqlite3_errmsg(db));
     if (error) sqlite3_free(error);
     if (rc != SQLITE_OK) {
       // Closing discards the open transaction: the file keeps no table.

@@ -3,6 +3,7 @@
 #include "DrawUtilities.h"
 #include "LibraryUtilities.h"
 #include "Localization.h"
+#include "Logging.h"
 #include "NotificationCenter.h"
 #include "VideoDatabase.h"
 #include "ZNowPlayingListDataSource.h"
@@ -109,8 +110,9 @@ class ZNowPlayingListTable : public QListView {
         ++unknown;
     }
     if (unknown > 0)
-      qWarning("Now-playing list: %lld dropped video ids are not in the library; left out",
-               qlonglong(unknown));
+      qCWarning(zaroPlayback,
+                "now-playing list: %lld dropped video ids are not in the library; left out",
+                qlonglong(unknown));
     QMimeData videos;
     if (!ids.isEmpty()) videos.setData(ZDragTypes::videoIds(), ZDragTypes::encode(ids));
     QDropEvent foreign(event->position(), event->possibleActions(), &videos, event->buttons(),

@@ -1,6 +1,7 @@
 #include "ZAccessKeyRequest.h"
 
 #include "ClientIdentity.h"
+#include "Logging.h"
 #include "ServiceHosts.h"
 #include "ServiceRequest.h"
 #include "ServiceUtilities.h"
@@ -61,12 +62,18 @@ void ZAccessKeyRequest::connectionDidFinishLoading() {
   bool stored = false;
   // A transfer error or an error status (which Qt reports as an error too) is
   // a failed exchange, whatever its body says.
+  if (reply->error() != QNetworkReply::NoError)
+    qCWarning(zaroService).noquote()
+        << "access key request failed:" << Logging::replyFailure(*reply);
   if (reply->error() == QNetworkReply::NoError) {
     const std::optional<QByteArray> body = ServiceRequest::decodedBody(*reply, MaxResponseBytes);
     if (body && !body->isEmpty()) {
       // The answer's bytes, in the encoding the document declares.
       ZXMLParser parser(*body);
       const ZXMLElement *root = parser.parse();
+      if (!root)
+        qCWarning(zaroService).noquote()
+            << "access key answer is not XML:" << parser.errorDescription();
       if (root && root->qualifiedName() == QLatin1String("Response")) {
         if (const ZXMLElement *key = root->firstChildNamed(u"AccessKey")) {
           const QString value = key->stringValue();

@@ -1,6 +1,7 @@
 #include "ZServerRatingManager.h"
 
 #include "ClientIdentity.h"
+#include "Logging.h"
 #include "ServiceHosts.h"
 #include "ServiceRequest.h"
 #include "ServiceUtilities.h"
@@ -81,6 +82,9 @@ void ZServerRatingManager::connectionDidReceiveResponse(QNetworkReply *reply) {
 
 void ZServerRatingManager::connectionDidFinish(QNetworkReply *reply) {
   if (!fConnections.removeOne(reply)) return;
+  if (reply->error() != QNetworkReply::NoError ||
+      !isAcceptedStatus(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute)))
+    qCWarning(zaroService).noquote() << "rating report failed:" << Logging::replyFailure(*reply);
   reply->disconnect(this);
   // Stopped and freed once control is back in the event loop: Qt does not take
   // an abort from inside the reply's own signals well.

@@ -3,6 +3,7 @@
 #include "ClientIdentity.h"
 #include "Dialogs.h"
 #include "Localization.h"
+#include "Logging.h"
 #include "ServiceHosts.h"
 #include "ServiceRequest.h"
 #include "ServiceUtilities.h"
@@ -255,6 +256,8 @@ void ZUpdater::connectionDidFinishCheck() {
   std::optional<QByteArray> body;
   if (reply->error() == QNetworkReply::NoError && isAcceptedStatus(*reply, false))
     body = ServiceRequest::decodedBody(*reply, MaxCheckResponseBytes);
+  else
+    qCWarning(zaroService).noquote() << "update check failed:" << Logging::replyFailure(*reply);
   cleanUpConnection();
   if (!body || body->isEmpty()) return;
 
@@ -264,7 +267,11 @@ void ZUpdater::connectionDidFinishCheck() {
     // The answer's bytes, in the encoding the document declares.
     ZXMLParser parser(*body);
     const ZXMLElement *root = parser.parse();
-    if (!root) return;
+    if (!root) {
+      qCWarning(zaroService).noquote()
+          << "update check answer is not XML:" << parser.errorDescription();
+      return;
+    }
     if (integerNumber(childText(root, u"HaveUpdate")).value_or(0) != 1) return;
     const ZXMLElement *update = root->firstChildNamed(u"Update");
     version = childText(update, u"Version").trimmed();
@@ -383,6 +390,7 @@ void ZUpdater::connectionDidFinishDownload() {
   QNetworkReply *reply = fUpdateDownloadConnection;
   if (!reply) return;
   if (reply->error() != QNetworkReply::NoError) {
+    qCWarning(zaroService).noquote() << "update download failed:" << Logging::replyFailure(*reply);
     cleanUpConnection();
     return;
   }
@@ -394,6 +402,8 @@ void ZUpdater::connectionDidFinishDownload() {
                         (!fInflater || fInflater->ended()) &&
                         (!fExpectedLengthKnown || fDownloadedLength == fExpectedUpdateLength);
   if (!complete) {
+    qCWarning(zaroService).noquote()
+        << "update download incomplete:" << Logging::address(reply->url());
     cleanUpConnection();
     return;
   }

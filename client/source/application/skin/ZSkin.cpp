@@ -1,5 +1,6 @@
 #include "ZSkin.h"
 
+#include "Logging.h"
 #include "ZXMLElement.h"
 #include "ZXMLParser.h"
 
@@ -102,7 +103,6 @@ void changeToDisplayResolution(QImage &image) {
   image.setDevicePixelRatio(1.0);
 }
 
-
 // ---- colours --------------------------------------------------------------------------
 
 std::optional<QColor> ZSkin::colorFromString(const QString &text) {
@@ -160,18 +160,30 @@ ZSkin::ZSkin(const QString &folderPath) : ZSkin(folderPath, applicationDevicePix
 ZSkin::ZSkin(const QString &folderPath, double devicePixelRatio)
     : fDevicePixelRatio(devicePixelRatio) {
   const QString file = QDir(folderPath).filePath(QStringLiteral("Skin.xml"));
-  if (!QFileInfo(file).isFile()) return;
+  if (!QFileInfo(file).isFile()) {
+    qCWarning(zaroSkin).noquote() << "no skin at" << folderPath << "(no Skin.xml)";
+    return;
+  }
   fSkinFolderPath = folderPath;
   QFile input(file);
-  if (!input.open(QIODevice::ReadOnly)) return;
+  if (!input.open(QIODevice::ReadOnly)) {
+    qCWarning(zaroSkin).noquote() << "cannot read" << file << ":" << input.errorString();
+    return;
+  }
   const QByteArray bytes = input.readAll();
   // Only UTF-8 text is a skin definition.
   QStringDecoder decoder(QStringDecoder::Utf8);
   const QString text = decoder.decode(bytes);
-  if (decoder.hasError()) return;
+  if (decoder.hasError()) {
+    qCWarning(zaroSkin).noquote() << file << "is not UTF-8 text";
+    return;
+  }
   ZXMLParser parser(text);
   const ZXMLElement *root = parser.parse();
-  if (!root) return;
+  if (!root) {
+    qCWarning(zaroSkin).noquote() << file << "is not XML:" << parser.errorDescription();
+    return;
+  }
   setDefaults();
   readElements(*root);
 }

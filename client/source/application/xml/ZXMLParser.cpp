@@ -279,3 +279,12 @@ ZXMLElement *ZXMLParser::parse() {
   fRootElement = std::move(root);
   return fRootElement.get();
 }
+
+QString ZXMLParser::errorDescription() const {
+  if (fErrorString.isEmpty()) return QString();
+  if (fErrorLine <= 0) return fErrorString;
+  return QStringLiteral("%1 at line %2, column %3")
+      .arg(fErrorString)
+      .arg(fErrorLine)
+      .arg(fErrorColumn);
+}

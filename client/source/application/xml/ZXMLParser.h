@@ -52,6 +52,8 @@ class ZXMLParser {
   QString errorString() const { return fErrorString; }
   long errorLine() const noexcept { return fErrorLine; }
   long errorColumn() const noexcept { return fErrorColumn; }
+  // The three as one text for a log line: "<message> at line L, column C".
+  QString errorDescription() const;
 
  private:
   QByteArray fXml;                            // fXmlString, the document's bytes

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Localization.h"
+#include "Logging.h"
 #include "LoginItemUpdater.h"
 #include "MainWindowController.h"
 #include "NotificationCenter.h"
@@ -24,6 +25,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 int ApplicationDelegate::subscriptionCheckIntervalMs = 3600 * 1000;
@@ -73,7 +75,12 @@ ApplicationDelegate::~ApplicationDelegate() {
 
 bool ApplicationDelegate::applicationDidFinishLaunching() {
   // 1. The application's folders.
-  if (ZFolderManager::sharedFolderManager().setupFolders()) return false;
+  if (ZFolderManager::sharedFolderManager().setupFolders()) {
+    qCCritical(
+        zaroCore, "cannot make the application folder below %s",
+        qUtf8Printable(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
+    return false;
+  }
   // 2. The second batch of defaults (one of them is a path in that folder).
   Preferences::registerBatchB(
       defaults(), ZFolderManager::sharedFolderManager().userApplicationSupportFolderPath());

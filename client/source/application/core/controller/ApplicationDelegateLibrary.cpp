@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "Localization.h"
+#include "Logging.h"
 #include "MainWindowController.h"
 #include "MovieAttributes.h"
 #include "NotificationCenter.h"
@@ -22,12 +23,16 @@ std::optional<AppError> ApplicationDelegate::prepareVideoDatabase() {
   // Without its lock file the library cannot be used safely: the user hears
   // why (the library's own "can not be opened" alert) and the start stops.
   if (const std::optional<QString> failure = database.lockFailure()) {
+    qCCritical(zaroCore).noquote() << "the library's lock cannot be had:" << *failure;
     Dialogs::shared().showAlert(VideoDatabase::cannotBeOpenedMessage(*failure));
     return AppError::withKey(QStringLiteral("appErrorCannotCreateVideoDatabase"));
   }
   if (!QFileInfo::exists(database.databasePath())) {
-    if (!database.createDatabase())
+    if (!database.createDatabase()) {
+      // (the library wrote SQLite's reason)
+      qCCritical(zaroCore).noquote() << "cannot create the library" << database.databasePath();
       return AppError::withKey(QStringLiteral("appErrorCannotCreateVideoDatabase"));
+    }
     ZSubscriptionManager::sharedSubscriptionManager()
         .addServerCommandToRetrieveVersion2Subscriptions();
     return std::nullopt;

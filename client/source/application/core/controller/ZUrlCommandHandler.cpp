@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Localization.h"
+#include "Logging.h"
 #include "StringExtensions.h"
 #include "UserDefaults.h"
 
@@ -91,7 +92,10 @@ std::optional<QHash<QString, QString>> ZUrlCommandHandler::parseLink(const QStri
 
 void ZUrlCommandHandler::processUrl(const QString &urlString) {
   const std::optional<QHash<QString, QString>> parsed = parseLink(urlString);
-  if (!parsed) return;
+  if (!parsed) {
+    qCInfo(zaroCore, "a zaro:// link that does not parse is ignored");
+    return;
+  }
   const QHash<QString, QString> &parameters = *parsed;
   // An absent parameter reads as a null string, a present empty one as "".
   const auto parameter = [&parameters](const char *name) {
