@@ -1,12 +1,18 @@
 #pragma once
 
-// A library view over a fresh temporary library, drawn with the default skin.
+// A library view over a fresh temporary library, drawn with the default skin,
+// and a quick way to fill the library with videos that have thumbnails and
+// groups.
 #include "LibraryFixture.h"
+#include "Preferences.h"
 #include "ZLibraryBrowseListDataSource.h"
 #include "ZLibraryViewContainer.h"
 #include "ZNowPlayingListDataSource.h"
 #include "ZPlaylistDataSource.h"
 #include "ZSkin.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <memory>
 
@@ -15,6 +21,7 @@ class LibraryViewTest : public LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     VideoDatabase::setRetryDelay(std::chrono::milliseconds(1));
+    Preferences::registerBatchA(defaults());
     ZSkinManager &skins = ZSkinManager::sharedSkinManager();
     skins.setCurrentSkin(skins.getDefaultSkin());
     fPlaylists = std::make_unique<ZPlaylistDataSource>(db());
@@ -39,15 +46,59 @@ class LibraryViewTest : public LibraryTest {
     return environment;
   }
 
+  static UserDefaults &defaults() { return UserDefaults::standardUserDefaults(); }
+
   // The container at the size, browsing by the mode.
   ZLibraryViewContainer &makeContainer(int browseBy = 0, QSize size = QSize(800, 600)) {
-    fDefaults->setInteger(browseBy, QStringLiteral("LibraryBrowseBy"));
-    UserDefaults::standardUserDefaults().setInteger(browseBy, QStringLiteral("LibraryBrowseBy"));
+    defaults().setInteger(browseBy, QStringLiteral("LibraryBrowseBy"));
     fContainer = std::make_unique<ZLibraryViewContainer>(environment());
     fContainer->resize(size);
     fBrowseList->reloadForBrowsingBy(browseBy, true);
     fContainer->viewAddedToWindow();
     return *fContainer;
+  }
+
+  // A thumbnail file: a field of the colour with a lighter band.
+  QString makeThumbnail(const QString &name, const QColor &color) {
+    const QString path = mediaFolder() + "/Images/" + name + ".jpg";
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(160, 90, QImage::Format_RGB32);
+    image.fill(color);
+    QPainter painter(&image);
+    painter.fillRect(QRect(0, 60, 160, 30), color.lighter(150));
+    painter.end();
+    image.save(path, "JPEG");
+    return path;
+  }
+
+  struct Video {
+    QString title;
+    QString publisher;  // none when empty
+    QString category;   // none when empty
+    QColor color = Qt::darkCyan;  // of its thumbnail; invalid: none
+    qint64 duration = 605;
+    QString description = QStringLiteral("A video of the library.");
+    QString permalink;
+  };
+
+  int addLibraryVideo(const Video &video) {
+    VideoDatabase::AddVideoParams params;
+    params.title = video.title;
+    params.path = mediaFolder() + "/" + QString::number(++fFileCounter) + ".mp4";
+    writeFile(params.path);
+    if (video.color.isValid())
+      params.imagePath = makeThumbnail(QString::number(fFileCounter), video.color);
+    params.extension = QStringLiteral("mp4");
+    params.size = 16;
+    params.duration = video.duration;
+    params.description = video.description;
+    params.permaLink = video.permalink;
+    params.save = 0;
+    const int id = db().addVideo(params);
+    if (!video.publisher.isEmpty())
+      db().addPublisherWithName(video.publisher, "", "", "", "", "", id);
+    if (!video.category.isEmpty()) db().addCategoryWithName(video.category, "", "", "", id);
+    return id;
   }
 
   std::unique_ptr<ZPlaylistDataSource> fPlaylists;

@@ -3,6 +3,8 @@
 #include "LibraryViewFixture.h"
 #include "ZLibraryBrowseListView.h"
 #include "ZLibraryItemsView.h"
+#include "ZLibraryPlaylistContainerView.h"
+#include "ZLibrarySortBarView.h"
 
 using LibraryContainerTest = LibraryViewTest;
 

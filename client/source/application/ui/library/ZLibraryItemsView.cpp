@@ -1,22 +1,71 @@
 #include "ZLibraryItemsView.h"
 
+#include "MovieAttributes.h"
 #include "NotificationCenter.h"
+#include "ZNowPlayingListTableView.h"
+#include "ZLibraryAccessibility.h"
+#include "ZLibraryActions.h"
+#include "ZLibraryBrowseListDataSource.h"
+#include "ZLibraryItemContainerView.h"
+#include "ZLibraryItemVideoView.h"
+#include "ZNowPlayingListDataSource.h"
 #include "ZSkin.h"
+#include "ZVideoRowControls.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDrag>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QSet>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
 ZLibraryItemsView::ZLibraryItemsView(const ZLibraryViewEnvironment &environment, QWidget *parent)
     : QWidget(parent),
       fEnvironment(environment),
-      fSkin(ZSkinManager::sharedSkinManager().getCurrentSkin()) {
+      fSkin(ZSkinManager::sharedSkinManager().getCurrentSkin()),
+      fContext(*environment.database) {
   setObjectName(QStringLiteral("LibraryItemsView"));
   setFocusPolicy(Qt::StrongFocus);
+  setAcceptDrops(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  fContext.look = ZLibraryLook::fromSkin(fSkin);
+  fRowControls = std::make_unique<ZVideoRowControls>(*this);
+  ZLibraryAccessibility::install();
+  observe();
 }
 
 ZLibraryItemsView::~ZLibraryItemsView() { NotificationCenter::defaultCenter().removeObserver(this); }
 
+void ZLibraryItemsView::observe() {
+  NotificationCenter &center = NotificationCenter::defaultCenter();
+  center.addObserver(this, ZLibraryBrowseListDataSource::DataReloadedNotification,
+                     [this](const Notification &) { reload(); });
+  // Opening or closing all groups posts once per group: the rows are made
+  // again once, before they are next used.
+  for (const QString &name : {ZLibraryBrowseListDataSource::ItemExpandedNotification,
+                              ZLibraryBrowseListDataSource::ItemCollapsedNotification})
+    center.addObserver(this, name, [this](const Notification &) { setNeedsLayout(); });
+  center.addObserver(this, LibraryViewItemSelectionChangedNotification,
+                     [this](const Notification &) { update(); });
+  center.addObserver(this, QStringLiteral("VideoDatabase_VideoUpdated"),
+                     [this](const Notification &note) { videoUpdated(note.object.toInt()); });
+  center.addObserver(this, QStringLiteral("ActionRemoveSelectedVideosFromLibrary"),
+                     [this](const Notification &) { remove(); });
+}
+
 void ZLibraryItemsView::setSkin(ZSkin *skin) {
   fSkin = skin;
+  fContext.look = ZLibraryLook::fromSkin(skin);
+  fContext.thumbnails.clear();
   reload();
 }
 
@@ -30,16 +79,528 @@ void ZLibraryItemsView::setViewType(int viewType) {
   emit viewTypeChanged(viewType);
 }
 
+// ---- rows and layout --------------------------------------------------------------------------
+
 void ZLibraryItemsView::reload() {
-  update();
+  fNeedsLayout = false;
+  fItems.clear();
+  const QList<ZLibraryBrowseListItemPtr> &rows = fEnvironment.browseList->objects();
+  fItems.reserve(size_t(rows.size()));
+  for (const ZLibraryBrowseListItemPtr &row : rows) {
+    if (auto *container = row->asContainer()) {
+      auto view = std::make_unique<ZLibraryItemContainerView>(fEnvironment, fContext.look);
+      view->setItem(std::static_pointer_cast<ZLibraryBrowseListContainerItem>(row));
+      fItems.push_back(std::move(view));
+    } else if (row->asVideoList()) {
+      fItems.push_back(std::make_unique<ZLibraryItemVideoView>(
+          fEnvironment, fContext, std::static_pointer_cast<ZLibraryBrowseListVideoListItem>(row),
+          fViewType == DetailsView ? DetailsView : ThumbnailView));
+    }
+  }
+  fNumItems = unsigned(fItems.size());
+  fContext.forgetPublishers();
+  layoutItems();
+  // The keyboard stays about where it was.
+  if (fCurrent.item >= int(fNumItems)) fCurrent = Position{int(fNumItems) - 1, -1};
+  if (const ZLibraryItemVideoView *list = videoViewAt(fCurrent.item))
+    fCurrent.video = std::clamp(fCurrent.video, 0, list->count() - 1);
+  else
+    fCurrent.video = -1;
+  ZLibraryAccessibility::itemsReloaded(this);
+  emit itemsReloaded();
   emit contentHeightChanged(contentHeight());
+  fRowControls->place();
+  update();
 }
 
-int ZLibraryItemsView::contentHeight() const { return height(); }
+void ZLibraryItemsView::setNeedsLayout() {
+  if (fNeedsLayout) return;
+  fNeedsLayout = true;
+  update();
+  QTimer::singleShot(0, this, [this] { ensureLayout(); });
+}
+
+void ZLibraryItemsView::ensureLayout() const {
+  auto *self = const_cast<ZLibraryItemsView *>(this);
+  if (fNeedsLayout)
+    self->reload();
+  else if (fLayoutWidth != width())
+    self->layoutItems();
+}
+
+void ZLibraryItemsView::layoutItems() {
+  fTops.resize(fItems.size());
+  int y = 0;
+  for (size_t i = 0; i < fItems.size(); ++i) {
+    fTops[i] = y;
+    y += fItems[i]->heightForWidth(width());
+  }
+  fTotalHeight = y;
+  fLayoutWidth = width();
+}
+
+int ZLibraryItemsView::numItems() const {
+  ensureLayout();
+  return int(fNumItems);
+}
+
+ZLibraryItemView *ZLibraryItemsView::itemAt(int index) const {
+  ensureLayout();
+  return index >= 0 && index < int(fItems.size()) ? fItems[size_t(index)].get() : nullptr;
+}
+
+ZLibraryItemContainerView *ZLibraryItemsView::containerViewAt(int index) const {
+  return dynamic_cast<ZLibraryItemContainerView *>(itemAt(index));
+}
+
+ZLibraryItemVideoView *ZLibraryItemsView::videoViewAt(int index) const {
+  return dynamic_cast<ZLibraryItemVideoView *>(itemAt(index));
+}
+
+QRect ZLibraryItemsView::itemFrame(int index) const {
+  ensureLayout();
+  if (index < 0 || index >= int(fItems.size())) return QRect();
+  return QRect(0, fTops[size_t(index)] - fScrollOffset, width(),
+               fItems[size_t(index)]->heightForWidth(width()));
+}
+
+int ZLibraryItemsView::firstItemAtOrBelow(int contentY) const {
+  // The last row whose top is at or above the point.
+  const auto after = std::upper_bound(fTops.begin(), fTops.end(), contentY);
+  if (after == fTops.begin()) return fTops.empty() ? -1 : 0;
+  return int(after - fTops.begin()) - 1;
+}
+
+int ZLibraryItemsView::itemIndexAt(const QPoint &point) const {
+  ensureLayout();
+  const int contentY = point.y() + fScrollOffset;
+  if (contentY < 0 || contentY >= fTotalHeight) return -1;
+  int index = firstItemAtOrBelow(contentY);
+  // Rows without height (an empty video list) are skipped.
+  while (index >= 0 && index < int(fItems.size()) && !itemFrame(index).contains(0, point.y()))
+    ++index;
+  return index < int(fItems.size()) ? index : -1;
+}
+
+QRect ZLibraryItemsView::videoFrame(int item, int video) const {
+  const ZLibraryItemVideoView *list = videoViewAt(item);
+  if (!list) return itemFrame(item);
+  return list->videoItemUI(video, itemFrame(item)).itemRect;
+}
+
+int ZLibraryItemsView::contentHeight() const {
+  ensureLayout();
+  return std::max(fTotalHeight, height());
+}
 
 void ZLibraryItemsView::setScrollOffset(int offset) {
   offset = std::max(0, offset);
   if (offset == fScrollOffset) return;
   fScrollOffset = offset;
+  fRowControls->place();
   update();
+}
+
+void ZLibraryItemsView::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  layoutItems();
+  emit contentHeightChanged(contentHeight());
+  fRowControls->place();
+}
+
+// ---- drawing ----------------------------------------------------------------------------------
+
+void ZLibraryItemsView::paintEvent(QPaintEvent *event) {
+  ensureLayout();
+  QPainter painter(this);
+  const QRect exposed = event->rect();
+  painter.fillRect(exposed, Qt::white);
+  fContext.devicePixelRatio = devicePixelRatioF();
+  for (int index = std::max(0, firstItemAtOrBelow(exposed.top() + fScrollOffset));
+       index < int(fItems.size()); ++index) {
+    const QRect frame = itemFrame(index);
+    if (frame.top() > exposed.bottom()) break;
+    if (frame.intersects(exposed)) fItems[size_t(index)]->draw(painter, frame, exposed);
+  }
+  if (hasFocus() && fCurrent.item >= 0) {
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = videoFrame(fCurrent.item, fCurrent.video).adjusted(1, 1, -1, -1);
+    option.backgroundColor = Qt::white;
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+  }
+}
+
+void ZLibraryItemsView::videoUpdated(int) {
+  // A mark or a rating changed: what is in sight is drawn again.
+  fRowControls->refresh();
+  update();
+}
+
+void ZLibraryItemsView::focusInEvent(QFocusEvent *event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void ZLibraryItemsView::focusOutEvent(QFocusEvent *event) {
+  QWidget::focusOutEvent(event);
+  update();
+}
+
+// ---- mouse --------------------------------------------------------------------------------
+
+namespace {
+
+// Ctrl adds to or takes from the selection (the Command key of other desktops).
+bool toggles(Qt::KeyboardModifiers modifiers) { return modifiers & Qt::ControlModifier; }
+
+}  // namespace
+
+void ZLibraryItemsView::mousePressEvent(QMouseEvent *event) {
+  ensureLayout();
+  setFocus(Qt::MouseFocusReason);
+  fMayDrag = false;
+  const QPoint point = event->position().toPoint();
+  const int index = itemIndexAt(point);
+  const bool right = event->button() == Qt::RightButton;
+  if (event->button() != Qt::LeftButton && !right) return;
+  if (index < 0) {
+    if (!right) fEnvironment.browseList->unselectAll();
+    return;
+  }
+  const QRect frame = itemFrame(index);
+  if (ZLibraryItemContainerView *header = containerViewAt(index)) {
+    fCurrent = {index, -1};
+    if (right) {
+      if (!header->selected()) header->mouseDown(ZLibraryItemContainerView::Part::Body, false);
+      return;  // the menu comes with the context-menu event
+    }
+    const auto part = header->partAt(frame, point);
+    header->mouseDown(part, toggles(event->modifiers()));
+    if (part == ZLibraryItemContainerView::Part::Options) {
+      popUpMenu(header->makeContextMenu(this),
+                header->optionsRect(frame).bottomLeft() + QPoint(0, 1));
+      return;
+    }
+    fMayDrag = part == ZLibraryItemContainerView::Part::Body;
+  } else if (ZLibraryItemVideoView *list = videoViewAt(index)) {
+    const int video = list->indexAt(frame, point);
+    if (video < 0) {
+      if (!right) fEnvironment.browseList->unselectAll();
+      return;
+    }
+    fCurrent = {index, video};
+    if (right) {
+      list->rightMouseDown(video);
+      return;
+    }
+    list->mouseDown(video, toggles(event->modifiers()));
+    fMayDrag = true;
+  }
+  fPressPoint = point;
+  fPressed = fCurrent;
+  update();
+}
+
+void ZLibraryItemsView::mouseMoveEvent(QMouseEvent *event) {
+  if (!fMayDrag || !(event->buttons() & Qt::LeftButton)) return;
+  if ((event->position().toPoint() - fPressPoint).manhattanLength() <
+      QApplication::startDragDistance())
+    return;
+  fMayDrag = false;
+  startDrag();
+}
+
+void ZLibraryItemsView::mouseReleaseEvent(QMouseEvent *) { fMayDrag = false; }
+
+void ZLibraryItemsView::mouseDoubleClickEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton) return;
+  ensureLayout();
+  const QPoint point = event->position().toPoint();
+  const int index = itemIndexAt(point);
+  if (ZLibraryItemVideoView *list = videoViewAt(index))
+    if (list->indexAt(itemFrame(index), point) >= 0) list->playNow();
+}
+
+void ZLibraryItemsView::contextMenuEvent(QContextMenuEvent *event) {
+  const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+  showContextMenu(keyboard ? videoFrame(fCurrent.item, fCurrent.video).center() : event->pos(),
+                  keyboard);
+}
+
+void ZLibraryItemsView::showContextMenu(const QPoint &at, bool fromKeyboard) {
+  ensureLayout();
+  const int index = fromKeyboard ? fCurrent.item : itemIndexAt(at);
+  if (ZLibraryItemContainerView *header = containerViewAt(index)) {
+    popUpMenu(header->makeContextMenu(this), at);
+  } else if (ZLibraryItemVideoView *list = videoViewAt(index)) {
+    if (!fromKeyboard && list->indexAt(itemFrame(index), at) < 0) return;
+    if (fEnvironment.browseList->selectedVideoIds().isEmpty()) return;
+    popUpMenu(list->makeContextMenu(this), at);
+  }
+}
+
+void ZLibraryItemsView::popUpMenu(QMenu *menu, const QPoint &at) {
+  if (fMenuPresenter)
+    fMenuPresenter(menu, at);
+  else
+    menu->popup(mapToGlobal(at));
+}
+
+// ---- drags and drops ------------------------------------------------------------------------
+
+void ZLibraryItemsView::startDrag() {
+  QList<int> videoIds;
+  if (ZLibraryItemContainerView *header = containerViewAt(fPressed.item))
+    videoIds = header->item() ? header->item()->videoIdList() : QList<int>();
+  else
+    videoIds = fEnvironment.browseList->selectedVideoIds();
+  if (videoIds.isEmpty()) return;
+  auto *data = new QMimeData;
+  data->setData(ZDragTypes::videoIds(), ZDragTypes::encode(videoIds));
+  QImage picture;
+  if (const auto info = fEnvironment.database->getVideoInfo(videoIds.first()))
+    picture = fContext.thumbnail(*info, QSize(68, 51));
+  if (picture.isNull()) picture = fContext.look.defaultIcon;
+  auto *drag = new QDrag(this);
+  if (!picture.isNull()) {
+    data->setImageData(picture);
+    const QPixmap pixmap = QPixmap::fromImage(
+        picture.scaled(QSize(68, 51) * picture.devicePixelRatio(), Qt::KeepAspectRatio,
+                       Qt::SmoothTransformation));
+    drag->setPixmap(pixmap);
+    drag->setHotSpot(QPoint(pixmap.width(), pixmap.height()) / 2 / pixmap.devicePixelRatio());
+  }
+  drag->setMimeData(data);
+  drag->exec(Qt::CopyAction, Qt::CopyAction);
+}
+
+QStringList ZLibraryItemsView::moviePaths(const QStringList &paths) {
+  static const QSet<QString> types = [] {
+    const QStringList list = Utilities::movieFileTypes();
+    return QSet<QString>(list.begin(), list.end());
+  }();
+  QStringList movies;
+  for (const QString &path : paths) {
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (!extension.isEmpty() && types.contains(extension)) movies.append(path);
+  }
+  return movies;
+}
+
+namespace {
+
+QStringList localPaths(const QMimeData *data) {
+  QStringList paths;
+  if (!data || !data->hasUrls()) return paths;
+  for (const QUrl &url : data->urls())
+    if (url.isLocalFile()) paths.append(url.toLocalFile());
+  return paths;
+}
+
+}  // namespace
+
+void ZLibraryItemsView::dragEnterEvent(QDragEnterEvent *event) {
+  if (moviePaths(localPaths(event->mimeData())).isEmpty()) return event->ignore();
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void ZLibraryItemsView::dragMoveEvent(QDragMoveEvent *event) {
+  if (moviePaths(localPaths(event->mimeData())).isEmpty()) return event->ignore();
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void ZLibraryItemsView::dropEvent(QDropEvent *event) {
+  const QStringList movies = moviePaths(localPaths(event->mimeData()));
+  if (movies.isEmpty()) return event->ignore();
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionImportVideos"),
+                                                           movies);
+}
+
+// ---- actions on the selection ----------------------------------------------------------------
+
+void ZLibraryItemsView::playNow() {
+  ZLibraryActions(fEnvironment).play(fEnvironment.browseList->selectedVideoIds());
+}
+
+void ZLibraryItemsView::saveOptions() {
+  ZLibraryActions(fEnvironment).flipSaved(fEnvironment.browseList->selectedVideoIds());
+}
+
+void ZLibraryItemsView::revealInFinder() {
+  ZLibraryActions(fEnvironment).revealInFinder(fEnvironment.browseList->selectedVideoIds());
+}
+
+void ZLibraryItemsView::remove() {
+  const ZLibraryActions actions(fEnvironment);
+  ZLibraryBrowseListDataSource &list = *fEnvironment.browseList;
+  if (list.browsingBy() != 6) {
+    actions.removeFromLibrary(list.selectedVideoIds());
+    return;
+  }
+  // By playlist: each group's selected videos leave that group's playlist.
+  QList<ZLibraryActions::PlaylistVideos> entries;
+  ZLibraryBrowseListContainerItemPtr group;
+  for (const ZLibraryBrowseListItemPtr &row : list.objects()) {
+    if (auto *container = row->asContainer()) {
+      group = std::static_pointer_cast<ZLibraryBrowseListContainerItem>(row);
+      if (group->selected() && !group->expanded())
+        entries.append({group->info().value(QStringLiteral("id")).toInt(), group->videoIdList()});
+    } else if (auto *videos = row->asVideoList(); videos && group) {
+      QList<int> ids;
+      for (const auto &video : videos->videos())
+        if (video->selected()) ids.append(video->videoId());
+      if (!ids.isEmpty()) entries.append({group->info().value(QStringLiteral("id")).toInt(), ids});
+    }
+  }
+  actions.removeFromPlaylists(entries);
+}
+
+// ---- keyboard -------------------------------------------------------------------------------
+
+void ZLibraryItemsView::keyPressEvent(QKeyEvent *event) {
+  ensureLayout();
+  switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      moveCurrent(event->key());
+      return;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      emit scrollRequested(fScrollOffset +
+                           (event->key() == Qt::Key_PageUp ? -height() : height()));
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      playNow();
+      return;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+      remove();
+      return;
+    case Qt::Key_Space:
+      NotificationCenter::defaultCenter().postNotificationName(
+          fEnvironment.nowPlaying->videoPlaying() ? QStringLiteral("ActionPauseVideo")
+                                                  : QStringLiteral("ActionPlayVideo"));
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+namespace {
+
+using Position = ZLibraryItemsView::Position;
+
+}  // namespace
+
+void ZLibraryItemsView::moveCurrent(int key) {
+  const int items = int(fItems.size());
+  if (items == 0) return;
+  const auto count = [this](int item) {
+    const ZLibraryItemVideoView *list = videoViewAt(item);
+    return list ? list->count() : 0;
+  };
+  // The first place at or after / at or before a row.
+  const auto firstFrom = [&](int item) -> Position {
+    for (; item < items; ++item) {
+      if (containerViewAt(item)) return {item, -1};
+      if (count(item) > 0) return {item, 0};
+    }
+    return {};
+  };
+  const auto lastUpTo = [&](int item) -> Position {
+    for (; item >= 0; --item) {
+      if (containerViewAt(item)) return {item, -1};
+      if (count(item) > 0) return {item, count(item) - 1};
+    }
+    return {};
+  };
+  Position current = fCurrent;
+  if (current.item < 0 || current.item >= items) {
+    const Position first = firstFrom(0);
+    if (first.item >= 0) setCurrentPosition(first);
+    return;
+  }
+  ZLibraryItemContainerView *header = containerViewAt(current.item);
+  const int columns = fViewType == ThumbnailView && videoViewAt(current.item)
+                          ? videoViewAt(current.item)->columnsForWidth(width())
+                          : 1;
+  Position next;
+  switch (key) {
+    case Qt::Key_Home:
+      next = firstFrom(0);
+      break;
+    case Qt::Key_End:
+      next = lastUpTo(items - 1);
+      break;
+    case Qt::Key_Right:
+      if (header && !header->open()) {
+        fEnvironment.browseList->expandItem(header->item().get());
+        return;
+      }
+      [[fallthrough]];
+    case Qt::Key_Down: {
+      const int step = key == Qt::Key_Down ? columns : 1;
+      if (current.video >= 0 && current.video + step < count(current.item))
+        next = {current.item, current.video + step};
+      else if (key == Qt::Key_Down && current.video >= 0 &&
+               current.video / columns < (count(current.item) - 1) / columns)
+        next = {current.item, count(current.item) - 1};  // the short last row
+      else
+        next = firstFrom(current.item + 1);
+      break;
+    }
+    case Qt::Key_Left:
+      if (header && header->open()) {
+        fEnvironment.browseList->collapseItem(header->item().get());
+        return;
+      }
+      [[fallthrough]];
+    case Qt::Key_Up: {
+      const int step = key == Qt::Key_Up ? columns : 1;
+      if (current.video >= step)
+        next = {current.item, current.video - step};
+      else
+        next = lastUpTo(current.item - 1);
+      break;
+    }
+  }
+  if (next.item >= 0) setCurrentPosition(next);
+}
+
+void ZLibraryItemsView::setCurrentPosition(const Position &position) {
+  ensureLayout();
+  fCurrent = position;
+  ZLibraryBrowseListDataSource &list = *fEnvironment.browseList;
+  if (ZLibraryItemContainerView *header = containerViewAt(position.item)) {
+    if (header->item()) list.selectContainer(header->item().get());
+  } else if (ZLibraryItemVideoView *videos = videoViewAt(position.item)) {
+    if (videos->item() && position.video >= 0)
+      list.selectVideoAtIndex(position.video, videos->item().get(),
+                              QApplication::keyboardModifiers() & Qt::ShiftModifier);
+  }
+  scrollToShow(videoFrame(position.item, position.video));
+  announceFocus();
+  update();
+}
+
+void ZLibraryItemsView::scrollToShow(const QRect &frame) {
+  if (frame.isNull()) return;
+  if (frame.top() < 0)
+    emit scrollRequested(fScrollOffset + frame.top());
+  else if (frame.bottom() >= height())
+    emit scrollRequested(fScrollOffset + std::min(frame.top(), frame.bottom() + 1 - height()));
+}
+
+void ZLibraryItemsView::announceFocus() {
+  if (hasFocus()) ZLibraryAccessibility::focusMoved(this);
 }

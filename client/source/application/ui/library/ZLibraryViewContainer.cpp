@@ -1,9 +1,12 @@
 #include "ZLibraryViewContainer.h"
 
+#include "NotificationCenter.h"
 #include "UserDefaults.h"
 #include "ZLibraryBrowseListDataSource.h"
 #include "ZLibraryBrowseListView.h"
 #include "ZLibraryItemsView.h"
+#include "ZLibraryPlaylistContainerView.h"
+#include "ZLibrarySortBarView.h"
 #include "ZSkin.h"
 
 namespace {
@@ -18,16 +21,26 @@ ZLibraryViewContainer::ZLibraryViewContainer(const ZLibraryViewEnvironment &envi
     : ZOpaqueView(parent), fEnvironment(environment) {
   setObjectName(QStringLiteral("LibraryViewContainer"));
   fLibraryContentView = new QWidget(this);
-  fLibrarySortBarView = new QWidget(fLibraryContentView);
+  fLibrarySortBarView = new ZLibrarySortBarView(fLibraryContentView);
   fThumbnailView = new ZLibraryBrowseListView(environment, fLibraryContentView);
   fLibraryItemsView = fThumbnailView->itemsView();
-  fLibraryPlaylistContainerView = new QWidget(this);
+  fLibraryPlaylistContainerView = new ZLibraryPlaylistContainerView(environment, this);
   fLibraryPlaylistContainerView->hide();
+  // The sort bar comes and goes with the browse mode.
+  NotificationCenter::defaultCenter().addObserver(
+      this, QStringLiteral("LibraryViewDataReloaded"),
+      [this](const Notification &) { layoutSubviews(); });
 }
 
-ZLibraryViewContainer::~ZLibraryViewContainer() = default;
+ZLibraryViewContainer::~ZLibraryViewContainer() {
+  NotificationCenter::defaultCenter().removeObserver(this);
+}
 
-void ZLibraryViewContainer::setSkin(ZSkin *skin) { fThumbnailView->setSkin(skin); }
+void ZLibraryViewContainer::setSkin(ZSkin *skin) {
+  fLibrarySortBarView->setSkin(skin);
+  fThumbnailView->setSkin(skin);
+  fLibraryPlaylistContainerView->setSkin(skin);
+}
 
 void ZLibraryViewContainer::showPlaylist() {
   fPlaylistShown = true;
@@ -85,4 +98,6 @@ void ZLibraryViewContainer::layoutSubviews() {
   const int top = sortBar ? kSortBarHeight : 0;
   fLibrarySortBarView->setGeometry(0, 0, contentWidth, kSortBarHeight);
   fThumbnailView->setGeometry(0, top, contentWidth, std::max(0, height() - top));
+  // Laid out again whenever the container lays out its parts.
+  fLibrarySortBarView->rebuildSortBarContent();
 }

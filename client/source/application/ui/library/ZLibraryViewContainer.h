@@ -5,6 +5,8 @@
 
 class ZLibraryBrowseListView;
 class ZLibraryItemsView;
+class ZLibraryPlaylistContainerView;
+class ZLibrarySortBarView;
 class ZSkin;
 
 // The library view of the main window: at the top of its content the sort
@@ -39,8 +41,10 @@ class ZLibraryViewContainer : public ZOpaqueView {
   QWidget *contentView() const { return fLibraryContentView; }
   ZLibraryBrowseListView *browseListView() const { return fThumbnailView; }
   ZLibraryItemsView *itemsView() const { return fLibraryItemsView; }
-  QWidget *sortBarView() const { return fLibrarySortBarView; }
-  QWidget *playlistContainerView() const { return fLibraryPlaylistContainerView; }
+  ZLibrarySortBarView *sortBarView() const { return fLibrarySortBarView; }
+  ZLibraryPlaylistContainerView *playlistContainerView() const {
+    return fLibraryPlaylistContainerView;
+  }
 
  protected:
   void resizeEvent(QResizeEvent *event) override;
@@ -52,10 +56,10 @@ class ZLibraryViewContainer : public ZOpaqueView {
 
   ZLibraryViewEnvironment fEnvironment;
   QWidget *fLibraryContentView = nullptr;
-  QWidget *fLibrarySortBarView = nullptr;
+  ZLibrarySortBarView *fLibrarySortBarView = nullptr;
   ZLibraryBrowseListView *fThumbnailView = nullptr;
   ZLibraryItemsView *fLibraryItemsView = nullptr;
-  QWidget *fLibraryPlaylistContainerView = nullptr;
+  ZLibraryPlaylistContainerView *fLibraryPlaylistContainerView = nullptr;
   int fCurrentViewType = -1;
   bool fPlaylistShown = false;
 };
