@@ -22,6 +22,14 @@ class LibraryViewTest : public LibraryTest {
     LibraryTest::SetUp();
     VideoDatabase::setRetryDelay(std::chrono::milliseconds(1));
     Preferences::registerBatchA(defaults());
+    // Every test starts from the registered settings of the library view.
+    for (const char *key : {"LibraryActiveView", "LibraryPlaylistVisible", "LibraryBrowseBy",
+                            "LibraryPlaylistSelectedId"})
+      defaults().removeObject(QLatin1String(key));
+    for (int mode = 0; mode <= 10; ++mode)
+      for (const QString &key : {Preferences::sortTypeKeyForBrowseMode(mode),
+                                 Preferences::sortOrderKeyForBrowseMode(mode)})
+        if (!key.isNull()) defaults().removeObject(key);
     ZSkinManager &skins = ZSkinManager::sharedSkinManager();
     skins.setCurrentSkin(skins.getDefaultSkin());
     fPlaylists = std::make_unique<ZPlaylistDataSource>(db());

@@ -260,6 +260,7 @@ void ZLibraryItemsView::mousePressEvent(QMouseEvent *event) {
   ensureLayout();
   setFocus(Qt::MouseFocusReason);
   fMayDrag = false;
+  fNarrowOnRelease = false;
   const QPoint point = event->position().toPoint();
   const int index = itemIndexAt(point);
   const bool right = event->button() == Qt::RightButton;
@@ -273,7 +274,8 @@ void ZLibraryItemsView::mousePressEvent(QMouseEvent *event) {
     fCurrent = {index, -1};
     if (right) {
       if (!header->selected()) header->mouseDown(ZLibraryItemContainerView::Part::Body, false);
-      return;  // the menu comes with the context-menu event
+      showContextMenu(point, false);
+      return;
     }
     const auto part = header->partAt(frame, point);
     header->mouseDown(part, toggles(event->modifiers()));
@@ -292,8 +294,14 @@ void ZLibraryItemsView::mousePressEvent(QMouseEvent *event) {
     fCurrent = {index, video};
     if (right) {
       list->rightMouseDown(video);
+      showContextMenu(point, false);
       return;
     }
+    // A plain click on one of several selected videos keeps them all for a
+    // drag; released without one, it leaves that video selected alone.
+    fNarrowOnRelease = !toggles(event->modifiers()) && list->item() &&
+                       list->item()->videoSelectedAtIndex(video) &&
+                       fEnvironment.browseList->numberOfSelectedItems() > 1;
     list->mouseDown(video, toggles(event->modifiers()));
     fMayDrag = true;
   }
@@ -308,24 +316,38 @@ void ZLibraryItemsView::mouseMoveEvent(QMouseEvent *event) {
       QApplication::startDragDistance())
     return;
   fMayDrag = false;
+  fNarrowOnRelease = false;
   startDrag();
 }
 
-void ZLibraryItemsView::mouseReleaseEvent(QMouseEvent *) { fMayDrag = false; }
+void ZLibraryItemsView::mouseReleaseEvent(QMouseEvent *event) {
+  fMayDrag = false;
+  if (!fNarrowOnRelease || event->button() != Qt::LeftButton) return;
+  fNarrowOnRelease = false;
+  if (ZLibraryItemVideoView *list = videoViewAt(fPressed.item))
+    if (list->item() && fPressed.video >= 0)
+      fEnvironment.browseList->selectVideoAtIndex(fPressed.video, list->item().get(), false);
+}
 
 void ZLibraryItemsView::mouseDoubleClickEvent(QMouseEvent *event) {
+  // The second press of a double click: it selects as a press does, then
+  // the selection plays.
+  mousePressEvent(event);
   if (event->button() != Qt::LeftButton) return;
-  ensureLayout();
   const QPoint point = event->position().toPoint();
   const int index = itemIndexAt(point);
   if (ZLibraryItemVideoView *list = videoViewAt(index))
-    if (list->indexAt(itemFrame(index), point) >= 0) list->playNow();
+    if (list->indexAt(itemFrame(index), point) >= 0) {
+      fNarrowOnRelease = false;
+      fMayDrag = false;
+      list->playNow();
+    }
 }
 
 void ZLibraryItemsView::contextMenuEvent(QContextMenuEvent *event) {
-  const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
-  showContextMenu(keyboard ? videoFrame(fCurrent.item, fCurrent.video).center() : event->pos(),
-                  keyboard);
+  // A press of the right button has shown its menu already.
+  if (event->reason() != QContextMenuEvent::Keyboard) return;
+  showContextMenu(videoFrame(fCurrent.item, fCurrent.video).center(), true);
 }
 
 void ZLibraryItemsView::showContextMenu(const QPoint &at, bool fromKeyboard) {
@@ -349,29 +371,42 @@ void ZLibraryItemsView::popUpMenu(QMenu *menu, const QPoint &at) {
 
 // ---- drags and drops ------------------------------------------------------------------------
 
-void ZLibraryItemsView::startDrag() {
-  QList<int> videoIds;
+QList<int> ZLibraryItemsView::videoIdsToDrag() const {
+  // A group header carries its group's videos, a video the selected ones.
   if (ZLibraryItemContainerView *header = containerViewAt(fPressed.item))
-    videoIds = header->item() ? header->item()->videoIdList() : QList<int>();
-  else
-    videoIds = fEnvironment.browseList->selectedVideoIds();
-  if (videoIds.isEmpty()) return;
+    return header->item() ? header->item()->videoIdList() : QList<int>();
+  return fEnvironment.browseList->selectedVideoIds();
+}
+
+QMimeData *ZLibraryItemsView::makeDragData(const QList<int> &videoIds, QImage *picture) {
   auto *data = new QMimeData;
   data->setData(ZDragTypes::videoIds(), ZDragTypes::encode(videoIds));
+  QImage image;
+  if (!videoIds.isEmpty())
+    if (const auto info = fEnvironment.database->getVideoInfo(videoIds.first()))
+      image = fContext.thumbnail(*info, QSize(68, 51));
+  if (image.isNull()) image = fContext.look.defaultIcon;
+  if (!image.isNull()) data->setImageData(image);
+  if (picture) *picture = image;
+  return data;
+}
+
+void ZLibraryItemsView::startDrag() {
+  const QList<int> videoIds = videoIdsToDrag();
+  if (videoIds.isEmpty()) return;
   QImage picture;
-  if (const auto info = fEnvironment.database->getVideoInfo(videoIds.first()))
-    picture = fContext.thumbnail(*info, QSize(68, 51));
-  if (picture.isNull()) picture = fContext.look.defaultIcon;
+  QMimeData *data = makeDragData(videoIds, &picture);
   auto *drag = new QDrag(this);
-  if (!picture.isNull()) {
-    data->setImageData(picture);
-    const QPixmap pixmap = QPixmap::fromImage(
-        picture.scaled(QSize(68, 51) * picture.devicePixelRatio(), Qt::KeepAspectRatio,
-                       Qt::SmoothTransformation));
-    drag->setPixmap(pixmap);
-    drag->setHotSpot(QPoint(pixmap.width(), pixmap.height()) / 2 / pixmap.devicePixelRatio());
-  }
   drag->setMimeData(data);
+  if (!picture.isNull()) {
+    // The thumbnail, centred under the pointer.
+    QImage scaled = picture.scaled(QSize(68, 51) * picture.devicePixelRatio(), Qt::KeepAspectRatio,
+                                   Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(picture.devicePixelRatio());
+    const QPixmap pixmap = QPixmap::fromImage(scaled);
+    drag->setPixmap(pixmap);
+    drag->setHotSpot(QPoint(scaled.width(), scaled.height()) / 2 / scaled.devicePixelRatio());
+  }
   drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QMenu;
+class QMimeData;
 class ZLibraryItemView;
 class ZLibraryItemContainerView;
 class ZLibraryItemVideoView;
@@ -91,6 +92,12 @@ class ZLibraryItemsView : public QWidget {
   // playlist, else from the library (after the confirmations).
   void remove();
 
+  // What a drag from the last press carries: a group's videos, or the
+  // selected ones; and the drag's data (the ids as ZDragTypes::videoIds(),
+  // the first video's thumbnail as picture).
+  QList<int> videoIdsToDrag() const;
+  QMimeData *makeDragData(const QList<int> &videoIds, QImage *picture = nullptr);
+
   // How menus are shown (popped up at the point, by default); tests replace it.
   using MenuPresenter = std::function<void(QMenu *, const QPoint &)>;
   void setMenuPresenter(MenuPresenter presenter) { fMenuPresenter = std::move(presenter); }
@@ -158,6 +165,7 @@ class ZLibraryItemsView : public QWidget {
   QPoint fPressPoint;
   Position fPressed;
   bool fMayDrag = false;
+  bool fNarrowOnRelease = false;
   std::unique_ptr<ZVideoRowControls> fRowControls;
   MenuPresenter fMenuPresenter;
 };
