@@ -7,7 +7,7 @@
 #include "ZLibraryItemContainerView.h"
 #include "ZLibraryItemVideoView.h"
 #include "ZLibraryItemsView.h"
-#include "ZNowPlayingListTableView.h"
+#include "ZDragTypes.h"
 #include "ZControls.h"
 #include "ZVideoRowControls.h"
 

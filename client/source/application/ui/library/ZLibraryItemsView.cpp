@@ -2,10 +2,11 @@
 
 #include "MovieAttributes.h"
 #include "NotificationCenter.h"
-#include "ZNowPlayingListTableView.h"
+#include "ZDragTypes.h"
 #include "ZLibraryAccessibility.h"
 #include "ZLibraryActions.h"
 #include "ZLibraryBrowseListDataSource.h"
+#include "ZLibraryBrowseListModel.h"
 #include "ZLibraryItemContainerView.h"
 #include "ZLibraryItemVideoView.h"
 #include "ZNowPlayingListDataSource.h"
@@ -41,25 +42,50 @@ ZLibraryItemsView::ZLibraryItemsView(const ZLibraryViewEnvironment &environment,
   fRowControls = std::make_unique<ZVideoRowControls>(*this);
   ZLibraryAccessibility::install();
   observe();
+  reload();
 }
 
 ZLibraryItemsView::~ZLibraryItemsView() { NotificationCenter::defaultCenter().removeObserver(this); }
 
 void ZLibraryItemsView::observe() {
-  NotificationCenter &center = NotificationCenter::defaultCenter();
-  center.addObserver(this, ZLibraryBrowseListDataSource::DataReloadedNotification,
-                     [this](const Notification &) { reload(); });
-  // Opening or closing all groups posts once per group: the rows are made
-  // again once, before they are next used.
-  for (const QString &name : {ZLibraryBrowseListDataSource::ItemExpandedNotification,
-                              ZLibraryBrowseListDataSource::ItemCollapsedNotification})
-    center.addObserver(this, name, [this](const Notification &) { setNeedsLayout(); });
-  center.addObserver(this, LibraryViewItemSelectionChangedNotification,
-                     [this](const Notification &) { update(); });
-  center.addObserver(this, QStringLiteral("VideoDatabase_VideoUpdated"),
-                     [this](const Notification &note) { videoUpdated(note.object.toInt()); });
-  center.addObserver(this, QStringLiteral("ActionRemoveSelectedVideosFromLibrary"),
-                     [this](const Notification &) { remove(); });
+  // The rows follow the browse list's model row by row: an opened or closed
+  // group, a video added or deleted, a new sort order or a changed mark
+  // touch only their rows.
+  fModel = new ZLibraryBrowseListModel(*fEnvironment.browseList, *fEnvironment.database, this);
+  connect(fModel, &QAbstractItemModel::modelReset, this, &ZLibraryItemsView::reload);
+  connect(fModel, &QAbstractItemModel::rowsInserted, this,
+          [this](const QModelIndex &parent, int first, int last) {
+            if (parent.isValid())
+              setNeedsLayout();
+            else
+              insertItems(first, last);
+          });
+  connect(fModel, &QAbstractItemModel::rowsRemoved, this,
+          [this](const QModelIndex &parent, int first, int last) {
+            if (parent.isValid())
+              setNeedsLayout();
+            else
+              removeItems(first, last);
+          });
+  connect(fModel, &QAbstractItemModel::rowsMoved, this,
+          [this](const QModelIndex &parent, int first, int last, const QModelIndex &, int to) {
+            if (parent.isValid())
+              setNeedsLayout();
+            else
+              moveItems(first, last, to);
+          });
+  connect(fModel, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+            if (!topLeft.parent().isValid()) refreshItems(topLeft.row(), bottomRight.row());
+            rowsChanged();
+          });
+  connect(fModel, &QAbstractItemModel::layoutChanged, this, [this] {
+    setNeedsLayout();
+    rowsChanged();
+  });
+  NotificationCenter::defaultCenter().addObserver(
+      this, QStringLiteral("ActionRemoveSelectedVideosFromLibrary"),
+      [this](const Notification &) { remove(); });
 }
 
 void ZLibraryItemsView::setSkin(ZSkin *skin) {
@@ -81,29 +107,95 @@ void ZLibraryItemsView::setViewType(int viewType) {
 
 // ---- rows and layout --------------------------------------------------------------------------
 
-void ZLibraryItemsView::reload() {
-  fNeedsLayout = false;
-  fItems.clear();
-  const QList<ZLibraryBrowseListItemPtr> &rows = fEnvironment.browseList->objects();
-  fItems.reserve(size_t(rows.size()));
-  for (const ZLibraryBrowseListItemPtr &row : rows) {
-    if (auto *container = row->asContainer()) {
-      auto view = std::make_unique<ZLibraryItemContainerView>(fEnvironment, fContext.look);
-      view->setItem(std::static_pointer_cast<ZLibraryBrowseListContainerItem>(row));
-      fItems.push_back(std::move(view));
-    } else if (row->asVideoList()) {
-      fItems.push_back(std::make_unique<ZLibraryItemVideoView>(
-          fEnvironment, fContext, std::static_pointer_cast<ZLibraryBrowseListVideoListItem>(row),
-          fViewType == DetailsView ? DetailsView : ThumbnailView));
-    }
+std::unique_ptr<ZLibraryItemView> ZLibraryItemsView::makeItemView(int row) const {
+  const ZLibraryBrowseListItemPtr item = fModel->itemAt(fModel->index(row, 0));
+  if (!item) return nullptr;
+  if (item->asContainer()) {
+    auto view = std::make_unique<ZLibraryItemContainerView>(fEnvironment, fContext.look);
+    view->setItem(std::static_pointer_cast<ZLibraryBrowseListContainerItem>(item));
+    return view;
   }
-  fNumItems = unsigned(fItems.size());
+  if (item->asVideoList())
+    return std::make_unique<ZLibraryItemVideoView>(
+        fEnvironment, const_cast<ZLibraryPaintContext &>(fContext),
+        std::static_pointer_cast<ZLibraryBrowseListVideoListItem>(item),
+        fViewType == DetailsView ? DetailsView : ThumbnailView);
+  return nullptr;
+}
+
+void ZLibraryItemsView::reload() {
+  fItems.clear();
+  const int rows = fModel->rowCount();
+  fItems.reserve(size_t(rows));
+  for (int row = 0; row < rows; ++row)
+    if (auto view = makeItemView(row)) fItems.push_back(std::move(view));
   fContext.forgetPublishers();
+  rowsReplaced();
+}
+
+void ZLibraryItemsView::insertItems(int first, int last) {
+  first = std::clamp(first, 0, int(fItems.size()));
+  std::vector<std::unique_ptr<ZLibraryItemView>> made;
+  for (int row = first; row <= last; ++row)
+    if (auto view = makeItemView(row)) made.push_back(std::move(view));
+  const int count = int(made.size());
+  fItems.insert(fItems.begin() + first, std::make_move_iterator(made.begin()),
+                std::make_move_iterator(made.end()));
+  if (fCurrent.item >= first) fCurrent.item += count;
+  if (fPressed.item >= first) fPressed.item += count;
+  rowsReplaced();
+}
+
+void ZLibraryItemsView::removeItems(int first, int last) {
+  first = std::clamp(first, 0, int(fItems.size()));
+  last = std::clamp(last, first - 1, int(fItems.size()) - 1);
+  fItems.erase(fItems.begin() + first, fItems.begin() + last + 1);
+  const int count = last - first + 1;
+  for (Position *position : {&fCurrent, &fPressed}) {
+    if (position->item > last)
+      position->item -= count;
+    else if (position->item >= first)
+      *position = Position{std::min(first, int(fItems.size()) - 1), -1};
+  }
+  rowsReplaced();
+}
+
+void ZLibraryItemsView::moveItems(int first, int last, int to) {
+  // Qt's move: the rows first..last go before the row `to` of the old order.
+  std::vector<std::unique_ptr<ZLibraryItemView>> moved;
+  for (int row = first; row <= last; ++row) moved.push_back(std::move(fItems[size_t(row)]));
+  fItems.erase(fItems.begin() + first, fItems.begin() + last + 1);
+  const int destination = to > last ? to - (last - first + 1) : to;
+  fItems.insert(fItems.begin() + destination, std::make_move_iterator(moved.begin()),
+                std::make_move_iterator(moved.end()));
+  fCurrent = fPressed = {};
+  rowsReplaced();
+}
+
+void ZLibraryItemsView::refreshItems(int first, int last) {
+  // A rebuild hands the same rows over as new objects: the views take them.
+  for (int row = std::max(0, first); row <= last && row < int(fItems.size()); ++row) {
+    const ZLibraryBrowseListItemPtr item = fModel->itemAt(fModel->index(row, 0));
+    ZLibraryItemView *view = fItems[size_t(row)].get();
+    if (!item || view->browseItem() == item) continue;
+    if (auto replacement = makeItemView(row)) fItems[size_t(row)] = std::move(replacement);
+  }
+  setNeedsLayout();
+}
+
+void ZLibraryItemsView::rowsChanged() {
+  fRowControls->refresh();
+  update();
+}
+
+void ZLibraryItemsView::rowsReplaced() {
+  fNeedsLayout = false;
+  fNumItems = unsigned(fItems.size());
   layoutItems();
   // The keyboard stays about where it was.
   if (fCurrent.item >= int(fNumItems)) fCurrent = Position{int(fNumItems) - 1, -1};
   if (const ZLibraryItemVideoView *list = videoViewAt(fCurrent.item))
-    fCurrent.video = std::clamp(fCurrent.video, 0, list->count() - 1);
+    fCurrent.video = list->count() > 0 ? std::clamp(fCurrent.video, 0, list->count() - 1) : -1;
   else
     fCurrent.video = -1;
   ZLibraryAccessibility::itemsReloaded(this);
@@ -123,7 +215,7 @@ void ZLibraryItemsView::setNeedsLayout() {
 void ZLibraryItemsView::ensureLayout() const {
   auto *self = const_cast<ZLibraryItemsView *>(this);
   if (fNeedsLayout)
-    self->reload();
+    self->rowsReplaced();
   else if (fLayoutWidth != width())
     self->layoutItems();
 }
@@ -229,12 +321,6 @@ void ZLibraryItemsView::paintEvent(QPaintEvent *event) {
     option.backgroundColor = Qt::white;
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
   }
-}
-
-void ZLibraryItemsView::videoUpdated(int) {
-  // A mark or a rating changed: what is in sight is drawn again.
-  fRowControls->refresh();
-  update();
 }
 
 void ZLibraryItemsView::focusInEvent(QFocusEvent *event) {

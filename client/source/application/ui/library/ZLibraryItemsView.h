@@ -14,6 +14,7 @@
 
 class QMenu;
 class QMimeData;
+class ZLibraryBrowseListModel;
 class ZLibraryItemView;
 class ZLibraryItemContainerView;
 class ZLibraryItemVideoView;
@@ -60,8 +61,9 @@ class ZLibraryItemsView : public QWidget {
   void setViewType(int viewType);
   int viewType() const { return fViewType; }
 
-  // Makes the rows again from the browse list and lays them out.
+  // Makes the rows again from the browse list's model and lays them out.
   void reload();
+  ZLibraryBrowseListModel *model() const { return fModel; }
   int numItems() const;
   ZLibraryItemView *itemAt(int index) const;
   ZLibraryItemContainerView *containerViewAt(int index) const;
@@ -136,12 +138,20 @@ class ZLibraryItemsView : public QWidget {
  private:
   friend class ZLibraryItemsViewAccessible;
 
+  std::unique_ptr<ZLibraryItemView> makeItemView(int row) const;
+  void insertItems(int first, int last);
+  void removeItems(int first, int last);
+  void moveItems(int first, int last, int to);
+  void refreshItems(int first, int last);
+  // Rows were made, inserted or removed: laid out again, controls placed.
+  void rowsReplaced();
+  // Marks or selections changed: drawn again.
+  void rowsChanged();
   void layoutItems();
   void ensureLayout() const;
   void setNeedsLayout();
   int firstItemAtOrBelow(int contentY) const;
   void observe();
-  void videoUpdated(int videoId);
   void popUpMenu(QMenu *menu, const QPoint &at);
   void showContextMenu(const QPoint &at, bool fromKeyboard);
   void startDrag();
@@ -150,6 +160,7 @@ class ZLibraryItemsView : public QWidget {
   void announceFocus();
 
   ZLibraryViewEnvironment fEnvironment;
+  ZLibraryBrowseListModel *fModel = nullptr;
   ZSkin *fSkin = nullptr;
   ZLibraryPaintContext fContext;
   std::vector<std::unique_ptr<ZLibraryItemView>> fItems;
