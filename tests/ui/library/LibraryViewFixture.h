@@ -11,6 +11,8 @@
 #include "ZPlaylistDataSource.h"
 #include "ZSkin.h"
 
+class ZServerRatingManager;
+
 #include <QImage>
 #include <QPainter>
 
@@ -51,6 +53,7 @@ class LibraryViewTest : public LibraryTest {
     environment.browseList = fBrowseList.get();
     environment.playlists = fPlaylists.get();
     environment.nowPlaying = fNowPlaying.get();
+    environment.ratings = fRatings;
     return environment;
   }
 
@@ -113,4 +116,5 @@ class LibraryViewTest : public LibraryTest {
   std::unique_ptr<ZNowPlayingListDataSource> fNowPlaying;
   std::unique_ptr<ZLibraryBrowseListDataSource> fBrowseList;
   std::unique_ptr<ZLibraryViewContainer> fContainer;
+  ZServerRatingManager *fRatings = nullptr;
 };

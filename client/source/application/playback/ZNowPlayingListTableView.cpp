@@ -7,10 +7,14 @@
 #include "NotificationCenter.h"
 #include "VideoDatabase.h"
 #include "ZNowPlayingListDataSource.h"
+#include "ZModelRoles.h"
 #include "ZPlaylistDataSource.h"
 #include "ZSkin.h"
 
+#include <QCursor>
+#include <QDrag>
 #include <QDropEvent>
+#include <QImageReader>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
@@ -18,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 // ---- a row's drawing -----------------------------------------------------------------------
 
@@ -121,6 +126,47 @@ class ZNowPlayingListTable : public QListView {
     QListView::dropEvent(&foreign);
     event->setDropAction(foreign.dropAction());
     event->setAccepted(foreign.isAccepted());
+  }
+
+  // An empty list shows the skin's picture that invites a drop, centred.
+  void paintEvent(QPaintEvent *event) override {
+    QListView::paintEvent(event);
+    if (!model() || model()->rowCount() > 0) return;
+    const ZSkin *skin = ZSkinManager::sharedSkinManager().getCurrentSkin();
+    const QImage picture = skin ? skin->playlistDragImage() : QImage();
+    if (picture.isNull()) return;
+    const QSizeF size = picture.deviceIndependentSize();
+    const QRect area = viewport()->rect();
+    const QPointF at(std::ceil((area.width() - size.width()) / 2),
+                     std::ceil((area.height() - size.height()) / 2));
+    QPainter painter(viewport());
+    painter.drawImage(QRectF(at, size), picture);
+  }
+
+  // The rows go with the thumbnail of the video in the row under the
+  // pointer, 68 wide and the row's height less 30 high.
+  void startDrag(Qt::DropActions supported) override {
+    const QModelIndexList indexes = selectedIndexes();
+    if (indexes.isEmpty() || !model()) return;
+    QMimeData *data = model()->mimeData(indexes);
+    if (!data) return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    const QPixmap picture = dragPicture(indexAt(viewport()->mapFromGlobal(QCursor::pos())));
+    if (!picture.isNull()) drag->setPixmap(picture);
+    drag->exec(supported, defaultDropAction());
+  }
+
+ public:
+  QPixmap dragPicture(const QModelIndex &row) const {
+    if (!row.isValid()) return QPixmap();
+    const QString path = row.data(ZModelRoles::ThumbnailPathRole).toString();
+    const QSize size(68, std::max(1, visualRect(row).height() - 30));
+    if (path.isEmpty()) return QPixmap();
+    QImageReader reader(path);
+    reader.setScaledSize(size);
+    const QImage image = reader.read();
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
   }
 
  private:
