@@ -281,7 +281,6 @@ QAccessibleInterface *factory(const QString &className, QObject *object) {
 }
 
 ItemsViewAccessible *accessibleOf(ZLibraryItemsView *view) {
-  if (!QAccessible::isActive()) return nullptr;
   return dynamic_cast<ItemsViewAccessible *>(QAccessible::queryAccessibleInterface(view));
 }
 
