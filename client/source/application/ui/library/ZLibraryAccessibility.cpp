@@ -144,7 +144,8 @@ class RowAccessible : public QAccessibleInterface, public QAccessibleActionInter
     } else if (name == showMenuAction()) {
       view->setFocus();
       view->setCurrentPosition({fItem, fVideo});
-      QContextMenuEvent event(QContextMenuEvent::Keyboard, view->videoFrame(fItem, fVideo).center());
+      const QPoint at = view->videoFrame(fItem, fVideo).center();
+      QContextMenuEvent event(QContextMenuEvent::Keyboard, at, view->mapToGlobal(at));
       QCoreApplication::sendEvent(view, &event);
     }
   }

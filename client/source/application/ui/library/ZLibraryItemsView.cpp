@@ -567,7 +567,7 @@ void ZLibraryItemsView::remove() {
   QList<ZLibraryActions::PlaylistVideos> entries;
   ZLibraryBrowseListContainerItemPtr group;
   for (const ZLibraryBrowseListItemPtr &row : list.objects()) {
-    if (auto *container = row->asContainer()) {
+    if (row->asContainer()) {
       group = std::static_pointer_cast<ZLibraryBrowseListContainerItem>(row);
       if (group->selected() && !group->expanded())
         entries.append({group->info().value(QStringLiteral("id")).toInt(), group->videoIdList()});
