@@ -35,7 +35,13 @@ QString escapeXml(const QString &text, bool attribute) {
     }
     if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') continue;  // not allowed in XML 1.0
     if (c == 0xFFFE || c == 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) continue;
-    out += QString::fromUcs4(&c, 1);  // written in the answer's encoding later
+    // Written as it is; the answer's encoding is applied to the whole document.
+    if (c < 0x10000) {
+      out += QChar(static_cast<char16_t>(c));
+    } else {
+      out += QChar(QChar::highSurrogate(c));
+      out += QChar(QChar::lowSurrogate(c));
+    }
   }
   return out;
 }
@@ -145,7 +151,19 @@ std::string encodedDocument(const std::string &utf8Document, XmlEncoding encodin
   }
   std::string out = declaration;
   out.reserve(out.size() + body.size());
-  for (const char32_t c : QString::fromStdString(body).toUcs4()) {
+  // The writers' UTF-8 is well-formed: each sequence is read as it stands.
+  for (size_t i = 0; i < body.size();) {
+    const auto byte = static_cast<unsigned char>(body[i]);
+    if (byte < 0x80) {
+      out += static_cast<char>(byte);
+      ++i;
+      continue;
+    }
+    const size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+    char32_t c = byte & (0x7F >> length);
+    for (size_t k = 1; k < length && i + k < body.size(); ++k)
+      c = (c << 6) | (static_cast<unsigned char>(body[i + k]) & 0x3F);
+    i += length;
     if (c <= last)
       out += static_cast<char>(c);
     else
