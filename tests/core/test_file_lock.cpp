@@ -1,6 +1,7 @@
 #include "FileLock.h"
 #include "TestEnvironment.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -87,4 +88,14 @@ TEST(FileLock, OpensOnlyAPlainFileOfItsOwn) {
     lock.unlock();
   }
   EXPECT_FALSE(QFileInfo::exists(target));
+
+  // A lock file whose folder is made later is had from then on.
+  const QByteArray later = QFile::encodeName(dir + "/later/x.lock");
+  FileLock waiting(later.constData());
+  EXPECT_FALSE(waiting.isUsable());
+  ASSERT_TRUE(QDir().mkpath(dir + "/later"));
+  EXPECT_TRUE(waiting.lock());
+  waiting.unlock();
+  EXPECT_TRUE(waiting.isUsable());
+  EXPECT_TRUE(waiting.error().empty());
 }

@@ -391,6 +391,14 @@ TEST(LibraryLocations, LockFilesLieBesideEachUsersLibrary) {
   EXPECT_EQ(a.lockPathForVersion2, first + "/tv.zaro.ZaroPlayer.dbv2.lock");
   EXPECT_EQ(b.lockPath, second + "/tv.zaro.ZaroPlayer.db.lock");
   EXPECT_EQ(a.databaseDirectoryForVersion2, VideoDatabase::previousGenerationDirectory());
+
+  // A library under a folder that does not exist yet: creating it makes the
+  // folder, and its lock is had from then on.
+  const QString fresh = TestEnvironment::makeTempDir("fresh") + "/not/yet";
+  VideoDatabase database(VideoDatabase::pathsUnder(fresh));
+  ASSERT_TRUE(database.createDatabase());
+  EXPECT_FALSE(database.lockFailure().has_value());
+  EXPECT_TRUE(database.executeSQL("SELECT * FROM Videos;").has_value());
 }
 
 // A lock file that cannot be had (here a planted link) stops every statement

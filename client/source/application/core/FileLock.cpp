@@ -15,7 +15,11 @@ std::string failure(const char *what, const std::string &path, int error) {
 
 }  // namespace
 
-FileLock::FileLock(const char *path) : fPath(path ? path : "") {
+FileLock::FileLock(const char *path) : fPath(path ? path : "") { open(); }
+
+bool FileLock::open() {
+  std::lock_guard<std::recursive_mutex> hold(fMutex);
+  if (fdlock >= 0) return true;
   // No link is followed (ELOOP), and a FIFO does not block the open.
   const int fd =
       ::open(fPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
@@ -23,15 +27,17 @@ FileLock::FileLock(const char *path) : fPath(path ? path : "") {
     const int error = errno;
     fError = error == ELOOP ? "lock file " + fPath + " is a symbolic link; it is not followed"
                             : failure("cannot open the lock file", fPath, error);
-    return;
+    return false;
   }
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     fError = "lock file " + fPath + " is not a regular file";
-    return;
+    return false;
   }
+  fError.clear();
   fdlock = fd;
+  return true;
 }
 
 FileLock::~FileLock() {
@@ -43,7 +49,7 @@ bool FileLock::lock() {
   // flock locks belong to the open file, so taking it again from the same
   // process would succeed anyway; count the depth so that the inner unlock of
   // a nested pair does not release the file for other processes.
-  if (fDepth++ == 0 && fdlock >= 0) {
+  if (fDepth++ == 0 && open()) {
     int rc;
     while ((rc = ::flock(fdlock, LOCK_EX)) != 0 && errno == EINTR) {
     }

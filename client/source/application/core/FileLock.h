@@ -11,7 +11,8 @@
 // planted link, a FIFO or a folder at the path is refused (and nothing is
 // created through it). A lock file that cannot be had does not end the
 // process: the lock is then unusable, lock() answers false and error() says
-// why, and the caller decides what the user hears.
+// why, and the caller decides what the user hears. Until the file is open,
+// every lock() tries again (its folder may have been made meanwhile).
 class FileLock {
  public:
   explicit FileLock(const char *path);
@@ -19,6 +20,8 @@ class FileLock {
   FileLock(const FileLock &) = delete;
   FileLock &operator=(const FileLock &) = delete;
 
+  // Opens the lock file unless it is open already; answers whether it is.
+  bool open();
   // The lock file is open (lock() can take the file lock).
   bool isUsable() const noexcept { return fdlock >= 0; }
   // Why the lock file cannot be had or the file lock was not taken ("" when

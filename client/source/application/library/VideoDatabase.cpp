@@ -370,7 +370,7 @@ VideoDatabase::Paths VideoDatabase::pathsForApplicationFolder(const QString &fol
 }
 
 std::optional<QString> VideoDatabase::lockFailure() const {
-  if (fCurrent->lock.isUsable()) return std::nullopt;
+  if (fCurrent->lock.open()) return std::nullopt;
   return QString::fromLocal8Bit(fCurrent->lock.error());
 }
 
