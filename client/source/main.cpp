@@ -1,9 +1,14 @@
 // The player's entry: one running instance per user; a later start hands its
-// "zaro://" link (or its wish to see the window) to the running one and ends.
+// "zaro://" link (or its wish to see the window, or to play a video) to the
+// running one and ends.
+//
+//   zaro-player [zaro://...]        start, or hand the link to the running player
+//   zaro-player --play VIDEO_ID     play that library video in a plain window
 #include "ApplicationDelegate.h"
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
+#include "MoviePlayWindow.h"
 #include "SkinnedDialogs.h"
 #include "SingleInstance.h"
 #include "UnixSignals.h"
@@ -13,6 +18,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -60,6 +66,8 @@ int main(int argc, char *argv[]) {
   // Like the original: closing the window leaves the player running (downloads
   // and subscriptions go on); a new start shows the window again.
   QApplication::setQuitOnLastWindowClosed(false);
+  // The playback engine reads and writes numbers the C way only.
+  std::setlocale(LC_NUMERIC, "C");
 
   const CommandLine commandLine = CommandLine::parse(QApplication::arguments().mid(1));
   if (const int status = answerCommandLine(commandLine); status >= 0) return status;
@@ -68,8 +76,10 @@ int main(int argc, char *argv[]) {
                               ApplicationIdentity::applicationName();
   SingleInstance instance(instanceKey);
   if (!instance.becomePrimary()) {
-    const bool delivered = link.isEmpty() ? SingleInstance::sendReopen(instanceKey)
-                                          : SingleInstance::sendURL(instanceKey, link);
+    const bool delivered =
+        commandLine.playVideo >= 0 ? SingleInstance::sendPlay(instanceKey, commandLine.playVideo)
+        : link.isEmpty()    ? SingleInstance::sendReopen(instanceKey)
+                            : SingleInstance::sendURL(instanceKey, link);
     if (!delivered) std::fprintf(stderr, "zaro-player: the running player did not answer\n");
     return delivered ? 0 : 1;
   }
@@ -88,6 +98,9 @@ int main(int argc, char *argv[]) {
   QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                    &ApplicationDelegate::applicationShouldHandleReopen);
   QObject::connect(&instance, &SingleInstance::quitRequested, &app, [] { QApplication::quit(); });
+  QObject::connect(&instance, &SingleInstance::playRequested, &delegate, [&delegate](int videoId) {
+    if (delegate.applicationFinishedLaunching()) MoviePlayWindow::sharedWindow().playVideo(videoId);
+  });
   QObject::connect(&delegate, &ApplicationDelegate::terminateRequested, &app,
                    [] { QApplication::quit(); });
   QObject::connect(&app, &QApplication::aboutToQuit, &delegate,
@@ -98,6 +111,8 @@ int main(int argc, char *argv[]) {
   QTimer::singleShot(0, &delegate, [&] {
     launched = delegate.applicationDidFinishLaunching();
     if (!launched) QApplication::exit(1);
+    else if (commandLine.playVideo >= 0)
+      MoviePlayWindow::sharedWindow().playVideo(commandLine.playVideo);
   });
   const int status = app.exec();
   return launched ? status : 1;

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-TEST(CommandLine, OnlyOneZaroLinkOrHelpOrVersion) {
+TEST(CommandLine, OnlyOneZaroLinkOrHelpOrVersionOrAVideoToPlay) {
   using Action = CommandLine::Action;
   const QString link = "zaro://run?command=X&permalinkId=a";
   struct Case {
     QStringList arguments;
     Action action;
     QString link;
+    int playVideo = -1;
   } cases[] = {
       {{}, Action::Run, ""},
       {{link}, Action::Run, link},
@@ -26,12 +27,24 @@ TEST(CommandLine, OnlyOneZaroLinkOrHelpOrVersion) {
       {{""}, Action::Refuse, ""},
       {{link, link}, Action::Refuse, ""},
       {{link, "--bogus"}, Action::Refuse, ""},
+      {{"--play", "12"}, Action::Run, "", 12},
+      {{"--play", "0"}, Action::Run, "", 0},
+      {{"--play"}, Action::Refuse, ""},
+      {{"--play", "twelve"}, Action::Refuse, ""},
+      {{"--play", "-3"}, Action::Refuse, ""},
+      {{"--play", "+3"}, Action::Refuse, ""},
+      {{"--play", "99999999999"}, Action::Refuse, ""},  // no id is that large
+      {{"--play", "12", link}, Action::Refuse, ""},
+      {{link, "--play", "12"}, Action::Refuse, ""},
+      {{"12", "--play"}, Action::Refuse, ""},
+      {{"--play", "12", "--help"}, Action::ShowHelp, ""},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.arguments.join(' ').toStdString());
     const CommandLine line = CommandLine::parse(c.arguments);
     EXPECT_EQ(line.action, c.action);
     EXPECT_EQ(line.link, c.link);
+    EXPECT_EQ(line.playVideo, c.playVideo);
     EXPECT_EQ(line.problem.isEmpty(), c.action != Action::Refuse);
   }
 }

@@ -20,15 +20,19 @@ TEST(SingleInstance, FirstListensLaterStartsHandOver) {
   QObject::connect(&first, &SingleInstance::urlReceived, [&](const QString &u) { urls << u; });
   QObject::connect(&first, &SingleInstance::quitRequested, [&] { ++quits; });
   QObject::connect(&first, &SingleInstance::reopenRequested, [&] { ++reopens; });
+  QList<int> plays;
+  QObject::connect(&first, &SingleInstance::playRequested, [&](int id) { plays << id; });
 
   auto sent = std::async(std::launch::async, [key] {
     return SingleInstance::sendURL(key, "zaro://x?command=A&v=é\nsecond line") &&
-           SingleInstance::sendReopen(key) && SingleInstance::sendQuit(key);
+           SingleInstance::sendReopen(key) && SingleInstance::sendPlay(key, 42) &&
+           SingleInstance::sendQuit(key);
   });
   ASSERT_TRUE(TestEnvironment::waitFor([&] { return quits == 1; }));
   EXPECT_TRUE(sent.get());
   EXPECT_EQ(urls, QStringList({"zaro://x?command=A&v=ésecond line"}));
   EXPECT_EQ(reopens, 1);
+  EXPECT_EQ(plays, QList<int>({42}));
 }
 
 TEST(SingleInstance, OtherUsersDoNotMeetAndStaleSocketsAreTakenOver) {

@@ -13,4 +13,8 @@ QString shortVersionString();      // the marketing version ("CFBundleShortVersi
 QString applicationErrorDomain();  // domain of the application's user-facing errors
 QString applicationName();         // "Zaro Player"
 
+// Where the application's resources (skins, help pages) are:
+// PREFIX/share/zaro-player beside PREFIX/bin, else the build tree's copy.
+QString resourcesFolder();
+
 }  // namespace ApplicationIdentity

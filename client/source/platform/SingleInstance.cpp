@@ -82,6 +82,10 @@ void SingleInstance::dispatch(const QByteArray &line) {
     emit quitRequested();
   } else if (line == "reopen") {
     emit reopenRequested();
+  } else if (line.startsWith("play ")) {
+    bool ok = false;
+    const int videoId = line.mid(5).toInt(&ok);
+    if (ok && videoId >= 0) emit playRequested(videoId);
   }
 }
 
@@ -110,4 +114,8 @@ bool SingleInstance::sendQuit(const QString &dataFolder, int timeoutMs) {
 
 bool SingleInstance::sendReopen(const QString &dataFolder, int timeoutMs) {
   return send(dataFolder, "reopen", timeoutMs);
+}
+
+bool SingleInstance::sendPlay(const QString &dataFolder, int videoId, int timeoutMs) {
+  return send(dataFolder, "play " + QByteArray::number(videoId), timeoutMs);
 }

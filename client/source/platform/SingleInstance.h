@@ -10,7 +10,8 @@ class QLockFile;
 
 // One running player per user data folder. The first start listens on a local
 // socket named after the bundle identifier and that folder; a later start
-// hands its message ("url <text>", "reopen" or "quit") to it and exits.
+// hands its message ("url <text>", "reopen", "quit" or "play <video id>") to
+// it and exits.
 class SingleInstance : public QObject {
   Q_OBJECT
  public:
@@ -30,11 +31,14 @@ class SingleInstance : public QObject {
   static bool sendQuit(const QString &dataFolder, int timeoutMs = 5000);
   // Asks the running instance to show its window (a start without a URL).
   static bool sendReopen(const QString &dataFolder, int timeoutMs = 5000);
+  // Asks the running instance to play a library video.
+  static bool sendPlay(const QString &dataFolder, int videoId, int timeoutMs = 5000);
 
  signals:
   void urlReceived(const QString &url);
   void quitRequested();
   void reopenRequested();
+  void playRequested(int videoId);
 
  private:
   static bool send(const QString &dataFolder, const QByteArray &line, int timeoutMs);

@@ -121,3 +121,18 @@ std::unique_ptr<VideoImportProgress> ScriptedDialogs::showVideoImportProgress(co
   record(QStringLiteral("importProgress"), title);
   return std::make_unique<ScriptedProgress>(*this);
 }
+
+int ScriptedDialogs::showCodecRequiredAlert(const QString &message) {
+  record(QStringLiteral("codecRequired"), message);
+  const int code = answer(QStringLiteral("codecRequired"), QStringLiteral("0")).toInt();
+  if (code != 1) {
+    record(QStringLiteral("codecRequiredConfirm"), QString());
+    return 0;
+  }
+  return 1;
+}
+
+int ScriptedDialogs::askLoadError(const QString &message, const QString &defaultButtonTitle) {
+  record(QStringLiteral("loadError"), defaultButtonTitle + QStringLiteral(": ") + message);
+  return answer(QStringLiteral("loadError"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
+}

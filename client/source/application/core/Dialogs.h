@@ -78,14 +78,27 @@ class Dialogs {
   // given, else on the screen.
   virtual std::unique_ptr<VideoImportProgress> showVideoImportProgress(const QString &title,
                                                                        QWidget *relativeTo) = 0;
+
+  // "CodecRequiredAlert" over the playback window, with the message: "go to
+  // the codec site" ends it with 1. Its cancel button asks
+  // "CodecRequiredConfirmAlert" (yes -> 1, no -> 0) whether to give up; yes
+  // ends the alert with 0, no leaves it open. Returns the alert's code.
+  virtual int showCodecRequiredAlert(const QString &message) = 0;
+
+  // "LoadErrorAlert", titled "Error loading movie:", over the playback
+  // window: the default button (defaultButtonTitle, the next or previous
+  // movie) -> 1, "Cancel" -> 0.
+  virtual int askLoadError(const QString &message, const QString &defaultButtonTitle) = 0;
 };
 
 // Dialogs that answer from a script instead of asking anyone, and record what
 // was asked. The script is a comma-separated list of name=code pairs, for
 // example "quit=0,diskSpaceDownload=2,confirmation=1,importUrl=http://x/feed";
 // the names are alert, confirmation, update, deleteVideo, quit, diskSpace,
-// diskSpaceDownload and importUrl. Unlisted dialogs answer their harmless code
-// (cancel, no action, quit confirmed). Each question is appended as a line
+// diskSpaceDownload, importUrl, codecRequired and loadError. Unlisted dialogs
+// answer their harmless code (cancel, no action, quit confirmed, give up).
+// A codec alert answered 0 also records the confirmation it asks
+// ("codecRequiredConfirm"), which gives up. Each question is appended as a line
 // "<name> <message>" to the file named by ZARO_DIALOG_LOG when that is set.
 class ScriptedDialogs : public Dialogs {
  public:
@@ -110,6 +123,8 @@ class ScriptedDialogs : public Dialogs {
   QString getImportUrl() override;
   std::unique_ptr<VideoImportProgress> showVideoImportProgress(const QString &title,
                                                                QWidget *relativeTo) override;
+  int showCodecRequiredAlert(const QString &message) override;
+  int askLoadError(const QString &message, const QString &defaultButtonTitle) override;
 
  private:
   friend class ScriptedProgress;

@@ -363,6 +363,13 @@ QVariantMap getQuicktimeAttributes(const QString &moviePath, const QString &imag
   return attributes;
 }
 
+bool canPlayMovie(const QString &moviePath) {
+  const QFileInfo movieInfo(moviePath);
+  if (moviePath.isEmpty() || !movieInfo.isFile()) return false;
+  FormatPtr format = openMovie(movieInfo.absoluteFilePath());
+  return format && chooseStreams(format.get()).playable;
+}
+
 QStringList movieFileTypes() {
   static const QStringList types = [] {
     QSet<QString> extensions;

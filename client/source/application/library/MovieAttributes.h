@@ -24,6 +24,11 @@ namespace Utilities {
 // picture, subtitle or text file.
 QVariantMap getQuicktimeAttributes(const QString &moviePath, const QString &imagePath = QString());
 
+// Whether the movie at moviePath is one getQuicktimeAttributes() would
+// answer for (a regular file FFmpeg opens, with a video or audio stream it
+// has a decoder for), without reading a poster frame or writing anything.
+bool canPlayMovie(const QString &moviePath);
+
 // The file extensions (lower case, without dot, sorted) offered when choosing
 // movies to import: those FFmpeg's demuxers claim, except the demuxers of
 // pictures, subtitles and text, plus the common movie extensions.

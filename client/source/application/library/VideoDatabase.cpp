@@ -594,7 +594,20 @@ std::optional<QString> VideoDatabase::configStringForVersion2Key(const QString &
   return *it;
 }
 
-bool VideoDatabase::log(const QString &, const QString &) { return false; }
+bool VideoDatabase::log(const QString &event, const QString &params) {
+  // The events have a table of their own, made with the first one, so that a
+  // library nobody played from keeps exactly its tables.
+  QString sql = QStringLiteral(
+      "CREATE TABLE IF NOT EXISTS LOG_RECORD (TIME DATETIME, EVENT TEXT, PARAMETERS TEXT);");
+  if (params.isNull())
+    sql += sqlFormat("INSERT INTO LOG_RECORD ( TIME, EVENT ) VALUES ( '%@', '%@' );",
+                     {esc(sqlDateNow()), esc(event)});
+  else
+    sql += sqlFormat(
+        "INSERT INTO LOG_RECORD ( TIME, EVENT, PARAMETERS ) VALUES ( '%@', '%@', '%@' );",
+        {esc(sqlDateNow()), esc(event), esc(params)});
+  return executeSQL(sql).has_value();
+}
 
 // ---- creation and opening -------------------------------------------------------
 

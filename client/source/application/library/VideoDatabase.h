@@ -159,8 +159,9 @@ class VideoDatabase {
   // "VALUE" of the previous generation's CONFIG table.
   std::optional<QString> configStringForVersion2Key(const QString &key);
 
-  // Usage events of the player. The library has no table for them, so
-  // nothing is recorded and the answer is false.
+  // Records a usage event of the player (event text, parameter text or nil)
+  // with the current time in the LOG_RECORD table (TIME, EVENT, PARAMETERS),
+  // made with the first event. True when it was written.
   bool log(const QString &event, const QString &params = QString());
 
   // ---- Videos --------------------------------------------------------------

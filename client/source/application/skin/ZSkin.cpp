@@ -1,10 +1,10 @@
 #include "ZSkin.h"
 
+#include "ApplicationIdentity.h"
 #include "Logging.h"
 #include "ZXMLElement.h"
 #include "ZXMLParser.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -708,12 +708,7 @@ ZSkinManager &ZSkinManager::sharedSkinManager() {
   return manager;
 }
 
-QString ZSkinManager::resourcesFolder() {
-  const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                            QStringLiteral("/../share/zaro-player"));
-  if (QFileInfo(installed).isDir()) return installed;
-  return QStringLiteral(ZARO_BUILD_SHARE_DIR);
-}
+QString ZSkinManager::resourcesFolder() { return ApplicationIdentity::resourcesFolder(); }
 
 std::shared_ptr<ZSkin> ZSkinManager::getDefaultSkin() {
   if (!fDefault)

@@ -3,6 +3,7 @@
 #include "Localization.h"
 #include "ZDialog.h"
 #include "UserDefaults.h"
+#include "ZApplicationState.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,7 +23,9 @@ namespace {
 // A modal dialog whose buttons end it with their codes.
 class CodeDialog : public ZDialog {
  public:
-  CodeDialog(const QString &resourceName, const QString &title, const QString &message) {
+  CodeDialog(const QString &resourceName, const QString &title, const QString &message,
+             QWidget *parent = nullptr)
+      : ZDialog(parent) {
     setObjectName(resourceName);
     setWindowTitle(title.isEmpty() ? localized(QStringLiteral("mainWindowTitle")) : title);
     setModal(true);
@@ -59,6 +62,8 @@ class CodeDialog : public ZDialog {
   }
 
   QVBoxLayout *extras() { return fExtras; }
+  QHBoxLayout *buttons() { return fButtons; }
+  QLabel *messageLabel() { return fMessage; }
 
   // The code that Escape and the window's close button end the dialog with:
   // its harmless answer, which is not always 0.
@@ -74,6 +79,39 @@ class CodeDialog : public ZDialog {
   QLabel *fMessage;
   QVBoxLayout *fExtras;
   QHBoxLayout *fButtons;
+};
+
+// The window that shows playback, over which the player's alerts appear.
+QWidget *playbackWindow() {
+  return qobject_cast<QWidget *>(ZApplicationState::sharedStateManager().playbackWindow());
+}
+
+// The codec alert: its cancel button (and Escape) only asks whether to give
+// up; the alert ends with 0 once the user says yes.
+class CodecRequiredAlert : public CodeDialog {
+ public:
+  CodecRequiredAlert(const QString &message, QWidget *parent)
+      : CodeDialog(QStringLiteral("CodecRequiredAlert"), QString(), message, parent) {
+    messageLabel()->setObjectName(QStringLiteral("fMessageText"));
+    auto *cancel = new QPushButton(localized(QStringLiteral("dialogCancel")), this);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    buttons()->addWidget(cancel);
+    addButton(QStringLiteral("goToCodecSite"), localized(QStringLiteral("codecRequiredGoToSite")),
+              1, true);
+  }
+
+  void reject() override {
+    CodeDialog confirm(QStringLiteral("CodecRequiredConfirmAlert"), QString(),
+                       localized(QStringLiteral("codecRequiredConfirmMessage")), this);
+    confirm.addButton(QStringLiteral("no"), localized(QStringLiteral("codecRequiredConfirmNo")), 0,
+                      true);
+    confirm.addButton(QStringLiteral("yes"), localized(QStringLiteral("codecRequiredConfirmYes")),
+                      1, false);
+    if (confirm.exec() != 1) return;
+    hide();
+    done(0);
+  }
 };
 
 class PlainImportProgress : public VideoImportProgress {
@@ -233,4 +271,17 @@ QString SkinnedDialogs::getImportUrl() {
 std::unique_ptr<VideoImportProgress> SkinnedDialogs::showVideoImportProgress(const QString &title,
                                                                            QWidget *relativeTo) {
   return std::make_unique<PlainImportProgress>(title, relativeTo);
+}
+
+int SkinnedDialogs::showCodecRequiredAlert(const QString &message) {
+  CodecRequiredAlert alert(message, playbackWindow());
+  return alert.exec();
+}
+
+int SkinnedDialogs::askLoadError(const QString &message, const QString &defaultButtonTitle) {
+  CodeDialog dialog(QStringLiteral("LoadErrorAlert"),
+                    localized(QStringLiteral("movieLoadErrorTitle")), message, playbackWindow());
+  dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 0, false);
+  dialog.addButton(QStringLiteral("next"), defaultButtonTitle, 1, true);
+  return dialog.exec();
 }

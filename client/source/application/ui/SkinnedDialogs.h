@@ -19,4 +19,6 @@ class SkinnedDialogs : public Dialogs {
   QString getImportUrl() override;
   std::unique_ptr<VideoImportProgress> showVideoImportProgress(const QString &title,
                                                                QWidget *relativeTo) override;
+  int showCodecRequiredAlert(const QString &message) override;
+  int askLoadError(const QString &message, const QString &defaultButtonTitle) override;
 };

@@ -2,6 +2,8 @@
 
 #include "ApplicationIdentity.h"
 
+#include <algorithm>
+
 CommandLine CommandLine::parse(const QStringList &arguments) {
   CommandLine result;
   for (const QString &argument : arguments) {
@@ -12,6 +14,22 @@ CommandLine CommandLine::parse(const QStringList &arguments) {
   }
   if (arguments.contains(QStringLiteral("--version"))) {
     result.action = Action::ShowVersion;
+    return result;
+  }
+  if (arguments.contains(QStringLiteral("--play"))) {
+    bool ok = false;
+    const int id = arguments.size() == 2 && arguments.first() == QLatin1String("--play")
+                       ? arguments.at(1).toInt(&ok)
+                       : -1;
+    const bool digits = ok && !arguments.at(1).isEmpty() &&
+                        std::all_of(arguments.at(1).cbegin(), arguments.at(1).cend(),
+                                    [](QChar c) { return c.isDigit(); });
+    if (!digits) {
+      result.action = Action::Refuse;
+      result.problem = QStringLiteral("--play takes one library video id and nothing else");
+      return result;
+    }
+    result.playVideo = id;
     return result;
   }
   for (const QString &argument : arguments) {
@@ -35,13 +53,15 @@ CommandLine CommandLine::parse(const QStringList &arguments) {
 QString CommandLine::usage() {
   return QStringLiteral(
       "Usage: zaro-player [zaro://LINK]\n"
+      "       zaro-player --play VIDEO_ID\n"
       "       zaro-player --help | --version\n"
       "\n"
       "Starts Zaro Player, or shows the running one. A zaro:// link from the\n"
       "service's web pages is carried out by the running player.\n"
       "\n"
-      "  -h, --help     show this text\n"
-      "      --version  show the version\n");
+      "  --play VIDEO_ID  play that library video in a window of its own\n"
+      "  -h, --help       show this text\n"
+      "      --version    show the version\n");
 }
 
 QString CommandLine::versionText() {

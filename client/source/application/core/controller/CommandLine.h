@@ -4,9 +4,9 @@
 #include <QStringList>
 
 // What the player's command line asks for. The desktop entry starts the
-// player with at most one "zaro://" link; besides that only "--help" and
-// "--version" are understood. Anything else is refused: it is never handed to
-// a running player as a link.
+// player with at most one "zaro://" link; besides that only "--help",
+// "--version" and "--play VIDEO_ID" are understood. Anything else is refused:
+// it is never handed to a running player as a link.
 struct CommandLine {
   enum class Action {
     Run,          // start (or hand `link` to the running player)
@@ -16,11 +16,13 @@ struct CommandLine {
   };
 
   Action action = Action::Run;
-  QString link;     // Run: the "zaro://" link, or empty for none
-  QString problem;  // Refuse: what is wrong, for the user
+  QString link;        // Run: the "zaro://" link, or empty for none
+  int playVideo = -1;  // Run: the library video of "--play", or -1 for none
+  QString problem;     // Refuse: what is wrong, for the user
 
   // The arguments without the program name. "--help" or "-h" anywhere wins,
-  // then "--version"; otherwise at most one argument, which must begin with
+  // then "--version"; then "--play" with a video id (decimal digits) and
+  // nothing else; otherwise at most one argument, which must begin with
   // "zaro://" (whether the link is well-formed is the command handler's
   // business: a malformed one is ignored there).
   static CommandLine parse(const QStringList &arguments);

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ZMediaBackEnd.h"
+
+#include <QHash>
+#include <QStringList>
+
+// A media engine that decodes nothing, for tests of what drives one: every
+// file opens (unless told otherwise) with the length it was given, time
+// moves only when the test moves it, and the end comes when the test says.
+class ZFakeMediaBackEnd : public ZMediaBackEnd {
+  Q_OBJECT
+ public:
+  using ZMediaBackEnd::ZMediaBackEnd;
+
+  // Files of this path open with this length (10 s at scale 600 otherwise).
+  void setDuration(const QString &path, const ZTime &duration) { fDurations[path] = duration; }
+  // Opening this path fails with this description.
+  void setOpenError(const QString &path, const QString &error) { fErrors[path] = error; }
+  // Every path open() was asked for, in order.
+  const QStringList &openedPaths() const { return fOpened; }
+  QString openPath() const { return fOpen ? fPath : QString(); }
+
+  // Plays to the end: the time becomes the length, the rate 0, and the end
+  // is reported.
+  void finish();
+
+  bool open(const QString &path, QString *error) override;
+  void close() override;
+  bool isOpen() const override { return fOpen; }
+  void play() override { setRate(1.0); }
+  void pause() override { setRate(0.0); }
+  double rate() const override { return fOpen ? fRate : 0.0; }
+  void setRate(double rate) override;
+  float volume() const override { return fVolume; }
+  void setVolume(float volume) override { fVolume = volume; }
+  bool muted() const override { return fMuted; }
+  void setMuted(bool muted) override { fMuted = muted; }
+  ZTime currentTime() const override { return fOpen ? fTime : ZTime{}; }
+  void setCurrentTime(const ZTime &time) override;
+  ZTime duration() const override { return fOpen ? fDuration : ZTime{}; }
+
+ private:
+  void changeRate(double rate);
+
+  QHash<QString, ZTime> fDurations;
+  QHash<QString, QString> fErrors;
+  QStringList fOpened;
+  QString fPath;
+  bool fOpen = false;
+  double fRate = 0.0;
+  float fVolume = 1.0f;
+  bool fMuted = false;
+  ZTime fTime;
+  ZTime fDuration;
+};

@@ -1,0 +1,183 @@
+#pragma once
+
+#include "VideoInfo.h"
+#include "ZTime.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
+
+class UserDefaults;
+class VideoDatabase;
+class ZMediaBackEnd;
+class ZMovieScrubber;
+class ZMovieViewer;
+class ZMovieVolumeControl;
+class ZNowPlayingListDataSource;
+
+// The one playback engine of the application: plays the videos of the
+// now-playing list one after another in the movie view, keeps the progress
+// and volume sliders in step, remembers where a stopped video was, marks
+// each video viewed when it starts, and records the user's actions on the
+// player in the library's usage log.
+//
+// What plays is always the now-playing list's current video. Decoding and
+// display are the media engine's (ZMediaBackEnd). The controller reports
+// through typed signals and, for the observers of the whole application,
+// through the named notifications ("MovieStarted", "MoviePaused", ...).
+class ZOQTMovieController : public QObject {
+  Q_OBJECT
+ public:
+  static const QString MovieStartedNotification;        // "MovieStarted", object: the video id
+  static const QString MoviePausedNotification;         // "MoviePaused"
+  static const QString MovieStoppedNotification;        // "MovieStopped"
+  static const QString DidStopNotification;             // "ZOQTMovieDidStopNotification"
+  static const QString MovieMutedNotification;          // "MovieMuted"
+  static const QString MovieUnmutedNotification;        // "MovieUnmuted"
+  static const QString MovieVolumeChangedNotification;  // "MovieVolumeChanged"
+  static const QString StopPlayingVideoListAction;      // "ActionStopPlayingVideoList"
+  static const QString GoToLibraryAction;               // "ActionGoToLibrary"
+
+  // Whether a movie file can be played with the installed decoders.
+  using Probe = std::function<bool(const QString &moviePath)>;
+
+  // The application's controller: the mpv engine, the shared now-playing
+  // list, library and defaults. Made on first use, never freed.
+  static ZOQTMovieController &sharedMovieController();
+  // Registers "ZOQTMovieVolume" = "1.0".
+  static void initialize(UserDefaults &defaults);
+
+  // A controller over its own engine, list, library and defaults; without a
+  // probe, FFmpeg's (Utilities::canPlayMovie).
+  ZOQTMovieController(ZMediaBackEnd &movie, ZNowPlayingListDataSource &nowPlaying,
+                      VideoDatabase &database, UserDefaults &defaults, Probe probe = {},
+                      QObject *parent = nullptr);
+  ~ZOQTMovieController() override;
+
+  // The engine that plays the movies.
+  ZMediaBackEnd &movie() const { return fMovie; }
+
+  // ---- wiring --------------------------------------------------------------------------
+  void setMovieView(ZMovieViewer *view);
+  // Replace the progress slider of the inline / full-screen bar (nullptr for
+  // none) and set it up from the movie. The full-screen slider's action
+  // becomes scrubberChanged().
+  void setInlineSlider(ZMovieScrubber *slider);
+  void setFullScreenSlider(ZMovieScrubber *slider);
+  // Keeps the volume slider and sets it up from the movie.
+  void setVolumeSlider(ZMovieVolumeControl *slider);
+  // Sets the given slider up from the movie without keeping it; with none,
+  // posts "MovieMuted" or "MovieUnmuted" for the movie's mute state.
+  void setFullScreenVolumeSlider(ZMovieVolumeControl *slider);
+
+  // ---- commands ------------------------------------------------------------------------
+  void play();
+  // play() from the position stored when the video was last stopped.
+  void resumePlayback();
+  // Pauses a playing movie (logged); posts "MoviePaused" in every case.
+  void pause();
+  // Plays (as the user's play) when not playing, else pauses (logged).
+  void pauseOrPlay();
+  // Stores the position, unloads the movie, posts the stop notifications.
+  void stop();
+  void skipForwardOne();
+  void skipBackOne();
+  // The user's skips: logged, and the video skipped to logs no start.
+  void userSkipForwardOne();
+  void userSkipBackOne();
+  void mute();
+  // The volume slider moved: the movie's volume, stored.
+  void volumeChanged(float value);
+  void increaseVolume();
+  void decreaseVolume();
+  // A progress slider moved: seeks there.
+  void scrubberChanged(double seconds);
+  // Rates -4, 4, 1, 1 (only with a movie and a viewer).
+  void rewind();
+  void fastForward();
+  void rewindStop();
+  void fastForwardStop();
+
+  // ---- queries -------------------------------------------------------------------------
+  // A movie is loaded and running forward.
+  bool isPlaying() const;
+  bool movieIsMuted() const;
+  QList<int> videosToPlay() const { return _videosToPlay; }
+
+  // The key of a video's stored position: "MoviePlayPosition:" and its
+  // permalink; a video without one (an imported file) is keyed by its file
+  // instead, "MoviePlayPosition:file:" and the SHA-1 of its path.
+  static QString resumeKey(const VideoInfo &video);
+
+  // The repeating 0.3 s timer that moves the sliders while the movie runs,
+  // and one tick of it.
+  const QTimer &scrubberUpdateTimer() const { return fScrubberUpdateTimer; }
+  void scrubberUpdateTimerTick();
+
+ signals:
+  void movieStarted(int videoId);
+  void moviePaused();
+  void movieStopped();
+  void movieMuteChanged(bool muted);
+  void movieVolumeChanged(float volume);
+  // The movie's rate changed (0 paused, 1 playing, 4 or -4 scanning).
+  void movieRateChanged(double rate);
+
+ private:
+  enum class LoadResult { Nothing, Loaded, CodecMissing, SkipRequested, Cancelled };
+
+  void loadMovieFromPlaylist(bool forcePlay = false);
+  LoadResult loadCurrentEntry(bool forcePlay);
+  LoadResult cannotOpen(const QString &fileName, const QString &description);
+  void codecAlertDidDismiss(int returnCode);
+  void movieDidEnd();
+  void movieRateDidChange(double rate);
+  void nowPlayingListChanged();
+  void releaseMovie();
+  void startPlaying();
+  void setUpScrubber(ZMovieScrubber *slider);
+  void setUpVolumeSlider(ZMovieVolumeControl *slider);
+  void storeVolume();
+  void stepVolume(float step);
+  void setRate(double rate);
+  void userSkip(bool forward);
+  void moveCurrentIndex(bool forward);
+
+  // The loaded movie's video, else the now-playing list's current one.
+  std::optional<VideoInfo> currentVideo() const;
+  QString currentPermalink() const;
+  // "&position=" and the movie's time in whole seconds, as text.
+  QString position() const;
+  // A usage-log entry: "videoID=" and the current video's permalink, then more.
+  void log(const QString &event, const QString &more = QString());
+  void post(const QString &name, const QVariant &object = QVariant());
+
+  ZMediaBackEnd &fMovie;
+  ZNowPlayingListDataSource &fNowPlaying;
+  VideoDatabase &fDatabase;
+  UserDefaults &fDefaults;
+  Probe fProbe;
+
+  ZMovieViewer *fThumbnailMovieView = nullptr;
+  ZMovieScrubber *inlineScrubber = nullptr;
+  ZMovieScrubber *fullscreenScrubber = nullptr;
+  ZMovieVolumeControl *inlineVolumeSlider = nullptr;
+  // The video whose movie the engine has loaded (the engine holds the movie).
+  std::optional<VideoInfo> inlinePreviewMovie;
+  bool fResumingPlayback = false;
+  QList<int> _videosToPlay;
+  int _playlistLocation = -1;
+  QTimer fScrubberUpdateTimer;
+  bool playingForward = true;
+  bool fErrorLoadingWMV = false;
+
+  // How the current state was reached, for the usage log.
+  bool isUserPause = false;
+  bool isUserPlay = false;
+  bool isUserSkip = false;
+};
