@@ -15,6 +15,8 @@ struct PlayerHome {
   QString home = TestEnvironment::makeTempDir("player-home");
   QString serviceURL = "http://127.0.0.1:9";  // nothing listens there
   QString dialogAnswers;
+  // More variables for the player ("NAME=value").
+  QStringList extraEnvironment;
 
   PlayerHome() {
     QDir().mkpath(home + "/run");
@@ -35,6 +37,8 @@ struct PlayerHome {
     env.insert("ZARO_WORKSPACE_LOG", home + "/workspace.log");
     env.insert("ZARO_SERVICE_URL", serviceURL);
     env.insert("ZARO_PREVIOUS_LIBRARY_DIR", home + "/previous");
+    for (const QString &variable : extraEnvironment)
+      env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     return env;
   }
 

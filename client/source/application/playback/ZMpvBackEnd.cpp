@@ -74,6 +74,8 @@ void ZMpvBackEnd::setUp() {
       {"force-window", "no"},
       {"audio-display", "no"},
       {"audio-client-name", "Zaro Player"},
+      {"hwdec", "no"},  // software decoding only: no probing of GPU decoders
+      {"gpu-hwdec-interop", "no"},
   };
   for (const auto &option : options) mpv_set_option_string(fHandle, option[0], option[1]);
   if (mpv_initialize(fHandle) < 0) {

@@ -4,6 +4,7 @@
 #include "PlaybackLog.h"
 #include "ZMpvBackEnd.h"
 
+#include <QGuiApplication>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 
@@ -19,12 +20,23 @@ void *procAddress(void *, const char *name) {
 
 }  // namespace
 
+bool ZOMovieView::isAvailable() {
+  static const bool available = [] {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+      return false;
+    QOpenGLContext probe;
+    return probe.create();
+  }();
+  return available;
+}
+
 ZOMovieView::ZOMovieView(QWidget *parent) : QOpenGLWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
   setAccessibleName(localized(QStringLiteral("moviePlayWindowMovie")));
   setAutoFillBackground(false);
   connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-    if (fRenderContext) mpv_render_context_report_swap(fRenderContext);
+    if (fRenderContext && qEnvironmentVariableIntValue("ZARO_SWAP")) mpv_render_context_report_swap(fRenderContext);
   });
 }
 
@@ -120,9 +132,11 @@ void ZOMovieView::paintGL() {
   mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * ratio),
                      int(height() * ratio), 0};
   int flipY = 1;
+  int block = qEnvironmentVariableIntValue("ZARO_BLOCK");
   mpv_render_param params[] = {
       {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
       {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+      {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
       {MPV_RENDER_PARAM_INVALID, nullptr},
   };
   mpv_render_context_render(fRenderContext, params);

@@ -15,6 +15,11 @@ struct mpv_render_context;
 // it shows none. It never takes the keyboard focus, so keys go to its
 // window. Without a display (the engine runs headless) it draws nothing.
 //
+// Only where the platform draws OpenGL (isAvailable()): Qt crashes on any
+// OpenGL widget in a window shown on a platform without it (the offscreen
+// platform of tests and CI), so a window shows a plain black area there
+// instead, and the movie plays unseen.
+//
 // The view draws the pictures of one mpv engine: the one given to
 // setEngine(), or the first one given to setMovie(). Its render context is
 // made when the widget's OpenGL context exists and freed before that context,
@@ -22,6 +27,10 @@ struct mpv_render_context;
 class ZOMovieView : public QOpenGLWidget, public ZMovieViewer {
   Q_OBJECT
  public:
+  // Whether movie views can be shown here: a platform with a display and
+  // OpenGL.
+  static bool isAvailable();
+
   explicit ZOMovieView(QWidget *parent = nullptr);
   ~ZOMovieView() override;
 

@@ -71,8 +71,15 @@ MoviePlayWindow::MoviePlayWindow(ZOQTMovieController &controller, ZMpvBackEnd *e
   setPalette(black);
   setAutoFillBackground(true);
 
-  fMovieView = new ZOMovieView(this);
-  fMovieView->setEngine(engine);
+  // Where no movie view can be shown the movie plays unseen on black.
+  QWidget *picture;
+  if (ZOMovieView::isAvailable()) {
+    fMovieView = new ZOMovieView(this);
+    fMovieView->setEngine(engine);
+    picture = fMovieView;
+  } else {
+    picture = new QWidget(this);
+  }
   fScrubber = new ZPlainScrubber(this);
   fScrubber->setObjectName(QStringLiteral("positionSlider"));
   fScrubber->setAccessibleName(localized(QStringLiteral("moviePlayWindowPosition")));
@@ -80,7 +87,7 @@ MoviePlayWindow::MoviePlayWindow(ZOQTMovieController &controller, ZMpvBackEnd *e
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 4);
   layout->setSpacing(4);
-  layout->addWidget(fMovieView, 1);
+  layout->addWidget(picture, 1);
   layout->addWidget(fScrubber);
 
   auto key = [this](QKeySequence sequence, auto action) {

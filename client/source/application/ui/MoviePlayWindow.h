@@ -30,6 +30,7 @@ class MoviePlayWindow : public QWidget {
   // window shows it. False (with an alert) when the library has no such video.
   bool playVideo(int videoId);
 
+  // The movie view; none where movie views cannot be shown (offscreen).
   ZOMovieView *movieView() const { return fMovieView; }
   QSlider *positionSlider() const;
 
@@ -40,6 +41,6 @@ class MoviePlayWindow : public QWidget {
   void leavePlayback();
 
   ZOQTMovieController &fController;
-  ZOMovieView *fMovieView;
+  ZOMovieView *fMovieView = nullptr;
   ZPlainScrubber *fScrubber;
 };

@@ -111,6 +111,33 @@ ZDialog::ZDialog(QWidget *parent) : QDialog(parent) {
   layout->addWidget(fContainerView);
 }
 
+QSize ZDialog::sizeHint() const { return withRoomForTheCaption(QDialog::sizeHint()); }
+
+QSize ZDialog::minimumSizeHint() const {
+  return withRoomForTheCaption(QDialog::minimumSizeHint());
+}
+
+QSize ZDialog::withRoomForTheCaption(QSize size) const {
+  // The caption is drawn centred in the title strip, clear of its corners.
+  const QString title = windowTitle();
+  if (title.isEmpty()) return size;
+  const ZSkin *skin = currentSkin();
+  const auto caption = skin ? skin->dialogCaptionAttributes() : std::nullopt;
+  const QFont captionFont = caption ? caption->font : font();
+  const int corner = skin ? std::max({skin->dialogTopLeftImage().width(),
+                                      skin->dialogTopRightImage().width(), 12})
+                          : 12;
+  const int needed =
+      int(std::ceil(QFontMetricsF(captionFont).horizontalAdvance(title))) + 2 * corner;
+  size.setWidth(std::max(size.width(), needed));
+  return size;
+}
+
+bool ZDialog::event(QEvent *event) {
+  if (event->type() == QEvent::WindowTitleChange) updateGeometry();
+  return QDialog::event(event);
+}
+
 void ZDialog::resizeEvent(QResizeEvent *event) {
   QDialog::resizeEvent(event);
   fContentView->setGeometry(rect());

@@ -41,14 +41,20 @@ class ZDialog : public QDialog {
  public:
   explicit ZDialog(QWidget *parent = nullptr);
   QWidget *contentArea() const { return fContainerView; }
+  // At least as wide as the caption needs.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
  protected:
+  bool event(QEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void mouseMoveEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
 
  private:
+  QSize withRoomForTheCaption(QSize size) const;
+
   ZDialogContentView *fContentView = nullptr;
   QWidget *fContainerView = nullptr;
   QPoint fInitialLocation;  // where the drag began, relative to the window

@@ -1,0 +1,125 @@
+// The movie view on a real display (run under Xvfb, with Mesa's software
+// OpenGL): mpv draws the movie's pictures into it, whether the view was
+// ready before the movie opened or only after, and the view and the engine
+// can each go first without the other failing.
+#include "TestEnvironment.h"
+#include "ZMpvBackEnd.h"
+#include "ZOMovieView.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QProcess>
+#include <QSet>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// How many clearly different colours a picture has (on a coarse grid).
+int colourCount(const QImage &image) {
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 8)
+    for (int x = 0; x < image.width(); x += 8) {
+      const QColor c = image.pixelColor(x, y);
+      colours.insert(qRgb(c.red() / 64 * 64, c.green() / 64 * 64, c.blue() / 64 * 64));
+    }
+  return int(colours.size());
+}
+
+bool isBlack(const QImage &image) {
+  for (int y = 0; y < image.height(); y += 4)
+    for (int x = 0; x < image.width(); x += 4)
+      if (qGray(image.pixel(x, y)) > 16) return false;
+  return true;
+}
+
+}  // namespace
+
+class MovieViewTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    sClip = new QString(TestEnvironment::makeTempDir("clip") + "/bars.mp4");
+    QProcess tool;
+    tool.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                          "testsrc2=size=320x240:rate=25", "-t", "3", "-c:v", "libx264",
+                          "-pix_fmt", "yuv420p", *sClip});
+    sReady = tool.waitForFinished(60000) && tool.exitCode() == 0;
+  }
+  static void TearDownTestSuite() { delete sClip; }
+
+  void SetUp() override {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a display (Xvfb)";
+    QOpenGLContext probe;
+    if (!probe.create()) GTEST_SKIP() << "no OpenGL on this display";
+    ASSERT_TRUE(sReady);
+    fEngine = std::make_unique<ZMpvBackEnd>(false, nullptr);
+    ASSERT_TRUE(fEngine->isAvailable());
+    ASSERT_FALSE(fEngine->isHeadless());
+  }
+
+  std::unique_ptr<ZOMovieView> showView() {
+    auto view = std::make_unique<ZOMovieView>();
+    view->resize(320, 240);
+    view->setEngine(fEngine.get());
+    view->show();
+    EXPECT_TRUE(TestEnvironment::waitFor([&] { return view->isRendering(); }));
+    return view;
+  }
+
+  // Plays until the view has drawn a few frames; the picture it shows then.
+  QImage playAndGrab(ZOMovieView &view) {
+    view.setMovie(fEngine.get());
+    fEngine->play();
+    EXPECT_TRUE(TestEnvironment::waitFor([&] { return view.framesDrawn() >= 10; }));
+    return view.grabFramebuffer();
+  }
+
+  static inline QString *sClip = nullptr;
+  static inline bool sReady = false;
+  std::unique_ptr<ZMpvBackEnd> fEngine;
+};
+
+TEST_F(MovieViewTest, DrawsTheMoviesPicturesAndBlackWithoutAMovie) {
+  auto view = showView();
+  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  const QImage picture = playAndGrab(*view);
+  EXPECT_FALSE(isBlack(picture));
+  EXPECT_GE(colourCount(picture), 6) << "the test pattern's colour bars";
+  EXPECT_EQ(view->focusPolicy(), Qt::NoFocus);
+
+  view->setMovie(nullptr);
+  EXPECT_TRUE(TestEnvironment::waitFor([&] { return isBlack(view->grabFramebuffer()); }));
+}
+
+TEST_F(MovieViewTest, AViewReadyOnlyAfterTheMovieOpenedStillGetsItsPictures) {
+  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  fEngine->play();
+  TestEnvironment::waitFor([] { return false; }, 300);  // playing to the null output
+  auto view = showView();
+  const QImage picture = playAndGrab(*view);
+  EXPECT_FALSE(isBlack(picture));
+  EXPECT_GE(colourCount(picture), 6);
+}
+
+TEST_F(MovieViewTest, EitherTheViewOrTheEngineMayGoFirst) {
+  {
+    auto view = showView();
+    ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+    playAndGrab(*view);
+  }
+  // The view is gone: the movie plays on to its end.
+  QSignalSpy ended(fEngine.get(), &ZMediaBackEnd::ended);
+  EXPECT_TRUE(TestEnvironment::waitFor([&] { return ended.count() == 1; }, 15000));
+
+  auto view = showView();
+  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  playAndGrab(*view);
+  fEngine->shutDown();
+  EXPECT_FALSE(view->isRendering());
+  view->update();
+  TestEnvironment::waitFor([] { return false; }, 100);
+  EXPECT_FALSE(fEngine->open(*sClip, nullptr));
+}
