@@ -144,6 +144,9 @@ TEST_F(MovieAttributesTest, ReadsDurationExtensionAndThumbnailOfMovies) {
       {"sound.m4a", 2, "m4a", false},  // nothing to show: no thumbnail
       {"cover.mp3", 2, "mp3", true},   // the cover picture
   };
+  const QSet<QString> imagesBefore = imagesFolderEntries();
+  for (const Case &c : cases) EXPECT_TRUE(Utilities::canPlayMovie(at(c.file))) << c.file;
+  EXPECT_EQ(imagesFolderEntries(), imagesBefore) << "the playability check writes nothing";
   for (const Case &c : cases) {
     SCOPED_TRACE(c.file);
     const QVariantMap attributes = Utilities::getQuicktimeAttributes(at(c.file));
@@ -181,8 +184,10 @@ TEST_F(MovieAttributesTest, FilesThatAreNoMoviesGiveNothingAndWriteNothing) {
        {"empty.mp4", "text.mp4", "noise.mov", "subtitles.srt", "notes.txt", "folder.mp4",
         "picture.jpg", "picture-named-like.mp4", "header-only.mp4", "missing.mp4"}) {
     EXPECT_TRUE(Utilities::getQuicktimeAttributes(dir + "/" + name).isEmpty()) << name;
+    EXPECT_FALSE(Utilities::canPlayMovie(dir + "/" + name)) << name;
   }
   EXPECT_TRUE(Utilities::getQuicktimeAttributes(QString()).isEmpty());
+  EXPECT_FALSE(Utilities::canPlayMovie(QString()));
   EXPECT_EQ(imagesFolderEntries(), before);
 }
 

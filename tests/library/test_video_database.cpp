@@ -425,3 +425,15 @@ TEST_F(LibraryDeathTest, UnusableLockFileShowsTheOpenAlertAndTouchesNothing) {
   EXPECT_TRUE(alert.contains(paths.lockPath)) << alert.toStdString();
   EXPECT_FALSE(db().lockFailure().has_value());
 }
+
+TEST_F(LibraryTest, UsageEventsGoToATableMadeWithTheFirstOne) {
+  EXPECT_EQ(sql("SELECT count(*) FROM sqlite_master WHERE name = 'LOG_RECORD';"), "0");
+  EXPECT_TRUE(db().log("/ui/player/pause", "videoID=it's&position=00:01:05"));
+  EXPECT_TRUE(db().log("/ui/player/video/end"));
+  EXPECT_EQ(sql("SELECT EVENT, PARAMETERS IS NULL, PARAMETERS FROM LOG_RECORD ORDER BY rowid;"),
+            "/ui/player/pause|0|videoID=it's&position=00:01:05\n/ui/player/video/end|1|");
+  const QDateTime time =
+      QDateTime::fromString(sql("SELECT TIME FROM LOG_RECORD LIMIT 1;"), "yyyy-MM-dd HH:mm:ss");
+  ASSERT_TRUE(time.isValid());
+  EXPECT_LE(qAbs(time.secsTo(QDateTime::currentDateTime())), 60);
+}

@@ -76,6 +76,9 @@ void ZMpvBackEnd::setUp() {
       {"audio-client-name", "Zaro Player"},
       {"hwdec", "no"},  // software decoding only: no probing of GPU decoders
       {"gpu-hwdec-interop", "no"},
+      // The movie view draws a frame as soon as mpv hands it over, so mpv
+      // hands it over when it is due, not ahead of time.
+      {"video-timing-offset", "0"},
   };
   for (const auto &option : options) mpv_set_option_string(fHandle, option[0], option[1]);
   if (mpv_initialize(fHandle) < 0) {
@@ -84,7 +87,10 @@ void ZMpvBackEnd::setUp() {
     fHandle = nullptr;
     return;
   }
-  mpv_request_log_messages(fHandle, "warn");
+  // mpv's messages go to the playback logging category, as far as it shows them.
+  mpv_request_log_messages(fHandle, lcPlayback().isDebugEnabled()  ? "v"
+                                    : lcPlayback().isInfoEnabled() ? "info"
+                                                                   : "warn");
   mpv_observe_property(fHandle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
   mpv_observe_property(fHandle, kDuration, "duration", MPV_FORMAT_DOUBLE);
   mpv_observe_property(fHandle, kPause, "pause", MPV_FORMAT_FLAG);
@@ -147,8 +153,10 @@ void ZMpvBackEnd::handleEvent(const mpv_event &event) {
       if (message->log_level <= MPV_LOG_LEVEL_ERROR) {
         fLastErrorMessage = text;
         qCWarning(lcPlayback).noquote() << "mpv:" << message->prefix << text;
-      } else {
+      } else if (message->log_level <= MPV_LOG_LEVEL_INFO) {
         qCInfo(lcPlayback).noquote() << "mpv:" << message->prefix << text;
+      } else {
+        qCDebug(lcPlayback).noquote() << "mpv:" << message->prefix << text;
       }
       break;
     }

@@ -36,7 +36,7 @@ ZOMovieView::ZOMovieView(QWidget *parent) : QOpenGLWidget(parent) {
   setAccessibleName(localized(QStringLiteral("moviePlayWindowMovie")));
   setAutoFillBackground(false);
   connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-    if (fRenderContext && qEnvironmentVariableIntValue("ZARO_SWAP")) mpv_render_context_report_swap(fRenderContext);
+    if (fRenderContext) mpv_render_context_report_swap(fRenderContext);
   });
 }
 
@@ -132,7 +132,9 @@ void ZOMovieView::paintGL() {
   mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * ratio),
                      int(height() * ratio), 0};
   int flipY = 1;
-  int block = qEnvironmentVariableIntValue("ZARO_BLOCK");
+  // Drawn at once: mpv hands a frame over when it is due (its timing offset
+  // is 0), so the Qt loop never waits inside mpv.
+  int block = 0;
   mpv_render_param params[] = {
       {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
       {MPV_RENDER_PARAM_FLIP_Y, &flipY},
