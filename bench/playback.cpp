@@ -134,11 +134,13 @@ int main(int argc, char **argv) {
     clip = (work.path() + "/clip-720p30-20s.mp4").toStdString();
     std::fprintf(stderr, "making the clip...\n");
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                            "testsrc2=size=1280x720:rate=30", "-f", "lavfi", "-i",
-                            "sine=frequency=440:sample_rate=48000", "-t", "20", "-c:v", "libx264",
-                            "-preset", "veryfast", "-pix_fmt", "yuv420p", "-c:a", "aac",
-                            "-shortest", QString::fromStdString(clip)});
+    ffmpeg.start("ffmpeg",
+                 {"-hide_banner", "-loglevel", "error",     "-y",
+                  "-f",           "lavfi",     "-i",        "testsrc2=size=1280x720:rate=30",
+                  "-f",           "lavfi",     "-i",        "sine=frequency=440:sample_rate=48000",
+                  "-t",           "20",        "-c:v",      "libx264",
+                  "-preset",      "veryfast",  "-pix_fmt",  "yuv420p",
+                  "-c:a",         "aac",       "-shortest", QString::fromStdString(clip)});
     if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitCode() != 0) {
       std::fprintf(stderr, "the ffmpeg tool could not make the clip\n");
       return 1;
@@ -147,9 +149,9 @@ int main(int argc, char **argv) {
 
   const std::string script = ZARO_BENCH_DIR "/playback-stats.lua";
   const std::string geometry = std::to_string(kWidth) + "x" + std::to_string(kHeight);
-  const Run mpv = measure({"mpv", "--no-config", "--really-quiet", "--vo=gpu", "--gpu-sw=yes", "--hwdec=no",
-                           "--keep-open=yes", "--geometry=" + geometry, "--autofit=" + geometry,
-                           "--script=" + script, clip});
+  const Run mpv = measure({"mpv", "--no-config", "--really-quiet", "--vo=gpu", "--gpu-sw=yes",
+                           "--hwdec=no", "--keep-open=yes", "--geometry=" + geometry,
+                           "--autofit=" + geometry, "--script=" + script, clip});
   const Run ours = measure({argv[0], "--view", clip});
   if (!mpv.ok || !ours.ok) {
     std::fprintf(stderr, "a run failed (mpv %s, movie view %s)\n", mpv.ok ? "ok" : "failed",

@@ -76,10 +76,10 @@ int main(int argc, char *argv[]) {
                               ApplicationIdentity::applicationName();
   SingleInstance instance(instanceKey);
   if (!instance.becomePrimary()) {
-    const bool delivered =
-        commandLine.playVideo >= 0 ? SingleInstance::sendPlay(instanceKey, commandLine.playVideo)
-        : link.isEmpty()    ? SingleInstance::sendReopen(instanceKey)
-                            : SingleInstance::sendURL(instanceKey, link);
+    const bool delivered = commandLine.playVideo >= 0
+                               ? SingleInstance::sendPlay(instanceKey, commandLine.playVideo)
+                           : link.isEmpty() ? SingleInstance::sendReopen(instanceKey)
+                                            : SingleInstance::sendURL(instanceKey, link);
     if (!delivered) std::fprintf(stderr, "zaro-player: the running player did not answer\n");
     return delivered ? 0 : 1;
   }
@@ -110,9 +110,11 @@ int main(int argc, char *argv[]) {
   bool launched = true;
   QTimer::singleShot(0, &delegate, [&] {
     launched = delegate.applicationDidFinishLaunching();
-    if (!launched) QApplication::exit(1);
-    else if (commandLine.playVideo >= 0)
+    if (!launched) {
+      QApplication::exit(1);
+    } else if (commandLine.playVideo >= 0) {
       MoviePlayWindow::sharedWindow().playVideo(commandLine.playVideo);
+    }
   });
   const int status = app.exec();
   return launched ? status : 1;

@@ -82,9 +82,13 @@ TEST(PlaybackEndToEnd, ADownloadedVideoPlayedToItsEndIsViewedAndLogged) {
   ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
   notes.write("not a movie\n");
   notes.close();
-  h.query("INSERT INTO Videos (TITLE, PATH, EXTENSION, VIDEO_PERMALINK, SOURCE) VALUES "
-          "('Gone', '" + media + "gone.mp4', 'mp4', 'gone', 0), "
-          "('Notes', '" + media + "notes.mp4', 'mp4', 'notes', 1);");
+  h.query(
+      "INSERT INTO Videos (TITLE, PATH, EXTENSION, VIDEO_PERMALINK, SOURCE) VALUES "
+      "('Gone', '" +
+      media +
+      "gone.mp4', 'mp4', 'gone', 0), "
+      "('Notes', '" +
+      media + "notes.mp4', 'mp4', 'notes', 1);");
   const QString gone = h.query("SELECT id FROM Videos WHERE TITLE = 'Gone';").value(0);
   const QString text = h.query("SELECT id FROM Videos WHERE TITLE = 'Notes';").value(0);
   EXPECT_EQ(startAgain(h, {"--play", gone}), 0);
@@ -92,8 +96,7 @@ TEST(PlaybackEndToEnd, ADownloadedVideoPlayedToItsEndIsViewedAndLogged) {
   EXPECT_EQ(startAgain(h, {"--play", "9999"}), 0);
   EXPECT_EQ(startAgain(h, {"--play", "eleven"}), 2);
   ASSERT_TRUE(TestEnvironment::waitFor(
-      [&] { return textOf(h.home + "/dialogs.log").contains("There is no video 9999"); },
-      30000))
+      [&] { return textOf(h.home + "/dialogs.log").contains("There is no video 9999"); }, 30000))
       << textOf(h.home + "/dialogs.log").toStdString();
   const QString dialogs = textOf(h.home + "/dialogs.log");
   EXPECT_TRUE(dialogs.contains("loadError Next Movie: ")) << dialogs.toStdString();
@@ -102,8 +105,8 @@ TEST(PlaybackEndToEnd, ADownloadedVideoPlayedToItsEndIsViewedAndLogged) {
 
   EXPECT_EQ(player.state(), QProcess::Running);
   EXPECT_EQ(h.query("SELECT COUNT(*) FROM Videos;").value(0), "3");
-  EXPECT_TRUE(h.query("SELECT DATE_VIEWED FROM Videos WHERE id IN (" + gone + "," + text + ");")
-                  .isEmpty());
+  EXPECT_TRUE(
+      h.query("SELECT DATE_VIEWED FROM Videos WHERE id IN (" + gone + "," + text + ");").isEmpty());
   player.terminate();
   ASSERT_TRUE(player.waitForFinished(20000));
   EXPECT_EQ(player.exitCode(), 0);

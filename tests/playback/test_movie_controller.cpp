@@ -42,9 +42,9 @@ class TestViewer : public ZMovieViewer {
 };
 
 const QStringList kNotifications = {
-    "MovieStarted",        "MoviePaused",          "MovieStopped",
-    "ZOQTMovieDidStopNotification", "MovieMuted",  "MovieUnmuted",
-    "MovieVolumeChanged",  "ActionStopPlayingVideoList", "ActionGoToLibrary"};
+    "MovieStarted",     "MoviePaused",  "MovieStopped",       "ZOQTMovieDidStopNotification",
+    "MovieMuted",       "MovieUnmuted", "MovieVolumeChanged", "ActionStopPlayingVideoList",
+    "ActionGoToLibrary"};
 
 }  // namespace
 
@@ -130,9 +130,9 @@ TEST_F(MovieControllerTest, EndOfAVideoPlaysTheNextAndTheLastStopsTheListUnlessL
   EXPECT_EQ(playing(), fileOf("b"));
   EXPECT_TRUE(fController->isPlaying());
   EXPECT_FALSE(fDefaults->hasStoredValue("MoviePlayPosition:a"));
-  EXPECT_EQ(takeLog(), QStringList({"/ui/player/video/start videoID=a",
-                                    "/ui/player/video/end videoID=a",
-                                    "/ui/player/video/start videoID=b"}));
+  EXPECT_EQ(takeLog(),
+            QStringList({"/ui/player/video/start videoID=a", "/ui/player/video/end videoID=a",
+                         "/ui/player/video/start videoID=b"}));
 
   // The last one, looping off: the list is asked to stop, the movie stays.
   fDefaults->setString("100/600", "MoviePlayPosition:b");
@@ -189,8 +189,8 @@ TEST_F(MovieControllerTest, SkipsWrapAroundAndKeepPlayingOnlyAPlayingMovie) {
   // The next automatic start is logged again.
   fDefaults->setBool(true, "PlaybackLoopVideoPlay");
   fMovie.finish();
-  EXPECT_EQ(takeLog(), QStringList({"/ui/player/video/end videoID=c",
-                                    "/ui/player/video/start videoID=a"}));
+  EXPECT_EQ(takeLog(),
+            QStringList({"/ui/player/video/end videoID=c", "/ui/player/video/start videoID=a"}));
 }
 
 TEST_F(MovieControllerTest, StopStoresTheExactPositionThatResumeAppliesAndPlayIgnores) {
@@ -225,14 +225,13 @@ TEST_F(MovieControllerTest, StopStoresTheExactPositionThatResumeAppliesAndPlayIg
   fRecorder->clear();
   fController->stop();
   EXPECT_TRUE(fRecorder->names().isEmpty());
-  EXPECT_EQ(takeLog(), QStringList({"/ui/player/video/start videoID=a",
-                                    "/ui/player/stop videoID=a&position=00:00:01",
-                                    "/ui/player/video/start videoID=a",
-                                    "/ui/player/stop videoID=a&position=00:00:01",
-                                    "/ui/player/video/start videoID=a",
-                                    "/ui/player/stop videoID=a&position=00:00:00",
-                                    "/ui/player/video/start videoID=a",
-                                    "/ui/player/stop videoID=a&position=00:00:00"}));
+  EXPECT_EQ(
+      takeLog(),
+      QStringList(
+          {"/ui/player/video/start videoID=a", "/ui/player/stop videoID=a&position=00:00:01",
+           "/ui/player/video/start videoID=a", "/ui/player/stop videoID=a&position=00:00:01",
+           "/ui/player/video/start videoID=a", "/ui/player/stop videoID=a&position=00:00:00",
+           "/ui/player/video/start videoID=a", "/ui/player/stop videoID=a&position=00:00:00"}));
 }
 
 TEST_F(MovieControllerTest, VideosWithoutPermalinkKeepPositionsOfTheirOwn) {
@@ -241,12 +240,12 @@ TEST_F(MovieControllerTest, VideosWithoutPermalinkKeepPositionsOfTheirOwn) {
   const VideoInfo one = *db().getVideoInfo(first);
   const VideoInfo two = *db().getVideoInfo(second);
   const QString key = ZOQTMovieController::resumeKey(one);
-  EXPECT_EQ(key, "MoviePlayPosition:file:" +
-                     QCryptographicHash::hash(one.value("PATH").toUtf8(), QCryptographicHash::Sha1)
-                         .toHex());
+  EXPECT_EQ(
+      key,
+      "MoviePlayPosition:file:" +
+          QCryptographicHash::hash(one.value("PATH").toUtf8(), QCryptographicHash::Sha1).toHex());
   EXPECT_NE(key, ZOQTMovieController::resumeKey(two));
-  EXPECT_EQ(ZOQTMovieController::resumeKey(*db().getVideoInfo(fVideo["b"])),
-            "MoviePlayPosition:b");
+  EXPECT_EQ(ZOQTMovieController::resumeKey(*db().getVideoInfo(fVideo["b"])), "MoviePlayPosition:b");
 }
 
 TEST_F(MovieControllerTest, PauseAndPauseOrPlayLogWhatTheUserDid) {
@@ -294,9 +293,10 @@ TEST_F(MovieControllerTest, VolumeStepsStopAtTheEndsAndAreStored) {
     c.up ? fController->increaseVolume() : fController->decreaseVolume();
     EXPECT_FLOAT_EQ(fMovie.volume(), c.expected);
     EXPECT_FLOAT_EQ(fDefaults->floatForKey("ZOQTMovieVolume"), c.expected);
-    EXPECT_EQ(fRecorder->names(),
-              c.changes ? QStringList({"MovieVolumeChanged"}) : QStringList());
-    if (c.changes) EXPECT_FLOAT_EQ(slider.value, c.expected);
+    EXPECT_EQ(fRecorder->names(), c.changes ? QStringList({"MovieVolumeChanged"}) : QStringList());
+    if (c.changes) {
+      EXPECT_FLOAT_EQ(slider.value, c.expected);
+    }
   }
   // Without a movie the steps do nothing; the slider still sets the volume.
   fController->stop();
@@ -406,10 +406,10 @@ TEST_F(MovieControllerTest, AnUndecodableFileOffersTheCodecPageOfItsKind) {
       fRecorder->clear();
       fList->setVideos({id});
       fController->play();
-      EXPECT_EQ(fDialogs->asked(),
-                QStringList({"codecRequired " + localized(c.messageKey)}) +
-                    (answer == QString("0") ? QStringList({"codecRequiredConfirm "})
-                                            : QStringList()));
+      EXPECT_EQ(
+          fDialogs->asked(),
+          QStringList({"codecRequired " + localized(c.messageKey)}) +
+              (answer == QString("0") ? QStringList({"codecRequiredConfirm "}) : QStringList()));
       EXPECT_EQ(fRecorder->names(),
                 QStringList({"ActionStopPlayingVideoList", "ActionGoToLibrary"}));
       EXPECT_FALSE(fMovie.isOpen());
@@ -466,7 +466,8 @@ TEST_F(MovieControllerTest, AFileThatCannotBeOpenedOffersItsNeighbourOrStopsTheL
   EXPECT_EQ(db().getAllVideos().size(), 3);  // nothing left the library
 }
 
-TEST_F(MovieControllerTest, TheCurrentVideoDeletedWhilePlayingPlaysOnAndIsNotConfusedWithItsNeighbour) {
+TEST_F(MovieControllerTest,
+       TheCurrentVideoDeletedWhilePlayingPlaysOnAndIsNotConfusedWithItsNeighbour) {
   playList("abc");
   fController->skipForwardOne();  // b plays
   fDefaults->setString("300/600", "MoviePlayPosition:a");
@@ -480,8 +481,8 @@ TEST_F(MovieControllerTest, TheCurrentVideoDeletedWhilePlayingPlaysOnAndIsNotCon
   fMovie.finish();
   EXPECT_EQ(fDefaults->stringForKey("MoviePlayPosition:a"), "300/600");
   EXPECT_EQ(playing(), fileOf("c"));
-  EXPECT_EQ(takeLog(), QStringList({"/ui/player/video/end videoID=b",
-                                    "/ui/player/video/start videoID=c"}));
+  EXPECT_EQ(takeLog(),
+            QStringList({"/ui/player/video/end videoID=b", "/ui/player/video/start videoID=c"}));
 }
 
 TEST_F(MovieControllerTest, AChangedNowPlayingListUnloadsTheMovieQuietly) {

@@ -44,8 +44,8 @@ class MovieViewTest : public ::testing::Test {
     sClip = new QString(TestEnvironment::makeTempDir("clip") + "/bars.mp4");
     QProcess tool;
     tool.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                          "testsrc2=size=320x240:rate=25", "-t", "3", "-c:v", "libx264",
-                          "-pix_fmt", "yuv420p", *sClip});
+                          "testsrc2=size=320x240:rate=25", "-t", "3", "-c:v", "libx264", "-pix_fmt",
+                          "yuv420p", *sClip});
     sReady = tool.waitForFinished(60000) && tool.exitCode() == 0;
   }
   static void TearDownTestSuite() { delete sClip; }

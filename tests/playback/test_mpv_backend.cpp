@@ -58,8 +58,8 @@ class MpvBackEndTest : public ::testing::Test {
                     QStringList{"-t", "1", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
                                 "-shortest", media("h264-aac.mp4")}) &&
              ffmpeg(picture + sound +
-                    QStringList{"-t", "1", "-c:v", "libvpx-vp9", "-deadline", "realtime",
-                                "-c:a", "libopus", "-shortest", media("vp9-opus.mkv")}) &&
+                    QStringList{"-t", "1", "-c:v", "libvpx-vp9", "-deadline", "realtime", "-c:a",
+                                "libopus", "-shortest", media("vp9-opus.mkv")}) &&
              ffmpeg(picture + QStringList{"-t", "1", "-c:v", "libx264", "-pix_fmt", "yuv420p",
                                           media("silent.mp4")}) &&
              ffmpeg(picture + QStringList{"-t", "2", "-c:v", "libx264", "-pix_fmt", "yuv420p",
@@ -130,8 +130,8 @@ TEST_F(MpvBackEndTest, ASeekLandsWithinOneFrame) {
       int seeking = 1;
       mpv_get_property(fEngine->handle(), "seeking", MPV_FORMAT_FLAG, &seeking);
       return !seeking && std::abs(mpvNumber(*fEngine, "time-pos") - target) <= frame;
-    }))
-        << "mpv is at " << mpvNumber(*fEngine, "time-pos");
+    })) << "mpv is at "
+        << mpvNumber(*fEngine, "time-pos");
     EXPECT_NEAR(fEngine->currentTime().seconds(), target, frame);
   }
 }

@@ -130,7 +130,8 @@ void ZMpvBackEnd::renderContextWillBeFreed() {
 bool ZMpvBackEnd::setProperty(const char *name, const QString &value) {
   if (!fHandle) return false;
   const int rc = mpv_set_property_string(fHandle, name, value.toUtf8().constData());
-  if (rc < 0) qCWarning(lcPlayback) << "mpv refused" << name << "=" << value << mpv_error_string(rc);
+  if (rc < 0)
+    qCWarning(lcPlayback) << "mpv refused" << name << "=" << value << mpv_error_string(rc);
   return rc >= 0;
 }
 

@@ -66,8 +66,8 @@ void ZOMovieView::setMovie(ZMediaBackEnd *movie) {
 void ZOMovieView::initializeGL() {
   // A new OpenGL context (the first, or another after the view moved to a
   // different window): the render context of the old one goes before it does.
-  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-          &ZOMovieView::releaseRenderContext, Qt::UniqueConnection);
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &ZOMovieView::releaseRenderContext,
+          Qt::UniqueConnection);
   createRenderContext();
 }
 
@@ -100,8 +100,7 @@ void ZOMovieView::createRenderContext() {
       [](void *view) {
         auto *self = static_cast<ZOMovieView *>(view);
         if (!self->fUpdateQueued.exchange(true))
-          QMetaObject::invokeMethod(self, &ZOMovieView::renderContextUpdated,
-                                    Qt::QueuedConnection);
+          QMetaObject::invokeMethod(self, &ZOMovieView::renderContextUpdated, Qt::QueuedConnection);
       },
       this);
   fEngine->renderContextCreated();
@@ -129,8 +128,8 @@ void ZOMovieView::paintGL() {
     return;
   }
   const qreal ratio = devicePixelRatioF();
-  mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * ratio),
-                     int(height() * ratio), 0};
+  mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio),
+                     0};
   int flipY = 1;
   // Drawn at once: mpv hands a frame over when it is due (its timing offset
   // is 0), so the Qt loop never waits inside mpv.

@@ -90,9 +90,9 @@ ZOQTMovieController::ZOQTMovieController(ZMediaBackEnd &movie,
   connect(&fMovie, &ZMediaBackEnd::rateChanged, this, &ZOQTMovieController::movieRateDidChange);
 
   NotificationCenter &center = NotificationCenter::defaultCenter();
-  for (const char *name : {"NowPlayingListVideoAdded", "NowPlayingListVideosAdded",
-                           "NowPlayingListVideoMoved", "NowPlayingListVideoDeleted",
-                           "NowPlayingListCleared"})
+  for (const char *name :
+       {"NowPlayingListVideoAdded", "NowPlayingListVideosAdded", "NowPlayingListVideoMoved",
+        "NowPlayingListVideoDeleted", "NowPlayingListCleared"})
     center.addObserver(this, QLatin1String(name),
                        [this](const Notification &) { nowPlayingListChanged(); });
 }
@@ -179,9 +179,9 @@ ZOQTMovieController::LoadResult ZOQTMovieController::loadCurrentEntry(bool force
     return cannotOpen(file.fileName(), QStringLiteral("The file cannot be read."));
   if (!fProbe(path)) {
     fErrorLoadingWMV = file.suffix().compare(QLatin1String("wmv"), Qt::CaseInsensitive) == 0;
-    const QString message =
-        localized(fErrorLoadingWMV ? QStringLiteral("appdelegateErrorCannotPlayMovieRequireFlip4Mac")
-                                   : QStringLiteral("appdelegateErrorCannotPlayMovieRequireDivX"));
+    const QString message = localized(
+        fErrorLoadingWMV ? QStringLiteral("appdelegateErrorCannotPlayMovieRequireFlip4Mac")
+                         : QStringLiteral("appdelegateErrorCannotPlayMovieRequireDivX"));
     codecAlertDidDismiss(Dialogs::shared().showCodecRequiredAlert(message));
     return LoadResult::CodecMissing;
   }
@@ -228,8 +228,8 @@ void ZOQTMovieController::codecAlertDidDismiss(int returnCode) {
   if (returnCode == 1) {
     const QString page = fErrorLoadingWMV ? QStringLiteral("codecs-windows-media.html")
                                           : QStringLiteral("codecs.html");
-    Workspace::shared().openURL(
-        QUrl::fromLocalFile(ApplicationIdentity::resourcesFolder() + QStringLiteral("/help/") + page));
+    Workspace::shared().openURL(QUrl::fromLocalFile(ApplicationIdentity::resourcesFolder() +
+                                                    QStringLiteral("/help/") + page));
   }
   if (fThumbnailMovieView) fThumbnailMovieView->setMovie(nullptr);
   post(StopPlayingVideoListAction);
@@ -384,7 +384,9 @@ void ZOQTMovieController::volumeChanged(float value) {
   storeVolume();
 }
 
-void ZOQTMovieController::storeVolume() { fDefaults.setDouble(double(fMovie.volume()), kVolumeKey); }
+void ZOQTMovieController::storeVolume() {
+  fDefaults.setDouble(double(fMovie.volume()), kVolumeKey);
+}
 
 void ZOQTMovieController::stepVolume(float step) {
   if (!inlinePreviewMovie) return;
@@ -495,7 +497,8 @@ QString ZOQTMovieController::currentPermalink() const {
 QString ZOQTMovieController::position() const {
   const qint64 seconds = fMovie.currentTime().wholeSeconds();
   return QStringLiteral("&position=") +
-         Utilities::secondsToTimeString(int(std::clamp<qint64>(seconds, 0, std::numeric_limits<int>::max())), true);
+         Utilities::secondsToTimeString(
+             int(std::clamp<qint64>(seconds, 0, std::numeric_limits<int>::max())), true);
 }
 
 void ZOQTMovieController::log(const QString &event, const QString &more) {

@@ -30,8 +30,9 @@ class ZPlainScrubber : public QSlider, public ZMovieScrubber {
     setTracking(false);
     connect(this, &QSlider::sliderReleased, this, [this] { userMoved(); });
     connect(this, &QSlider::actionTriggered, this, [this](int action) {
-      if (action != SliderMove) QMetaObject::invokeMethod(this, [this] { userMoved(); },
-                                                          Qt::QueuedConnection);
+      if (action != SliderMove)
+        QMetaObject::invokeMethod(
+            this, [this] { userMoved(); }, Qt::QueuedConnection);
     });
   }
 
@@ -106,13 +107,12 @@ MoviePlayWindow::MoviePlayWindow(ZOQTMovieController &controller, ZMpvBackEnd *e
   NotificationCenter &center = NotificationCenter::defaultCenter();
   center.addObserver(this, ZOQTMovieController::StopPlayingVideoListAction,
                      [this](const Notification &) { leavePlayback(); });
-  center.addObserver(this, ZOQTMovieController::MovieStartedNotification,
-                     [this](const Notification &) {
-                       const QString title = ZNowPlayingListDataSource::sharedNowPlayingListDataSource()
-                                                 .titleOfCurrentlyPlayingVideo();
-                       setWindowTitle(title.isEmpty() ? localized(QStringLiteral("mainWindowTitle"))
-                                                      : title);
-                     });
+  center.addObserver(
+      this, ZOQTMovieController::MovieStartedNotification, [this](const Notification &) {
+        const QString title = ZNowPlayingListDataSource::sharedNowPlayingListDataSource()
+                                  .titleOfCurrentlyPlayingVideo();
+        setWindowTitle(title.isEmpty() ? localized(QStringLiteral("mainWindowTitle")) : title);
+      });
 }
 
 MoviePlayWindow::~MoviePlayWindow() {

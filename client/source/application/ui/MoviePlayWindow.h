@@ -22,8 +22,7 @@ class MoviePlayWindow : public QWidget {
   // The window of the application's controller, made on first use.
   static MoviePlayWindow &sharedWindow();
 
-  MoviePlayWindow(ZOQTMovieController &controller, ZMpvBackEnd *engine,
-                  QWidget *parent = nullptr);
+  MoviePlayWindow(ZOQTMovieController &controller, ZMpvBackEnd *engine, QWidget *parent = nullptr);
   ~MoviePlayWindow() override;
 
   // Plays the library video: the now-playing list takes it alone, and the

@@ -283,5 +283,6 @@ int SkinnedDialogs::askLoadError(const QString &message, const QString &defaultB
                     localized(QStringLiteral("movieLoadErrorTitle")), message, playbackWindow());
   dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 0, false);
   dialog.addButton(QStringLiteral("next"), defaultButtonTitle, 1, true);
+  dialog.setEscapeCode(0);  // cancel: the list stops, nothing else is tried
   return dialog.exec();
 }
