@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # playback: the movie view against the mpv command-line player on the same
 # clip, under Xvfb (see bench/playback.cpp).
-# Usage: bench/playback.sh [BUILD_DIR] [CLIP]   (BUILD_DIR defaults to build/release)
+# Usage: bench/playback.sh [BUILD_DIR] [CLIP [ROUNDS]]   (BUILD_DIR defaults to build/release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/release}"
