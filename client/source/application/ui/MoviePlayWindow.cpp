@@ -80,6 +80,7 @@ MoviePlayWindow::MoviePlayWindow(ZOQTMovieController &controller, ZMpvBackEnd *e
     picture = fMovieView;
   } else {
     picture = new QWidget(this);
+    picture->setAccessibleName(localized(QStringLiteral("moviePlayWindowMovie")));
   }
   fScrubber = new ZPlainScrubber(this);
   fScrubber->setObjectName(QStringLiteral("positionSlider"));
