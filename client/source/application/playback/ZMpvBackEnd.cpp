@@ -1,6 +1,6 @@
 #include "ZMpvBackEnd.h"
 
-#include "PlaybackLog.h"
+#include "Logging.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -54,7 +54,7 @@ void ZMpvBackEnd::setUp() {
   std::setlocale(LC_NUMERIC, "C");
   fHandle = mpv_create();
   if (!fHandle) {
-    qCWarning(lcPlayback) << "mpv could not be created; nothing can be played";
+    qCWarning(zaroPlayback) << "mpv could not be created; nothing can be played";
     return;
   }
   const char *const options[][2] = {
@@ -82,14 +82,14 @@ void ZMpvBackEnd::setUp() {
   };
   for (const auto &option : options) mpv_set_option_string(fHandle, option[0], option[1]);
   if (mpv_initialize(fHandle) < 0) {
-    qCWarning(lcPlayback) << "mpv could not be initialised; nothing can be played";
+    qCWarning(zaroPlayback) << "mpv could not be initialised; nothing can be played";
     mpv_terminate_destroy(fHandle);
     fHandle = nullptr;
     return;
   }
   // mpv's messages go to the playback logging category, as far as it shows them.
-  mpv_request_log_messages(fHandle, lcPlayback().isDebugEnabled()  ? "v"
-                                    : lcPlayback().isInfoEnabled() ? "info"
+  mpv_request_log_messages(fHandle, zaroPlayback().isDebugEnabled()  ? "v"
+                                    : zaroPlayback().isInfoEnabled() ? "info"
                                                                    : "warn");
   mpv_observe_property(fHandle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
   mpv_observe_property(fHandle, kDuration, "duration", MPV_FORMAT_DOUBLE);
@@ -131,7 +131,7 @@ bool ZMpvBackEnd::setProperty(const char *name, const QString &value) {
   if (!fHandle) return false;
   const int rc = mpv_set_property_string(fHandle, name, value.toUtf8().constData());
   if (rc < 0)
-    qCWarning(lcPlayback) << "mpv refused" << name << "=" << value << mpv_error_string(rc);
+    qCWarning(zaroPlayback) << "mpv refused" << name << "=" << value << mpv_error_string(rc);
   return rc >= 0;
 }
 
@@ -153,11 +153,11 @@ void ZMpvBackEnd::handleEvent(const mpv_event &event) {
       const QString text = QString::fromUtf8(message->text).trimmed();
       if (message->log_level <= MPV_LOG_LEVEL_ERROR) {
         fLastErrorMessage = text;
-        qCWarning(lcPlayback).noquote() << "mpv:" << message->prefix << text;
+        qCWarning(zaroPlayback).noquote() << "mpv:" << message->prefix << text;
       } else if (message->log_level <= MPV_LOG_LEVEL_INFO) {
-        qCInfo(lcPlayback).noquote() << "mpv:" << message->prefix << text;
+        qCInfo(zaroPlayback).noquote() << "mpv:" << message->prefix << text;
       } else {
-        qCDebug(lcPlayback).noquote() << "mpv:" << message->prefix << text;
+        qCDebug(zaroPlayback).noquote() << "mpv:" << message->prefix << text;
       }
       break;
     }
@@ -181,7 +181,7 @@ void ZMpvBackEnd::handleEvent(const mpv_event &event) {
       // An open movie only ends this way when reading or decoding failed
       // (a movie that plays to its end stays open): it counts as ended.
       if (fOpen && end->reason == MPV_END_FILE_REASON_ERROR && !fEofReached) {
-        qCWarning(lcPlayback) << "playback stopped:" << mpv_error_string(end->error);
+        qCWarning(zaroPlayback) << "playback stopped:" << mpv_error_string(end->error);
         fEofReached = true;
         fPaused = true;
         updateRate();
@@ -240,7 +240,7 @@ void ZMpvBackEnd::handleEvent(const mpv_event &event) {
       break;
     }
     case MPV_EVENT_SHUTDOWN:
-      qCWarning(lcPlayback) << "mpv ended on its own";
+      qCWarning(zaroPlayback) << "mpv ended on its own";
       break;
     default:
       break;
@@ -259,7 +259,7 @@ void ZMpvBackEnd::updateRate() {
 bool ZMpvBackEnd::open(const QString &path, QString *error) {
   auto fail = [&](const QString &why) {
     if (error) *error = why;
-    qCWarning(lcPlayback).noquote() << "cannot open" << path << ":" << why;
+    qCWarning(zaroPlayback).noquote() << "cannot open" << path << ":" << why;
     return false;
   };
   close();
@@ -409,7 +409,7 @@ void ZMpvBackEnd::seekTo(double seconds) {
   const char *command[] = {"seek", target.constData(), "absolute+exact", nullptr};
   const int rc = mpv_command(fHandle, command);
   if (rc < 0) {
-    qCWarning(lcPlayback) << "mpv could not seek to" << seconds << mpv_error_string(rc);
+    qCWarning(zaroPlayback) << "mpv could not seek to" << seconds << mpv_error_string(rc);
     return;
   }
   fTimePos = seconds;

@@ -1,7 +1,7 @@
 #include "ZOMovieView.h"
 
 #include "Localization.h"
-#include "PlaybackLog.h"
+#include "Logging.h"
 #include "ZMpvBackEnd.h"
 
 #include <QGuiApplication>
@@ -90,7 +90,7 @@ void ZOMovieView::createRenderContext() {
   };
   const int rc = mpv_render_context_create(&fRenderContext, fEngine->handle(), params);
   if (rc < 0) {
-    qCWarning(lcPlayback) << "mpv cannot draw into the movie view:" << mpv_error_string(rc);
+    qCWarning(zaroPlayback) << "mpv cannot draw into the movie view:" << mpv_error_string(rc);
     fRenderContext = nullptr;
     return;
   }

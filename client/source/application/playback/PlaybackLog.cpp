@@ -1,3 +1,0 @@
-#include "PlaybackLog.h"
-
-Q_LOGGING_CATEGORY(lcPlayback, "zaro.playback", QtWarningMsg)
