@@ -79,6 +79,15 @@ TEST(RowEdits, AnyChangeReplaysToTheNewList) {
     ASSERT_EQ(replayed(before, edits, after), after) << round;
     for (const ZRowEdit &edit : edits) EXPECT_GT(edit.count, 0);
   }
+  // Large lists changed throughout are replaced whole, at once.
+  QList<int> many, others;
+  for (int i = 0; i < 5000; ++i) {
+    many.append(i);
+    others.append(i % 2 ? i : -i);
+  }
+  const ZRowEdits whole = rowEdits(many, others);
+  EXPECT_EQ(whole, ZRowEdits({{ZRowEdit::Remove, 2, 4997, 0}, {ZRowEdit::Insert, 2, 4997, 2}}));
+  EXPECT_EQ(replayed(many, whole, others), others);
 }
 
 // ---- the playlists ---------------------------------------------------------------------

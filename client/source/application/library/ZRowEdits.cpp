@@ -65,6 +65,12 @@ ZRowEdits edits(const QList<T> &before, const QList<T> &after) {
     if (const auto move = blockMove(before, after, prefix, removed)) return {*move};
   }
 
+  // Two large middles that both changed a lot (a new search text over a big
+  // library) would take the diff long: they are replaced as a whole.
+  constexpr qint64 kDiffBudget = 16'000'000;
+  if (qint64(removed) * qint64(added) > kDiffBudget)
+    return {{ZRowEdit::Remove, prefix, removed, 0}, {ZRowEdit::Insert, prefix, added, prefix}};
+
   // The middles' shortest edit script.
   std::vector<T> a(before.begin() + prefix, before.begin() + prefix + removed);
   std::vector<T> b(after.begin() + prefix, after.begin() + prefix + added);

@@ -24,7 +24,8 @@ using ZRowEdits = QList<ZRowEdit>;
 
 // The steps from before to after: the common start and end are kept, a block
 // that only changed place is one move, anything else the shortest series of
-// removals and insertions (an elements' diff).
+// removals and insertions (an elements' diff), except that two large middles
+// (more than 16 million pairs) are removed and inserted whole.
 ZRowEdits rowEdits(const QList<int> &before, const QList<int> &after);
 ZRowEdits rowEdits(const QList<QString> &before, const QList<QString> &after);
 
