@@ -6,6 +6,7 @@
 #include "ZLibraryBrowseListView.h"
 #include "ZLibraryItemContainerView.h"
 #include "ZLibraryItemVideoView.h"
+#include "ZLibraryBrowseListModel.h"
 #include "ZLibraryItemsView.h"
 #include "ZDragTypes.h"
 #include "ZControls.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
@@ -354,4 +356,23 @@ TEST_F(LibraryItemsTest, DetailRowsGetControlsOnlyWhileInSight) {
     EXPECT_TRUE(view.videoFrame(row->item, row->index).contains(row->play->geometry()));
   fContainer->switchToThumbnailView();
   EXPECT_TRUE(controls->shownRows().isEmpty());
+}
+
+TEST_F(LibraryItemsTest, ANewVideoIsOneMoreRowWithItsPublisher) {
+  addLibraryVideo({"A", "Old Studio"});
+  ZLibraryItemsView &view = show(0);
+  ZLibraryItemVideoView *list = view.videoViewAt(0);
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_EQ(view.paintContext().publisherName(*db().getVideoInfo(list->item()->videoAtIndex(0)->videoId())),
+            "Old Studio");
+  QSignalSpy resets(view.model(), &QAbstractItemModel::modelReset);
+  QSignalSpy inserted(view.model(), &QAbstractItemModel::rowsInserted);
+  const int b = addLibraryVideo({"B", "Newcomer"});
+  EXPECT_EQ(resets.count(), 0);
+  ASSERT_EQ(inserted.count(), 1);  // one video row in the list
+  EXPECT_TRUE(inserted.first().at(0).value<QModelIndex>().isValid());
+  ASSERT_EQ(view.numItems(), 1);
+  EXPECT_EQ(view.videoViewAt(0)->count(), 2);
+  EXPECT_EQ(view.itemFrame(0).height(), 90 + 20);  // still one row of the grid
+  EXPECT_EQ(view.paintContext().publisherName(*db().getVideoInfo(b)), "Newcomer");
 }

@@ -393,16 +393,17 @@ void ZLibraryBrowseListDataSource::buildPlaylists(Build &build) {
   fDatabase.getAllVideos();
   // The entries of every playlist in playlist order, leaving out videos the
   // library no longer has.
+  // The entries are read as they come: a dictionary per entry would cost
+  // a hundred megabytes for a large library's playlists.
   QHash<int, QList<int>> entries;
-  const auto rows = fDatabase.executeSQL(QStringLiteral(
-      "SELECT PlaylistEntries.PlaylistId AS GroupId, PlaylistEntries.VideoId AS VideoId FROM "
-      "PlaylistEntries, Videos WHERE PlaylistEntries.VideoId = Videos.id ORDER BY "
-      "PlaylistEntries.id;"));
-  if (rows) {
-    for (const SqlRow &row : *rows)
-      entries[toInt(row.value(QStringLiteral("GroupId")))].append(
-          toInt(row.value(QStringLiteral("VideoId"))));
-  }
+  fDatabase.executeSQL(
+      QStringLiteral("SELECT PlaylistEntries.PlaylistId, PlaylistEntries.VideoId FROM "
+                     "PlaylistEntries, Videos WHERE PlaylistEntries.VideoId = Videos.id ORDER BY "
+                     "PlaylistEntries.id;"),
+      [&entries] { entries.clear(); },
+      [&entries](const SqlRowView &row) {
+        entries[int(row.integer(0))].append(int(row.integer(1)));
+      });
   for (const SqlRow &playlist : fPlaylists.playlists())
     build.addGroup(playlist, kModePlaylist,
                    entries.value(toInt(playlist.value(QStringLiteral("id")))));

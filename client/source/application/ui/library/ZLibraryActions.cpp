@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Localization.h"
+#include "Logging.h"
 #include "NotificationCenter.h"
 #include "StringExtensions.h"
 #include "VideoDatabase.h"
@@ -101,7 +102,11 @@ bool ZLibraryActions::removeFromLibrary(const QList<int> &videoIds) const {
   for (const QString &path : files) {
     const QFileInfo file(path);
     // Only plain files: never a folder, and a link is removed as a link.
-    if (!path.isEmpty() && (file.isSymLink() || file.isFile())) QFile::remove(path);
+    if (path.isEmpty() || !(file.isSymLink() || file.isFile())) continue;
+    QFile removed(path);
+    if (!removed.remove())
+      qCWarning(zaroLibrary, "Removing a deleted video's file %s failed: %s", qPrintable(path),
+                qPrintable(removed.errorString()));
   }
   return true;
 }

@@ -14,7 +14,6 @@ ZLibraryBrowseListView::ZLibraryBrowseListView(const ZLibraryViewEnvironment &en
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   fItemsView = new ZLibraryItemsView(environment);
   setViewport(fItemsView);
-  setFocusProxy(fItemsView);
   connect(fItemsView, &ZLibraryItemsView::contentHeightChanged, this,
           &ZLibraryBrowseListView::updateScrollBars);
 }

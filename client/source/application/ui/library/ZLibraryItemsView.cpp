@@ -83,6 +83,9 @@ void ZLibraryItemsView::observe() {
     setNeedsLayout();
     rowsChanged();
   });
+  // The library changed: publishers may have come or been renamed.
+  connect(fEnvironment.browseList, &ZLibraryBrowseListDataSource::rowsRebuilt, this,
+          [this] { fContext.forgetPublishers(); });
   NotificationCenter::defaultCenter().addObserver(
       this, QStringLiteral("ActionRemoveSelectedVideosFromLibrary"),
       [this](const Notification &) { remove(); });

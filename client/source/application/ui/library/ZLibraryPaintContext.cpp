@@ -8,11 +8,14 @@ QString ZLibraryPaintContext::publisherName(const VideoInfo &video) {
   bool ok = false;
   const int publisher = video.value(QStringLiteral("PUBLISHER")).toInt(&ok);
   if (!ok || publisher < 0) return QString();
-  const auto found = fPublisherNames.constFind(publisher);
-  if (found != fPublisherNames.constEnd()) return *found;
-  const QString name = fDatabase.getNameForPublisherId(publisher);
-  fPublisherNames.insert(publisher, name);
-  return name;
+  if (!fPublishersRead) {
+    // All names at once: one query, however many publishers scroll by.
+    fPublishersRead = true;
+    for (const SqlRow &row : fDatabase.getPublishersSortedByName())
+      fPublisherNames.insert(row.value(QStringLiteral("id")).toInt(),
+                             row.value(QStringLiteral("Name")));
+  }
+  return fPublisherNames.value(publisher);
 }
 
 QImage ZLibraryPaintContext::thumbnail(const VideoInfo &video, const QSize &size) {

@@ -28,9 +28,13 @@ class ZLibraryPaintContext {
   // none that reads.
   QImage thumbnail(const VideoInfo &video, const QSize &size);
   // The publishers may have changed.
-  void forgetPublishers() { fPublisherNames.clear(); }
+  void forgetPublishers() {
+    fPublisherNames.clear();
+    fPublishersRead = false;
+  }
 
  private:
   VideoDatabase &fDatabase;
   QHash<int, QString> fPublisherNames;
+  bool fPublishersRead = false;
 };

@@ -1,5 +1,7 @@
 #include "ZThumbnailCache.h"
 
+#include "Logging.h"
+
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -45,12 +47,20 @@ QImage ZThumbnailCache::decode(const QString &path, const QSize &size) {
   if (!info.isFile() || info.size() == 0 || info.size() > kMaxFileBytes) return QImage();
   QImageReader reader(path);
   reader.setDecideFormatFromContent(true);
-  if (!reader.canRead()) return QImage();
+  if (!reader.canRead()) {
+    qCWarning(zaroLibrary, "The thumbnail %s is not a picture; the placeholder is shown",
+              qPrintable(path));
+    return QImage();
+  }
   const QSize natural = reader.size();
   if (natural.isValid() && qint64(natural.width()) * natural.height() > kMaxPixels) return QImage();
   reader.setScaledSize(size);
   QImage image = reader.read();
-  if (image.isNull()) return QImage();
+  if (image.isNull()) {
+    qCWarning(zaroLibrary, "The thumbnail %s does not read (%s); the placeholder is shown",
+              qPrintable(path), qPrintable(reader.errorString()));
+    return QImage();
+  }
   if (image.size() != size)
     image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied

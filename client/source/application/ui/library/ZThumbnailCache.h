@@ -14,7 +14,7 @@
 class ZThumbnailCache {
  public:
   // The bytes of decoded pixels kept at most.
-  explicit ZThumbnailCache(qsizetype maxBytes = 48 * 1024 * 1024);
+  explicit ZThumbnailCache(qsizetype maxBytes = 24 * 1024 * 1024);
 
   // The picture in the file, scaled to the size (in pixels), or a null image.
   QImage thumbnail(const QString &path, const QSize &size);
