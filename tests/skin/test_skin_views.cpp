@@ -7,6 +7,9 @@
 #include "ZPlacement.h"
 #include "ZView.h"
 
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -153,7 +156,8 @@ TEST(SkinnedControls, HighResolutionPicturesKeepTheLayoutAndTransparencyShowsThe
   sharp.setDevicePixelRatio(2);
   QVariantMap sharpInfo = buttonInfo(4, 7, 5, 30);
   sharpInfo.insert("Image", sharp);
-  ZButtonView *plainButton = ZButtonView::create(QSizeF(200, 100), buttonInfo(4, 7, 5, 30), &parent);
+  ZButtonView *plainButton =
+      ZButtonView::create(QSizeF(200, 100), buttonInfo(4, 7, 5, 30), &parent);
   ZButtonView *sharpButton = ZButtonView::create(QSizeF(200, 100), sharpInfo, &parent);
   ASSERT_NE(plainButton, nullptr);
   ASSERT_NE(sharpButton, nullptr);
@@ -201,8 +205,8 @@ TEST(SkinnedControls, TextOverAPictureStandsOutOnIt) {
   const struct {
     QColor picture;
     bool lightText;
-  } cases[] = {{QColor(30, 30, 30), true}, {QColor(240, 240, 240), false},
-               {QColor(53, 132, 228), true}};
+  } cases[] = {
+      {QColor(30, 30, 30), true}, {QColor(240, 240, 240), false}, {QColor(53, 132, 228), true}};
   for (const auto &c : cases) {
     QImage picture(120, 28, QImage::Format_ARGB32);
     picture.fill(c.picture);
@@ -223,7 +227,8 @@ TEST(SkinnedControls, TextOverAPictureStandsOutOnIt) {
         const double value = shot.pixelColor(x, y).valueF();
         extreme = c.lightText ? std::max(extreme, value) : std::min(extreme, value);
       }
-    EXPECT_EQ(c.lightText ? extreme > 0.95 : extreme < 0.05, true) << c.picture.name().toStdString();
+    EXPECT_EQ(c.lightText ? extreme > 0.95 : extreme < 0.05, true)
+        << c.picture.name().toStdString();
 
     ZSearchButtonView *search = ZSearchButtonView::create(QSizeF(200, 100), info, &parent);
     ASSERT_NE(search, nullptr);
@@ -532,4 +537,114 @@ TEST(SkinnedControls, TheRatingWidgetOpensItsChoicesAndTakesTheClickedOne) {
   QTest::mouseClick(rate, Qt::LeftButton, {}, QPoint(2, 4));
   EXPECT_EQ(rate->rating(), 0);
   EXPECT_EQ(actions, 2);
+}
+
+// What the keyboard and assistive technology reach: each kind of control
+// with its role and name, and its press from the keyboard or as an action.
+TEST(SkinnedControls, TheKeyboardAndAssistiveTechnologyPressEachKindOfControl) {
+  QWidget parent;
+  parent.resize(400, 100);
+  parent.show();
+  int pressed = 0, imagePressed = 0, popped = 0, rated = 0;
+  ZButtonView *button = ZButtonView::create(QSizeF(400, 100), buttonInfo(4), &parent);
+  button->setAction([&](ZButtonView *) { ++pressed; });
+  button->setToolTip("Library");
+  ZButtonImageView *imageButton =
+      ZButtonImageView::create(QSizeF(400, 100), buttonInfo(3, 1, 40), &parent);
+  imageButton->setAction([&](ZButtonImageView *) { ++imagePressed; });
+  imageButton->setAccessibleName("Delete");
+  ZPopupButtonImageView *popup =
+      ZPopupButtonImageView::create(QSizeF(400, 100), buttonInfo(3, 1, 80), &parent);
+  popup->setToolTip("Browse By");
+  QMenu menu;
+  menu.addAction("All Videos")->setData(0);
+  popup->setMenu(&menu);
+  popup->setSelectedTag(0);
+  popup->setMenuPresenter([&](QMenu *, const QPoint &) { ++popped; });
+  std::array<QImage, 6> stars;
+  stars.fill(partsImage(2));
+  auto *rating = new ZRateButtonView(stars, QPoint(200, 10), &parent);
+  rating->setToolTip("Rating");
+  rating->setAction([&](ZRateButtonView *) { ++rated; });
+
+  struct Case {
+    QWidget *control;
+    QAccessible::Role role;
+    const char *name;
+  };
+  for (const Case &c : {Case{button, QAccessible::Button, "Library"},
+                        Case{imageButton, QAccessible::Button, "Delete"},
+                        Case{popup, QAccessible::Button, "Browse By"},
+                        Case{rating, QAccessible::Slider, "Rating"}}) {
+    SCOPED_TRACE(c.name);
+    QAccessibleInterface *access = QAccessible::queryAccessibleInterface(c.control);
+    ASSERT_NE(access, nullptr);
+    EXPECT_EQ(access->role(), c.role);
+    EXPECT_EQ(access->text(QAccessible::Name), QString::fromLatin1(c.name));
+    // Reached with Tab, never taken by a click.
+    EXPECT_EQ(c.control->focusPolicy(), Qt::TabFocus);
+  }
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(popup)->text(QAccessible::Value), "All Videos");
+  EXPECT_TRUE(QAccessible::queryAccessibleInterface(popup)->state().hasPopup);
+
+  QTest::keyClick(button, Qt::Key_Space);
+  QTest::keyClick(button, Qt::Key_Return);
+  QAccessible::queryAccessibleInterface(button)->actionInterface()->doAction(
+      QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(pressed, 3);
+  EXPECT_EQ(button->state(), ZButtonView::Normal);
+  // A selected button reads as checked and takes no press.
+  button->setState(ZButtonView::Selected);
+  EXPECT_TRUE(QAccessible::queryAccessibleInterface(button)->state().checked);
+  QTest::keyClick(button, Qt::Key_Space);
+  EXPECT_EQ(pressed, 3);
+
+  QTest::keyClick(imageButton, Qt::Key_Space);
+  EXPECT_EQ(imagePressed, 1);
+  QTest::keyClick(popup, Qt::Key_Down);
+  QTest::keyClick(popup, Qt::Key_Return);
+  EXPECT_EQ(popped, 2);
+
+  // The rating steps with the arrows and takes a digit; as a slider it is
+  // set through its value.
+  QTest::keyClick(rating, Qt::Key_Right);
+  QTest::keyClick(rating, Qt::Key_Right);
+  EXPECT_EQ(rating->rating(), 2);
+  QTest::keyClick(rating, Qt::Key_5);
+  QTest::keyClick(rating, Qt::Key_Right);  // no sixth star
+  EXPECT_EQ(rating->rating(), 5);
+  QAccessibleValueInterface *value =
+      QAccessible::queryAccessibleInterface(rating)->valueInterface();
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->maximumValue().toInt(), 5);
+  value->setCurrentValue(1);
+  EXPECT_EQ(rating->rating(), 1);
+  EXPECT_EQ(rated, 4);
+}
+
+TEST(SkinnedControls, TheSearchFieldOpensWithTabAndEscapeClosesIt) {
+  QWidget parent;
+  parent.resize(300, 100);
+  auto *before = new QLineEdit(&parent);
+  QImage image(120, 24, QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  ZSearchButtonView *search =
+      ZSearchButtonView::create(QSizeF(300, 100), QVariantMap{{"Image", image}}, &parent);
+  search->setToolTip("Search");
+  parent.show();
+  QApplication::setActiveWindow(&parent);
+  QStringList sent;
+  search->setAction([&](ZSearchButtonView *view) { sent << view->searchText(); });
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(search)->role(), QAccessible::EditableText);
+
+  before->setFocus();
+  QTest::keyClick(before, Qt::Key_Tab);
+  EXPECT_TRUE(search->isEditing());
+  EXPECT_TRUE(search->textField()->hasFocus());
+  QTest::keyClicks(search->textField(), "x");
+  QTest::keyClick(search->textField(), Qt::Key_Escape);
+  EXPECT_FALSE(search->isEditing());
+  EXPECT_EQ(sent, QStringList({"x", ""}));
+  // The keyboard stays on the control, which Tab opens again.
+  EXPECT_TRUE(search->hasFocus());
 }

@@ -44,6 +44,42 @@ void drawImagePart(QPainter &painter, const QRectF &target, const QImage &image,
   painter.restore();
 }
 
+void drawFrame(QPainter &painter, const QRectF &r, const FramePieces &pieces, double sideTop,
+               double sideBottom) {
+  const auto draw = [&](const QImage &image, const QRectF &target) {
+    if (!image.isNull() && target.width() > 0 && target.height() > 0)
+      painter.drawImage(target, image);
+  };
+  // Sizes in display units, whatever the pieces' resolution.
+  const auto w = [](const QImage &image) { return image.deviceIndependentSize().width(); };
+  const auto h = [](const QImage &image) { return image.deviceIndependentSize().height(); };
+  const FramePieces &p = pieces;
+  draw(p.topLeft, QRectF(r.left(), r.top(), w(p.topLeft), h(p.topLeft)));
+  draw(p.topRight, QRectF(r.right() - w(p.topRight), r.top(), w(p.topRight), h(p.topRight)));
+  draw(p.bottomLeft,
+       QRectF(r.left(), r.bottom() - h(p.bottomLeft), w(p.bottomLeft), h(p.bottomLeft)));
+  draw(p.bottomRight, QRectF(r.right() - w(p.bottomRight), r.bottom() - h(p.bottomRight),
+                             w(p.bottomRight), h(p.bottomRight)));
+  draw(p.topMiddle, QRectF(r.left() + w(p.topLeft), r.top(),
+                           r.width() - w(p.topLeft) - w(p.topRight), h(p.topMiddle)));
+  draw(p.bottomMiddle, QRectF(r.left() + w(p.bottomLeft), r.bottom() - h(p.bottomMiddle),
+                              r.width() - w(p.bottomLeft) - w(p.bottomRight), h(p.bottomMiddle)));
+  const double sideHeight = r.height() - sideTop - sideBottom;
+  draw(p.middleLeft, QRectF(r.left(), r.top() + sideTop, w(p.middleLeft), sideHeight));
+  draw(p.middleRight,
+       QRectF(r.right() - w(p.middleRight), r.top() + sideTop, w(p.middleRight), sideHeight));
+}
+
+void drawFocusRing(QPainter &painter, const QRectF &rect, const QColor &color) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPen pen(color, 2);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRoundedRect(rect.adjusted(1, 1, -1, -1), 3, 3);
+  painter.restore();
+}
+
 QColor averageColor(const QImage &image, const QRect &pixels) {
   const QRect area = pixels.intersected(image.rect());
   if (area.isEmpty()) return QColor();

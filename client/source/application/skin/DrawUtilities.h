@@ -32,6 +32,24 @@ void paintAxialShading(QPainter &painter, const QRectF &bounds, const QColor &st
 void drawImagePart(QPainter &painter, const QRectF &target, const QImage &image, int part,
                    int parts, bool disabled = false);
 
+// The pictures of a window frame. Missing ones are left out.
+struct FramePieces {
+  QImage topLeft, topMiddle, topRight;
+  QImage bottomLeft, bottomMiddle, bottomRight;
+  QImage middleLeft, middleRight;
+};
+
+// Draws a frame in the rectangle: the corners at their own (display) size,
+// the top and bottom middles stretched between their corners at their own
+// height, the left and right middles stretched at their own width from
+// sideTop below the top edge to sideBottom above the bottom edge.
+void drawFrame(QPainter &painter, const QRectF &rect, const FramePieces &pieces, double sideTop,
+               double sideBottom);
+
+// The ring around a control that has the keyboard focus, just inside the
+// rectangle.
+void drawFocusRing(QPainter &painter, const QRectF &rect, const QColor &color);
+
 // The average colour of the image's pixels in the rectangle (in pixels),
 // alpha included; an invalid colour when the rectangle holds none.
 QColor averageColor(const QImage &image, const QRect &pixels);

@@ -2,8 +2,10 @@
 
 #include "DrawUtilities.h"
 #include "NotificationCenter.h"
+#include "ZAccessibility.h"
 #include "ZSkin.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -17,6 +19,7 @@ ZButtonImageView *ZButtonImageView::create(const QSizeF &parentSize, const QVari
                                            QWidget *parent) {
   if (!info.contains(QStringLiteral("Image"))) return nullptr;
   auto *button = new ZButtonImageView(parent);
+  button->setFocusPolicy(Qt::TabFocus);
   button->setInfo(info);
   button->setImage(info.value(QStringLiteral("Image")).value<QImage>(),
                    info.value(QStringLiteral("states"), 1).toInt());
@@ -53,6 +56,28 @@ void ZButtonImageView::paintEvent(QPaintEvent *) {
   }
   DrawUtilities::drawImagePart(painter, QRectF(rect()), fImage, std::max(0, fCurrentState),
                                fPartCount, !isEnabled());
+  if (hasFocus())
+    DrawUtilities::drawFocusRing(painter, QRectF(rect()), palette().color(QPalette::Highlight));
+}
+
+void ZButtonImageView::performClick() {
+  if (!isEnabled() || fTracking) return;
+  setState(pressedPart());
+  if (fAction) fAction(this);
+  setState(0);
+}
+
+void ZButtonImageView::keyPressEvent(QKeyEvent *event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!event->isAutoRepeat()) performClick();
+      event->accept();
+      return;
+    default:
+      ZImageView::keyPressEvent(event);
+  }
 }
 
 void ZButtonImageView::mousePressEvent(QMouseEvent *event) {
@@ -111,15 +136,25 @@ void ZPopupButtonImageView::setSelectedTag(int tag) {
     item->setCheckable(true);
     item->setChecked(chosen);
     if (chosen) {
+      // A menu item shows "&&" as one ampersand and a single one not at all.
       fTitle = item->text();
+      fTitle.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+          .remove(QLatin1Char('&'))
+          .replace(QLatin1Char('\x01'), QLatin1Char('&'));
       update();
     }
   }
 }
 
+void ZPopupButtonImageView::setPlaceholderTitle(const QString &text) {
+  fPlaceholderTitle = text;
+  update();
+}
+
 void ZPopupButtonImageView::paintEvent(QPaintEvent *event) {
   ZButtonView::paintEvent(event);
-  if (fTitle.isEmpty()) return;
+  const QString full = fTitle.isEmpty() ? fPlaceholderTitle : fTitle;
+  if (full.isEmpty()) return;
   QPainter painter(this);
   painter.setFont(fLabelFont);
   // The title in black or white, whichever stands out on the button's picture
@@ -135,14 +170,24 @@ void ZPopupButtonImageView::paintEvent(QPaintEvent *event) {
                      : palette().color(QPalette::ButtonText));
   if (!isEnabled()) painter.setOpacity(0.4);
   const QFontMetricsF metrics(fLabelFont);
-  const double x = std::ceil((width() - metrics.horizontalAdvance(fTitle)) / 2);
+  // A title too long for the button ends in an ellipsis.
+  const QString title = metrics.elidedText(full, Qt::ElideRight, std::max(0, width() - 24));
+  const double x = std::ceil((width() - metrics.horizontalAdvance(title)) / 2);
   const double y = std::ceil((height() - metrics.height()) / 2);
   painter.drawText(QRectF(x, y, width() - x, metrics.height()), Qt::AlignLeft | Qt::AlignTop,
-                   fTitle);
+                   title);
+  // The button's own drawing put the ring under the title.
+  if (hasFocus())
+    DrawUtilities::drawFocusRing(painter, QRectF(rect()), palette().color(QPalette::Highlight));
 }
 
 void ZPopupButtonImageView::mousePressEvent(QMouseEvent *event) {
   if (event->button() != Qt::LeftButton) return;
+  popUpMenu();
+}
+
+void ZPopupButtonImageView::popUpMenu() {
+  if (!isEnabled()) return;
   setState(MouseDown);
   if (fMenu && fPresenter) {
     fMenu->setFont(fLabelFont);
@@ -150,6 +195,20 @@ void ZPopupButtonImageView::mousePressEvent(QMouseEvent *event) {
     fPresenter(fMenu, mapToGlobal(QPoint(0, height() + 4)));
   }
   setState(Normal);
+}
+
+void ZPopupButtonImageView::keyPressEvent(QKeyEvent *event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Down:
+      if (!event->isAutoRepeat()) popUpMenu();
+      event->accept();
+      return;
+    default:
+      ZButtonView::keyPressEvent(event);
+  }
 }
 
 // ---- ZSearchButtonView -------------------------------------------------------------------
@@ -175,6 +234,8 @@ ZSearchButtonView::ZSearchButtonView(QWidget *parent) : ZImageView(parent) {
   fField->setAutoFillBackground(true);
   fField->setReadOnly(true);
   fField->hide();
+  fField->installEventFilter(this);
+  setFocusPolicy(Qt::TabFocus);
   // Only what the user types counts as a change.
   connect(fField, &QLineEdit::textEdited, this, [this] { sendAction(); });
 }
@@ -208,20 +269,51 @@ QString ZSearchButtonView::searchText() const { return fField->text(); }
 void ZSearchButtonView::mousePressEvent(QMouseEvent *event) {
   if (event->button() != Qt::LeftButton) return;
   if (fField->geometry().contains(event->position().toPoint())) {
-    if (fEditing) return;
-    fField->show();
-    fField->setReadOnly(false);
-    fField->setFocus(Qt::MouseFocusReason);
-    fEditing = true;
+    beginEditing();
     return;
   }
+  endEditing();
+}
+
+void ZSearchButtonView::beginEditing() {
+  if (fEditing) return;
+  fField->show();
+  fField->setReadOnly(false);
+  fField->setFocus(Qt::OtherFocusReason);
+  fEditing = true;
+}
+
+void ZSearchButtonView::endEditing() {
   if (fEditing) {
+    const bool hadFocus = fField->hasFocus();
     fField->setReadOnly(true);
     fField->hide();
     fField->clear();
     fEditing = false;
+    // The keyboard stays on the control rather than falling out of the window.
+    if (hadFocus) setFocus(Qt::OtherFocusReason);
   }
   sendAction();
+}
+
+void ZSearchButtonView::focusInEvent(QFocusEvent *event) {
+  ZImageView::focusInEvent(event);
+  // Going backwards out of the field passes the control by.
+  if (event->reason() == Qt::BacktabFocusReason && fEditing) {
+    focusPreviousChild();
+    return;
+  }
+  if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+    beginEditing();
+}
+
+bool ZSearchButtonView::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == fField && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && fEditing) {
+    endEditing();
+    return true;
+  }
+  return ZImageView::eventFilter(watched, event);
 }
 
 void ZSearchButtonView::changeSearchCriterion(QAction *item) {
@@ -259,6 +351,8 @@ ZRateButtonView *ZRateButtonView::create(const QPoint &origin, QWidget *parent) 
 ZRateButtonView::ZRateButtonView(const std::array<QImage, 6> &images, const QPoint &origin,
                                  QWidget *parent)
     : QWidget(parent), fImages(images) {
+  ZAccessibility::install();
+  setFocusPolicy(Qt::TabFocus);
   const QSizeF unrated = fImages[0].deviceIndependentSize();
   fCellWidth = std::ceil(unrated.width() / 2.0);
   fCellHeight = unrated.height();
@@ -295,9 +389,38 @@ void ZRateButtonView::paintEvent(QPaintEvent *) {
   };
   if (!fTracking) {
     drawCell(0, fRating, false);
+    if (hasFocus())
+      DrawUtilities::drawFocusRing(painter, QRectF(0, 0, fCellWidth, fCellHeight),
+                                   palette().color(QPalette::Highlight));
     return;
   }
   for (int cell = 0; cell < 6; ++cell) drawCell(cell, cell, cell > 0 && cell == fHoverIndex);
+}
+
+void ZRateButtonView::chooseRating(int rating) {
+  fRating = std::clamp(rating, 0, 5);
+  if (fTracking)
+    leaveChoosing();
+  else
+    update();
+  if (fAction) fAction(this);
+}
+
+void ZRateButtonView::keyPressEvent(QKeyEvent *event) {
+  const int key = event->key();
+  if (key == Qt::Key_Left || key == Qt::Key_Down) {
+    if (fRating > 0) chooseRating(fRating - 1);
+  } else if (key == Qt::Key_Right || key == Qt::Key_Up) {
+    if (fRating < 5) chooseRating(fRating + 1);
+  } else if (key >= Qt::Key_0 && key <= Qt::Key_5) {
+    chooseRating(key - Qt::Key_0);
+  } else if (key == Qt::Key_Escape && fTracking) {
+    leaveChoosing();
+  } else {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  event->accept();
 }
 
 void ZRateButtonView::mousePressEvent(QMouseEvent *event) {

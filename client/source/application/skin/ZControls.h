@@ -33,10 +33,13 @@ class ZButtonImageView : public ZImageView {
   // Mouse-over pictures are not shown by this kind of button.
   void setUsesMouseOverImage(bool uses) { fUsesMouseOver = uses; }
   void setAction(Action action) { fAction = std::move(action); }
+  // A click from the keyboard (Space, Return) or assistive technology.
+  void performClick();
   QSizeF imageDisplaySize() const override;
 
  protected:
   void paintEvent(QPaintEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void mouseMoveEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
@@ -70,6 +73,11 @@ class ZPopupButtonImageView : public ZButtonView {
   int selectedTag() const { return fSelectedTag; }
   QString title() const { return fTitle; }
   QFont labelFont() const { return fLabelFont; }
+  // What the button says while no item is chosen (nothing by default).
+  void setPlaceholderTitle(const QString &text);
+  // Pops the menu up below the button, as a click does (also Space, Return
+  // and the down arrow).
+  void popUpMenu();
 
   // How the menu is shown (a context menu at the point, by default); tests
   // and embedders may replace it.
@@ -78,12 +86,14 @@ class ZPopupButtonImageView : public ZButtonView {
 
  protected:
   void paintEvent(QPaintEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   // The menu has taken the release.
   void mouseReleaseEvent(QMouseEvent *) override {}
 
  private:
   QString fTitle;
+  QString fPlaceholderTitle;
   QFont fLabelFont;
   QPointer<QMenu> fMenu;
   int fSelectedTag = 0;
@@ -113,9 +123,18 @@ class ZSearchButtonView : public ZImageView {
   void setCriterionMenu(QMenu *menu) { fCriterionMenu = menu; }
   void changeSearchCriterion(QAction *item);
 
+  // Shows the field and puts the keyboard in it, as a click on it does (also
+  // reaching the control with Tab). Escape in the field ends editing the way
+  // a click outside it does: the field is hidden and cleared, and the action
+  // runs.
+  void beginEditing();
+  void endEditing();
+
  protected:
   void resizeEvent(QResizeEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
+  void focusInEvent(QFocusEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
  private:
   void sendAction();
@@ -153,9 +172,13 @@ class ZRateButtonView : public QWidget {
   bool isChoosing() const { return fTracking; }
   int hoverIndex() const { return fHoverIndex; }
   double cellWidth() const { return fCellWidth; }
+  // Takes a rating (0 to 5) as a click on its cell does: leaves choosing and
+  // runs the action. The keyboard's way: the arrows step, 0 to 5 choose.
+  void chooseRating(int rating);
 
  protected:
   void paintEvent(QPaintEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void mouseMoveEvent(QMouseEvent *event) override;
   void leaveEvent(QEvent *event) override;

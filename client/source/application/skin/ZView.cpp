@@ -1,9 +1,11 @@
 #include "ZView.h"
 
 #include "DrawUtilities.h"
+#include "ZAccessibility.h"
 #include "ZPlacement.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -19,7 +21,7 @@ bool hasKeys(const QVariantMap &info, std::initializer_list<const char *> keys) 
 
 // ---- ZView --------------------------------------------------------------------------
 
-ZView::ZView(QWidget *parent) : QWidget(parent) {}
+ZView::ZView(QWidget *parent) : QWidget(parent) { ZAccessibility::install(); }
 
 QRectF ZView::layoutRectForImageSize(const QSizeF &size, const QRectF &bounds) const {
   return ZPlacement::layoutRect(size, bounds, fInfo, fRightOffset);
@@ -82,6 +84,8 @@ ZButtonView *ZButtonView::create(const QSizeF &parentSize, const QVariantMap &in
 }
 
 ZButtonView::ZButtonView(QWidget *parent) : ZView(parent) {
+  // Reached with Tab, not taken by a click (a click acts at once).
+  setFocusPolicy(Qt::TabFocus);
   fMouseDownTimer.setSingleShot(true);
   fMouseDownTimer.setInterval(1000);
   connect(&fMouseDownTimer, &QTimer::timeout, this, &ZButtonView::holdTimerFired);
@@ -142,8 +146,33 @@ void ZButtonView::setTracksMouseOver(bool tracks) {
 void ZButtonView::paintEvent(QPaintEvent *) {
   if (fImage.isNull() || fPartWidth <= 0) return;
   QPainter painter(this);
-  DrawUtilities::drawImagePart(painter, QRectF(rect()), fImage,
-                               displayPartForState(fCurrentState), fStates, !isEnabled());
+  DrawUtilities::drawImagePart(painter, QRectF(rect()), fImage, displayPartForState(fCurrentState),
+                               fStates, !isEnabled());
+  if (hasFocus())
+    DrawUtilities::drawFocusRing(painter, QRectF(rect()), palette().color(QPalette::Highlight));
+}
+
+void ZButtonView::performClick() {
+  if (fCurrentState == Selected || !isEnabled() || fProcessingMouseDown) return;
+  // The pressed picture shows until the action has run.
+  const int state = fCurrentState;
+  setState(MouseDown);
+  if (fAction) fAction(this);
+  // The action may have selected the button (a view switcher): that stays.
+  if (fCurrentState == MouseDown) setState(state);
+}
+
+void ZButtonView::keyPressEvent(QKeyEvent *event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!event->isAutoRepeat()) performClick();
+      event->accept();
+      return;
+    default:
+      ZView::keyPressEvent(event);
+  }
 }
 
 void ZButtonView::enterEvent(QEnterEvent *) {

@@ -100,11 +100,17 @@ class ZButtonView : public ZView {
   void setHoldDownReleaseAction(Action action) { fHoldDownReleaseAction = std::move(action); }
   void setTracksMouseOver(bool tracks);
 
+  // What a click inside does, for the keyboard (Space, Return) and for
+  // assistive technology: shows the pressed picture for a moment and runs the
+  // action. Nothing for a selected or disabled button.
+  void performClick();
+
   QSizeF imageDisplaySize() const override;
 
  protected:
   bool followsParent() const override { return skinZone() != 0; }
   void paintEvent(QPaintEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
   void enterEvent(QEnterEvent *event) override;
   void leaveEvent(QEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;

@@ -55,29 +55,19 @@ void ZDialogContentView::paintEvent(QPaintEvent *) {
   painter.fillRect(rect(), back);
 
   if (skin) {
-    const QRectF r(rect());
-    const auto draw = [&](const QImage &image, const QRectF &target) {
-      if (!image.isNull() && target.width() > 0 && target.height() > 0)
-        painter.drawImage(target, image);
-    };
-    const QImage tl = skin->dialogTopLeftImage(), tr = skin->dialogTopRightImage();
-    const QImage bl = skin->dialogBottomLeftImage(), br = skin->dialogBottomRightImage();
-    const QImage tc = skin->dialogTopCenterImage(), bc = skin->dialogBottomCenterImage();
-    const QImage ml = skin->dialogMiddleLeftImage(), mr = skin->dialogMiddleRightImage();
-    // Sizes in display units, whatever the pieces' resolution.
-    const auto w = [](const QImage &image) { return image.deviceIndependentSize().width(); };
-    const auto h = [](const QImage &image) { return image.deviceIndependentSize().height(); };
-    const double top = ZDialogGeometry::titleStripHeight(skin);
-    const double bottom = ZDialogGeometry::bottomStripHeight(skin);
     // Corners keep their natural size; the pieces between them stretch.
-    draw(tl, QRectF(0, 0, w(tl), h(tl)));
-    draw(tr, QRectF(r.right() - w(tr), 0, w(tr), h(tr)));
-    draw(bl, QRectF(0, r.bottom() - h(bl), w(bl), h(bl)));
-    draw(br, QRectF(r.right() - w(br), r.bottom() - h(br), w(br), h(br)));
-    draw(tc, QRectF(w(tl), 0, r.width() - w(tl) - w(tr), h(tc)));
-    draw(bc, QRectF(w(bl), r.bottom() - h(bc), r.width() - w(bl) - w(br), h(bc)));
-    draw(ml, QRectF(0, top, w(ml), r.height() - top - bottom));
-    draw(mr, QRectF(r.right() - w(mr), top, w(mr), r.height() - top - bottom));
+    DrawUtilities::FramePieces pieces;
+    pieces.topLeft = skin->dialogTopLeftImage();
+    pieces.topMiddle = skin->dialogTopCenterImage();
+    pieces.topRight = skin->dialogTopRightImage();
+    pieces.bottomLeft = skin->dialogBottomLeftImage();
+    pieces.bottomMiddle = skin->dialogBottomCenterImage();
+    pieces.bottomRight = skin->dialogBottomRightImage();
+    pieces.middleLeft = skin->dialogMiddleLeftImage();
+    pieces.middleRight = skin->dialogMiddleRightImage();
+    DrawUtilities::drawFrame(painter, QRectF(rect()), pieces,
+                             ZDialogGeometry::titleStripHeight(skin),
+                             ZDialogGeometry::bottomStripHeight(skin));
   }
 
   const QString title = window()->windowTitle();

@@ -1,0 +1,20 @@
+#pragma once
+
+// What the skinned controls tell screen readers and AT-SPI automation: a
+// role, a name and the action a user can take.
+//
+//   ZButtonView, ZButtonImageView  push button, "press"; a button its owner
+//                                  marks selected reads as checked
+//   ZPopupButtonImageView          push button with a pop-up menu ("press"
+//                                  shows it); its value is the chosen item
+//   ZSearchButtonView              text field, "press" starts editing
+//   ZRateButtonView                slider from 0 to 5 stars
+//
+// The name is the control's accessible name when it has one, else its tool
+// tip. Installed once, before the first skinned control is made; calling it
+// again does nothing.
+namespace ZAccessibility {
+
+void install();
+
+}  // namespace ZAccessibility
