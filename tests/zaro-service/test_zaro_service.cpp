@@ -400,8 +400,8 @@ TEST_F(ZaroServiceTest, SubscriptionUpgradeListsFeedsThatReadAsTheServiceDialect
 TEST_F(ZaroServiceTest, WebPagesCarryPlayerCommandLinks) {
   for (const char *path :
        {"/", "/contact.html", "/help.html", "/broadcast/myVideos.html", "/guide/welcome.html",
-        "/videos/ocean-sunrise", "/channels/kitchen", "/categories/nature", "/tags/ocean",
-        "/series/cooking-basics", "/publishers/zaro-studio"}) {
+        "/guide/index.html", "/videos/ocean-sunrise", "/channels/kitchen", "/categories/nature",
+        "/tags/ocean", "/series/cooking-basics", "/publishers/zaro-studio"}) {
     SCOPED_TRACE(path);
     const auto result = fClient->Get(path);
     expectLengthAnnounced(result);
@@ -418,8 +418,17 @@ TEST_F(ZaroServiceTest, WebPagesCarryPlayerCommandLinks) {
                 "collectionPermalink=nature-moments&amp;permalinkIds=ocean-sunrise,mountain-trail"),
             std::string::npos);
   EXPECT_NE(channel.find("command=B29791E1-A986-405a-8D40-51D7932650AD"), std::string::npos);
+  // The guide the player shows: every video with its download link, the
+  // feeds with their subscribe links; the welcome page connects the player.
+  const std::string guide = fClient->Get("/guide/index.html")->body;
+  EXPECT_NE(guide.find("permalinkId=ocean-sunrise\""), std::string::npos);
+  EXPECT_NE(guide.find("permalinkId=mountain-trail\""), std::string::npos);
+  EXPECT_NE(guide.find("command=B29791E1-A986-405a-8D40-51D7932650AD"), std::string::npos);
+  EXPECT_NE(fClient->Get("/guide/welcome.html")
+                ->body.find("command=488F2E49-A846-4d2d-8EAA-C6B3656A0A09"),
+            std::string::npos);
 
-  for (const char *path : {"/videos/none", "/channels/none", "/nothing.html"})
+  for (const char *path : {"/videos/none", "/channels/none", "/nothing.html", "/guide/none.html"})
     EXPECT_EQ(fClient->Get(path)->status, 404) << path;
 }
 

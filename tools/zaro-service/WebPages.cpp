@@ -19,6 +19,35 @@ constexpr char kUnsubscribe[] = "5C8C4ADA-580B-40b6-BAE6-177132734FD7";
 
 QString html(const QString &text) { return text.toHtmlEscaped(); }
 
+QString duration(qint64 seconds) {
+  return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+// The pages' look: light, in the player's colours.
+constexpr char kStyle[] =
+    "body{font-family:'DejaVu Sans',sans-serif;margin:0;padding:16px 24px;background:#f4f5f7;"
+    "color:#222}"
+    "a{color:#1f6fd1;text-decoration:none}a:hover{text-decoration:underline}"
+    ".nav{margin:0 0 12px;color:#888;font-size:13px}"
+    "h1{font-size:24px;margin:8px 0 6px}h2{font-size:17px;margin:22px 0 8px;color:#333}"
+    "p{line-height:1.45}"
+    ".hero{background:linear-gradient(#2b2f36,#1c1f24);color:#eee;border-radius:10px;"
+    "padding:18px 22px;margin-bottom:16px}.hero h1{color:#fff}.hero a{color:#8cc4ff}"
+    ".steps{margin:10px 0 0;padding-left:20px;line-height:1.7}"
+    ".cards{display:flex;flex-wrap:wrap;gap:14px}"
+    ".card{background:#fff;border-radius:8px;box-shadow:0 1px 3px rgba(0,0,0,.18);width:188px;"
+    "padding:8px}"
+    ".card img{width:188px;height:106px;object-fit:cover;border-radius:5px;background:#ddd}"
+    ".card-title{font-weight:bold;margin:6px 0 2px;overflow:hidden;text-overflow:ellipsis;"
+    "white-space:nowrap}.card-meta{color:#777;font-size:12px;margin-bottom:8px}"
+    ".button{display:inline-block;background:#1f6fd1;color:#fff;border-radius:14px;"
+    "padding:4px 12px;font-size:13px}.button:hover{background:#185db0;text-decoration:none}"
+    ".feeds{list-style:none;padding:0}.feeds li{margin:6px 0}"
+    ".feed-title{display:inline-block;min-width:200px}"
+    ".groups{display:flex;flex-wrap:wrap;gap:8px;list-style:none;padding:0}"
+    ".groups li a{display:inline-block;background:#fff;border-radius:12px;padding:4px 12px;"
+    "box-shadow:0 1px 2px rgba(0,0,0,.15)}";
+
 class Page {
  public:
   Page(const Catalog &catalog, const Urls &urls) : fCatalog(catalog), fUrls(urls) {}
@@ -50,6 +79,7 @@ class Page {
                    QStringLiteral("rssUrl=") + formEncoded(fUrls.feed(feedId)));
   }
 
+  void setTitle(const QString &title) { fTitle = title; }
   void heading(const QString &title) {
     fTitle = title;
     fBody += QStringLiteral("<h1>%1</h1>\n").arg(html(title));
@@ -92,10 +122,43 @@ class Page {
 
   void groupingLinks(const char *title, const char *kind, const QList<Grouping> &groupings) {
     if (groupings.isEmpty()) return;
-    fBody += QStringLiteral("<h2>%1</h2>\n<ul>\n").arg(QLatin1String(title));
+    fBody += QStringLiteral("<h2>%1</h2>\n<ul class=\"groups\">\n").arg(QLatin1String(title));
     for (const Grouping &grouping : groupings)
       fBody += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
                    .arg(html(fUrls.listPage(kind, grouping.id)), html(grouping.title));
+    fBody += QStringLiteral("</ul>\n");
+  }
+
+  // The guide's look of a video: a card with its picture, title, publisher,
+  // length and download button.
+  void videoCards(const QList<const Video *> &videos) {
+    if (videos.isEmpty()) {
+      paragraph(QStringLiteral("No videos."));
+      return;
+    }
+    fBody += QStringLiteral("<div class=\"cards\">\n");
+    for (const Video *video : videos) {
+      const Publisher *publisher = fCatalog.publisher(video->publisher);
+      fBody += QStringLiteral(
+                   "<div class=\"card\"><a href=\"%1\"><img src=\"%2\" alt=\"\"></a>"
+                   "<div class=\"card-title\"><a href=\"%1\">%3</a></div>"
+                   "<div class=\"card-meta\">%4 &middot; %5</div>"
+                   "<a class=\"button download\" href=\"%6\">Download</a></div>\n")
+                   .arg(html(fUrls.videoPage(video->permalink)), html(fUrls.image(video->icon)),
+                        html(video->title), html(publisher ? publisher->name : QString()),
+                        duration(video->duration), html(downloadOne(*video)));
+    }
+    fBody += QStringLiteral("</div>\n");
+  }
+
+  void feedButtons() {
+    if (fCatalog.feeds.isEmpty()) return;
+    fBody += QStringLiteral("<h2>Subscriptions</h2>\n<ul class=\"feeds\">\n");
+    for (const Feed &feed : fCatalog.feeds)
+      fBody += QStringLiteral(
+                   "<li><span class=\"feed-title\">%1</span> "
+                   "<a class=\"button subscribe\" href=\"%2\">Subscribe</a></li>\n")
+                   .arg(html(feed.title), html(subscribe(feed.id, true)));
     fBody += QStringLiteral("</ul>\n");
   }
 
@@ -104,12 +167,14 @@ class Page {
   Reply reply() const {
     const QString document =
         QStringLiteral(
-            "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1 - Zaro</title></head>\n"
-            "<body>\n<p><a href=\"/\">Zaro</a> | <a href=\"/broadcast/myVideos.html\">My "
-            "videos</a> "
+            "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1 - Zaro</title>\n"
+            "<style>%3</style></head>\n"
+            "<body>\n<p class=\"nav\"><a href=\"/\">Zaro</a> | <a "
+            "href=\"/guide/index.html\">Guide</a> "
+            "| <a href=\"/broadcast/myVideos.html\">My videos</a> "
             "| <a href=\"/help.html\">Help</a> | <a href=\"/contact.html\">Contact</a></p>\n%2"
             "</body></html>\n")
-            .arg(html(fTitle), fBody);
+            .arg(html(fTitle), fBody, QLatin1String(kStyle));
     return textReply(200, "text/html; charset=utf-8", document.toStdString());
   }
 
@@ -148,12 +213,33 @@ Reply Exchanges::webPage(const RequestInfo &request) const {
     page.groupingLinks("Categories", "categories", catalog.categories);
     page.groupingLinks("Series", "series", catalog.series);
   } else if (path == QLatin1String("/guide/welcome.html")) {
-    page.heading(QStringLiteral("Welcome to Zaro Player"));
-    page.paragraph(QStringLiteral("Click a Download link on any page and the video arrives in "
-                                  "your library. <a class=\"authorize\" href=\"%1\">Connect the "
-                                  "player to your account</a> first.")
-                       .arg(html(page.command(kSetAuthorization, QString()))));
-    page.link(request.urls.home(), QStringLiteral("Browse the videos"));
+    page.setTitle(QStringLiteral("Welcome to Zaro Player"));
+    page.raw(QStringLiteral(
+                 "<div class=\"hero\"><h1>Welcome to Zaro Player</h1>"
+                 "<p>Your videos, downloaded and ready to watch &mdash; even offline.</p>"
+                 "<ol class=\"steps\"><li><a class=\"authorize\" href=\"%1\">Connect the "
+                 "player to your account</a>.</li>"
+                 "<li>Click <b>Download</b> beside any video: it arrives in your library.</li>"
+                 "<li>Click <b>Subscribe</b> on a feed: its new videos come every hour.</li>"
+                 "</ol></div>\n")
+                 .arg(html(page.command(kSetAuthorization, QString()))));
+    page.raw(QStringLiteral("<h2>To start with</h2>\n"));
+    QList<const Video *> first = videosWhere(catalog, [](const Video &) { return true; });
+    if (first.size() > 4) first = first.mid(0, 4);
+    page.videoCards(first);
+    page.link(QStringLiteral("/guide/index.html"), QStringLiteral("Browse the whole guide"));
+  } else if (path == QLatin1String("/guide/index.html") || path == QLatin1String("/guide/")) {
+    page.setTitle(QStringLiteral("Zaro Guide"));
+    page.raw(
+        QStringLiteral("<div class=\"hero\"><h1>Zaro Guide</h1><p>Everything the "
+                       "service offers. Download a video, or subscribe to a feed and "
+                       "get its new videos every hour.</p></div>\n"));
+    page.raw(QStringLiteral("<h2>Videos</h2>\n"));
+    page.videoCards(videosWhere(catalog, [](const Video &) { return true; }));
+    page.feedButtons();
+    page.groupingLinks("Channels", "channels", catalog.channels);
+    page.groupingLinks("Categories", "categories", catalog.categories);
+    page.groupingLinks("Series", "series", catalog.series);
   } else if (path == QLatin1String("/help.html")) {
     page.heading(QStringLiteral("Help"));
     page.paragraph(
