@@ -141,4 +141,16 @@ QString parameter(const QString &name, const QString &url) {
   return value.isNull() ? QStringLiteral("") : value;
 }
 
+bool isServicePermalink(QStringView text) {
+  constexpr qsizetype kMaxPermalinkLength = 255;
+  if (text.isEmpty() || text.size() > kMaxPermalinkLength) return false;
+  for (const QChar ch : text) {
+    const char16_t c = ch.unicode();
+    const bool letterOrDigit =
+        (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    if (!letterOrDigit && c != u'.' && c != u'_' && c != u'~' && c != u'-') return false;
+  }
+  return true;
+}
+
 }  // namespace Utilities

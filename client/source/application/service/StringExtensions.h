@@ -56,4 +56,8 @@ namespace Utilities {
 // it; an empty, non-null text for "name=" with nothing after.
 QString parameter(const QString &name, const QString &url);
 
+// The service's permalinks (of videos and of collections): 1 to 255 ASCII
+// letters, digits and ". _ ~ -".
+bool isServicePermalink(QStringView text);
+
 }  // namespace Utilities

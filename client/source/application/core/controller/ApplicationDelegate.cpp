@@ -4,17 +4,20 @@
 #include "Localization.h"
 #include "Logging.h"
 #include "LoginItemUpdater.h"
+#include "MainWindow.h"
 #include "MainWindowController.h"
 #include "NotificationCenter.h"
 #include "Preferences.h"
 #include "ServiceHosts.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
+#include "WelcomeWindowController.h"
 #include "Workspace.h"
 #include "ZAccessKeyRequest.h"
 #include "ZDownloadDataSource.h"
 #include "ZDownloadItem.h"
 #include "ZFolderManager.h"
+#include "ZLibraryBrowseListDataSource.h"
 #include "ZPlaylistDataSource.h"
 #include "ZSkin.h"
 #include "ZSubscriptionManager.h"
@@ -22,7 +25,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStandardPaths>
@@ -106,7 +108,8 @@ bool ApplicationDelegate::applicationDidFinishLaunching() {
   registerObservers();
   // 12. The main window.
   openZaroPlayer();
-  // 13. The welcome window on the first start: comes with the dialogs.
+  // 13. The welcome window on the first start.
+  if (fFirstLaunch) openWelcomeWindow();
   // 14. The hourly subscription check, once now.
   fSubscriptionTimer = new QTimer(this);
   fSubscriptionTimer->setInterval(subscriptionCheckIntervalMs);
@@ -176,6 +179,11 @@ void ApplicationDelegate::informServerOfClientID() {
 MainWindowController *ApplicationDelegate::mainWindowController() {
   if (!fMainWindowController) {
     fMainWindowController = std::make_unique<MainWindowController>();
+    MainWindowController::ApplicationActions actions;
+    actions.createPlaylist = [this] { createPlaylist(); };
+    actions.importVideos = [this] { importVideosFromPanel(); };
+    actions.handleLink = [this](const QString &link) { getUrl(link); };
+    fMainWindowController->setApplicationActions(std::move(actions));
     buildMenus();
   }
   return fMainWindowController.get();
@@ -183,7 +191,7 @@ MainWindowController *ApplicationDelegate::mainWindowController() {
 
 void ApplicationDelegate::openZaroPlayer() {
   MainWindowController *controller = mainWindowController();
-  QMainWindow *window = controller->window();
+  QWidget *window = controller->window();
   const bool centre = defaults().boolForKey(QStringLiteral("FirstLaunch"));
   controller->showWindow();
   if (centre) {
@@ -210,6 +218,50 @@ void ApplicationDelegate::viewDownloads() {
 void ApplicationDelegate::viewUploads() {
   openZaroPlayer();
   NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionViewUploads"));
+}
+
+void ApplicationDelegate::viewGuide() {
+  openZaroPlayer();
+  fMainWindowController->viewGuide();
+}
+
+WelcomeWindowController *ApplicationDelegate::welcomeWindowController() const {
+  return fWelcomeWindowController;
+}
+
+void ApplicationDelegate::openWelcomeWindow() {
+  MainWindowController *controller = mainWindowController();
+  if (fWelcomeWindowController) return;
+  fWelcomeWindowController = new WelcomeWindowController(controller->navigationTargets(), this);
+  connect(fWelcomeWindowController, &WelcomeWindowController::closed, fWelcomeWindowController,
+          &QObject::deleteLater);
+  // Over the main window, with its frame.
+  fWelcomeWindowController->showWindow(controller->window()->geometry());
+}
+
+namespace {
+// The ids of the library's selected videos, as a notification carries them.
+QVariantList selectedVideoIds() {
+  QVariantList ids;
+  for (int id :
+       ZLibraryBrowseListDataSource::defaultLibraryBrowseListDataSource().selectedVideoIds())
+    ids.append(id);
+  return ids;
+}
+}  // namespace
+
+void ApplicationDelegate::findSelectionOnZaro() {
+  const QVariantList ids = selectedVideoIds();
+  if (!ids.isEmpty())
+    NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionFindOnZaro"),
+                                                             ids);
+}
+
+void ApplicationDelegate::revealSelectionInFileManager() {
+  const QVariantList ids = selectedVideoIds();
+  if (!ids.isEmpty())
+    NotificationCenter::defaultCenter().postNotificationName(
+        QStringLiteral("ActionRevealVideosInFinder"), ids);
 }
 
 void ApplicationDelegate::goToZaroWebSite() { openOnWebHost(QStringLiteral("/")); }
@@ -290,8 +342,7 @@ void ApplicationDelegate::preferencesChanged(const Notification &) {
 }
 
 void ApplicationDelegate::buildMenus() {
-  QMainWindow *window = fMainWindowController->window();
-  fMenuBar = window->menuBar();
+  fMenuBar = fMainWindowController->menuBar();
   auto add = [this](QMenu *menu, const char *key, auto slot, int tag = 0,
                     QKeySequence shortcut = QKeySequence()) {
     QAction *action = menu->addAction(localized(QLatin1String(key)));
@@ -307,13 +358,22 @@ void ApplicationDelegate::buildMenus() {
   add(file, "menuImportVideos", &ApplicationDelegate::importVideosFromPanel);
   add(file, "menuUploadVideo", &ApplicationDelegate::uploadVideo);
   file->addSeparator();
+  add(file, "menuFindOnZaro", &ApplicationDelegate::findSelectionOnZaro);
+  add(file, "menuRevealInFileManager", &ApplicationDelegate::revealSelectionInFileManager);
+  file->addSeparator();
+  add(file, "menuSettings", &ApplicationDelegate::showSettings, 0, QKeySequence::Preferences);
+  file->addSeparator();
   add(file, "menuQuit", &ApplicationDelegate::quit, 0, QKeySequence::Quit);
   QMenu *view = fMenuBar->addMenu(localized(QStringLiteral("menuView")));
-  add(view, "menuLibrary", &ApplicationDelegate::viewLibrary);
-  add(view, "menuDownloads", &ApplicationDelegate::viewDownloads);
+  add(view, "menuLibrary", &ApplicationDelegate::viewLibrary, 0,
+      QKeySequence(Qt::CTRL | Qt::Key_1));
+  add(view, "menuDownloads", &ApplicationDelegate::viewDownloads, 0,
+      QKeySequence(Qt::CTRL | Qt::Key_2));
+  add(view, "menuGuide", &ApplicationDelegate::viewGuide, 0, QKeySequence(Qt::CTRL | Qt::Key_3));
   add(view, "menuUploads", &ApplicationDelegate::viewUploads);
   view->addSeparator();
-  add(view, "menuWatchFullScreen", &ApplicationDelegate::watchFullScreen, FullScreenMenuTag);
+  add(view, "menuWatchFullScreen", &ApplicationDelegate::watchFullScreen, FullScreenMenuTag,
+      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
   QMenu *help = fMenuBar->addMenu(localized(QStringLiteral("menuHelpMenu")));
   add(help, "menuGoToWebSite", &ApplicationDelegate::goToZaroWebSite);
   add(help, "menuSubmitFeedback", &ApplicationDelegate::submitFeedback);

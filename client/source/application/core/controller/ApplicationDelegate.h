@@ -7,11 +7,13 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class MainWindowController;
 class QMenuBar;
+class WelcomeWindowController;
 class QTimer;
 class ZAccessKeyRequest;
 class ZDownloadItem;
@@ -60,6 +62,19 @@ class ApplicationDelegate : public QObject {
   void watchFullScreen();
   void quit();
   void showSettings();
+  void viewGuide();
+  // The library's selected videos on the service's site, in the file manager.
+  void findSelectionOnZaro();
+  void revealSelectionInFileManager();
+
+  // What shows the settings window (the settings window's controller sets
+  // it); without one the main window is shown.
+  void setSettingsWindowHandler(std::function<void()> handler) {
+    fShowSettingsWindow = std::move(handler);
+  }
+  // The welcome window of the first start (over the main window).
+  void openWelcomeWindow();
+  WelcomeWindowController *welcomeWindowController() const;
 
   static constexpr int FullScreenMenuTag = 201;
   bool validateMenuItem(int tag);
@@ -111,6 +126,8 @@ class ApplicationDelegate : public QObject {
   void playlistSelectionChanged(const Notification &note);
 
   std::unique_ptr<MainWindowController> fMainWindowController;
+  QPointer<WelcomeWindowController> fWelcomeWindowController;
+  std::function<void()> fShowSettingsWindow;
   QMenuBar *fMenuBar = nullptr;
   int fState = 0;
   int fAllowedDiskUsage = 0;

@@ -4,6 +4,7 @@
 
 #include "DateUtilities.h"
 #include "Dialogs.h"
+#include "MainWindow.h"
 #include "MainWindowController.h"
 #include "MovieAttributes.h"
 #include "NotificationCenter.h"
@@ -15,7 +16,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QMainWindow>
 
 namespace {
 
@@ -100,7 +100,8 @@ void ApplicationDelegate::downloadFinished(const Notification &note) {
   ZDownloadItem *item = itemOf(note);
   if (!item) return;
   if (!addDownloadedVideo(*item)) return;
-  if (UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("DownloadNewVideoNotification")) &&
+  if (UserDefaults::standardUserDefaults().boolForKey(
+          QStringLiteral("DownloadNewVideoNotification")) &&
       QApplication::applicationState() != Qt::ApplicationActive && fMainWindowController) {
     QApplication::alert(fMainWindowController->window(), 0);
     fAttentionRequests++;
@@ -122,6 +123,10 @@ void ApplicationDelegate::downloadHasInsufficientDiskSpace(const Notification &n
 }
 
 void ApplicationDelegate::showSettings() {
-  // The settings window plugs in here; until it exists the main window is shown.
+  if (fShowSettingsWindow) {
+    fShowSettingsWindow();
+    return;
+  }
+  // Without a settings window the main window comes forward.
   openZaroPlayer();
 }

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "Localization.h"
 #include "Logging.h"
+#include "MainWindow.h"
 #include "MainWindowController.h"
 #include "MovieAttributes.h"
 #include "NotificationCenter.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMainWindow>
 
 std::optional<AppError> ApplicationDelegate::prepareVideoDatabase() {
   VideoDatabase &database = VideoDatabase::defaultVideoDatabase();

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr qsizetype kMaxPermalinkLength = 255;
-
 bool isAsciiLetterOrDigit(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
 }
@@ -51,12 +49,7 @@ bool optionalText(const QHash<QString, QString> &parameters, const QString &name
 ZUrlCommandHandler::ZUrlCommandHandler(Targets targets) : fTargets(std::move(targets)) {}
 
 bool ZUrlCommandHandler::isPermalink(QStringView text) {
-  if (text.isEmpty() || text.size() > kMaxPermalinkLength) return false;
-  for (const QChar ch : text) {
-    const char16_t c = ch.unicode();
-    if (!isAsciiLetterOrDigit(c) && c != u'.' && c != u'_' && c != u'~' && c != u'-') return false;
-  }
-  return true;
+  return Utilities::isServicePermalink(text);
 }
 
 std::optional<QHash<QString, QString>> ZUrlCommandHandler::parseLink(const QString &urlString) {

@@ -1,0 +1,67 @@
+#pragma once
+
+// The main window over a fresh temporary library, drawn with the default
+// skin, offscreen. Each test starts from the registered settings.
+#include "LibraryViewFixture.h"
+#include "MainWindow.h"
+#include "MainWindowController.h"
+#include "Preferences.h"
+#include "ZApplicationState.h"
+
+#include <QCoreApplication>
+
+class MainWindowTest : public LibraryViewTest {
+ protected:
+  void SetUp() override {
+    LibraryViewTest::SetUp();
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    Preferences::registerBatchA(defaults);
+    Preferences::registerBatchB(defaults, fRoot);
+    for (const char *key : {"MainWindowView", "LibraryPlaylistVisible", "LibraryBrowseBy",
+                            "LibraryActiveView", "NSWindow Frame ZaroClient"})
+      defaults.removeObject(QLatin1String(key));
+  }
+
+  void TearDown() override {
+    fController.reset();
+    LibraryViewTest::TearDown();
+  }
+
+  MainWindowEnvironment windowEnvironment() {
+    MainWindowEnvironment environment;
+    environment.library = this->environment();
+    environment.state = &fState;
+    return environment;
+  }
+
+  // The window as the player makes it, shown at 960 by 640.
+  MainWindowController &makeWindow() {
+    fController = std::make_unique<MainWindowController>(
+        windowEnvironment(), ZSkinManager::sharedSkinManager().getCurrentSkin());
+    fController->window()->resize(960, 640);
+    fController->showWindow();
+    QCoreApplication::processEvents();
+    return *fController;
+  }
+
+  static UserDefaults &defaults() { return UserDefaults::standardUserDefaults(); }
+
+  // A video with its description and thumbnail file.
+  int addDescribedVideo(const QString &title, const QString &description,
+                        const QString &imagePath = QString()) {
+    VideoDatabase::AddVideoParams params;
+    params.title = title;
+    params.path = mediaFolder() + "/described-" + QString::number(++fFileCounter) + ".mp4";
+    writeFile(params.path, 16);
+    params.extension = QStringLiteral("mp4");
+    params.size = 16;
+    params.duration = 10;
+    params.description = description;
+    params.imagePath = imagePath;
+    params.save = 0;
+    return db().addVideo(params);
+  }
+
+  ZApplicationState fState;
+  std::unique_ptr<MainWindowController> fController;
+};
