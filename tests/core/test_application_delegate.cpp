@@ -5,7 +5,9 @@
 #include "NotificationCenter.h"
 #include "TestEnvironment.h"
 #include "UserDefaults.h"
+#include "MainWindow.h"
 #include "VideoDatabase.h"
+#include "WelcomeWindowController.h"
 #include "Workspace.h"
 #include "ZFolderManager.h"
 #include "ZSkin.h"
@@ -14,7 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMainWindow>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcess>
 #include <QTimer>
 
@@ -75,6 +78,18 @@ TEST_F(ApplicationDelegateTest, StartUpLaysOutFoldersLoginItemAndEndsFirstLaunch
   EXPECT_TRUE(delegate->subscriptionCheckTimer()->isActive());
   EXPECT_EQ(delegate->subscriptionCheckTimer()->interval(), 3600 * 1000);
   EXPECT_TRUE(delegate->updateCheckTimer()->isActive());
+}
+
+TEST_F(ApplicationDelegateTest, TheFirstStartCentresTheWindowAndShowsTheWelcomeWindowOverIt) {
+  ASSERT_TRUE(launched);
+  QWidget *window = delegate->mainWindowController()->window();
+  const QRect visible = window->screen()->availableGeometry();
+  EXPECT_LE(std::abs(window->frameGeometry().center().x() - visible.center().x()), 1);
+  WelcomeWindowController *welcome = delegate->welcomeWindowController();
+  ASSERT_NE(welcome, nullptr);
+  EXPECT_TRUE(welcome->window()->isVisible());
+  EXPECT_EQ(welcome->window()->geometry(), window->geometry());
+  welcome->window()->close();
 }
 
 TEST_F(ApplicationDelegateTest, LoginItemFollowsTheSetting) {

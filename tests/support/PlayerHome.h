@@ -37,6 +37,9 @@ struct PlayerHome {
     env.insert("ZARO_WORKSPACE_LOG", home + "/workspace.log");
     env.insert("ZARO_SERVICE_URL", serviceURL);
     env.insert("ZARO_PREVIOUS_LIBRARY_DIR", home + "/previous");
+    // The welcome page's web engine: no sandbox (tests run as root in CI), no GPU.
+    env.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    env.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
     for (const QString &variable : extraEnvironment)
       env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     return env;
