@@ -100,6 +100,22 @@ class Player:
     def find_all(self, role=None, name=None, showing=True):
         return list(_iter_matches(self.accessible(), role, name, showing))
 
+    def focused(self):
+        """The accessible that has the keyboard focus, or None."""
+        import pyatspi
+        for node in _iter_matches(self.accessible(), None, None, True):
+            try:
+                if node.getState().contains(pyatspi.STATE_FOCUSED):
+                    return node
+            except Exception:
+                pass
+        return None
+
+    def gone(self, role=None, name=None, timeout=20.0):
+        """Waits until nothing with this role and name is showing."""
+        wait_until(lambda: _search(self.accessible(), role, name, True) is None, timeout,
+                   what=f"{role or 'any role'} named {name!r} to go")
+
     def dump(self):
         """The whole accessible tree as indented lines (role, name)."""
         lines = []

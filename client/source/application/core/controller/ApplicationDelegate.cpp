@@ -348,7 +348,11 @@ void ApplicationDelegate::buildMenus() {
     QAction *action = menu->addAction(localized(QLatin1String(key)));
     action->setObjectName(QLatin1String(key));
     action->setData(tag);
-    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    if (!shortcut.isEmpty()) {
+      action->setShortcut(shortcut);
+      // Also while the guide's page or the welcome window has the keyboard.
+      action->setShortcutContext(Qt::ApplicationShortcut);
+    }
     connect(action, &QAction::triggered, this, slot);
     return action;
   };

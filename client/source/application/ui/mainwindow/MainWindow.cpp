@@ -1,12 +1,15 @@
 #include "MainWindow.h"
 
 #include "UserDefaults.h"
+#include "ZAccessibility.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+  // Before the window is known to assistive technology: it is a frame.
+  ZAccessibility::install();
   setObjectName(QStringLiteral("MainWindow"));
   // Outside the frame's rounded corners the desktop shows.
   setAttribute(Qt::WA_TranslucentBackground);
@@ -127,6 +130,28 @@ void MainWindow::moveEvent(QMoveEvent *event) {
 void MainWindow::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);
   if (isVisible()) fSaveTimer.start();
+}
+
+bool MainWindow::event(QEvent *event) {
+  switch (event->type()) {
+    case QEvent::ActivationChange:
+      // Losing the activation to no window at all (the native window going)
+      // still counts as active; to another window of the player does not.
+      if (isActiveWindow())
+        fActive = true;
+      else if (QApplication::activeWindow())
+        fActive = false;
+      break;
+    case QEvent::WinIdChange:
+      if (fActive && isVisible())
+        QTimer::singleShot(0, this, [this] {
+          if (isVisible()) activateWindow();
+        });
+      break;
+    default:
+      break;
+  }
+  return QWidget::event(event);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent *event) {

@@ -54,6 +54,10 @@ class MainWindow : public QWidget {
   // A moved or resized window saves its frame a moment later.
   void moveEvent(QMoveEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
+  // Qt makes the window anew (another native window) when the first view
+  // drawn by the graphics card (a web page, the movie) comes in; an active
+  // window stays active.
+  bool event(QEvent *event) override;
 
  private:
   QRect visibleAreaOfMainScreen() const;
@@ -68,5 +72,6 @@ class MainWindow : public QWidget {
   bool fZoomed = false;
   QString fAutosaveName;
   QTimer fSaveTimer;
+  bool fActive = false;
   QPointer<QWidget> fViewAcceptingMouseMoved;
 };

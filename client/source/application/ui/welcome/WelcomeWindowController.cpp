@@ -2,6 +2,7 @@
 
 #include "Localization.h"
 #include "ServiceHosts.h"
+#include "ZAccessibility.h"
 #include "ZGuideView.h"
 
 #include <QEvent>
@@ -15,6 +16,7 @@
 WelcomeWindowController::WelcomeWindowController(ZNavigationPolicy::Targets targets,
                                                  QObject *parent)
     : QObject(parent) {
+  ZAccessibility::install();
   fWindow = new QWidget(nullptr, Qt::Window);
   fWindow->setObjectName(QStringLiteral("WelcomeWindow"));
   fWindow->setAttribute(Qt::WA_DeleteOnClose);

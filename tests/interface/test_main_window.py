@@ -1,0 +1,112 @@
+"""The main window through the real player under Xvfb, driven the way a user
+drives it: the welcome window of the first start and its page, the chrome's
+controls found by role and name, Tab from area to area, Space and Return on
+the view switcher, the guide view, and a later start without the welcome
+window.
+
+With ZARO_UI_SCREENSHOTS set to a folder, the screenshots of the welcome
+window and the main window are written there (docs/screenshots/ holds them).
+"""
+
+import os
+import shutil
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import zaroui  # noqa: E402
+
+PLAYER = os.environ["ZARO_PLAYER_BINARY"]
+SERVICE = os.environ["ZARO_SERVICE_BINARY"]
+SHOTS = os.environ.get("ZARO_UI_SCREENSHOTS")
+
+
+def keep_shot(desk, name):
+    path = desk.screenshot(os.path.join(desk.root, name))
+    if SHOTS:
+        os.makedirs(SHOTS, exist_ok=True)
+        shutil.copy(path, os.path.join(SHOTS, name))
+    return path
+
+
+class MainWindowTest(unittest.TestCase):
+    def test_first_start_keyboard_views_and_a_later_start(self):
+        with zaroui.Desktop() as desk:
+            url = desk.start_service(SERVICE)
+            env = {"ZARO_DIALOG_ANSWERS": "update=0"}
+            player = desk.start_player(PLAYER, url, env=env)
+
+            # The first start: the welcome window over the main window, with
+            # the service's welcome page shown (not the loading message).
+            welcome = player.find(role="frame", name="Welcome to Zaro Player", timeout=40)
+            player.find(role="document web", timeout=30)
+            zaroui.wait_until(
+                lambda: not player.find_all(role="label", name="Loading the page\u2026"),
+                30, what="the welcome page")
+            time.sleep(1)
+            keep_shot(desk, "welcome-window.png")
+            desk.click(player.find(role="push button", name="Start Using Zaro Player"))
+            player.gone(role="frame", name="Welcome to Zaro Player")
+
+            # The main window and its skinned controls, each a named button.
+            main = player.find(role="frame", name="Zaro Player")
+            self.assertNotEqual(main, welcome)
+            for name in ("Zaro Guide", "Library", "Downloads", "Minimize", "Zoom", "Close",
+                         "Browse By", "Thumbnails", "Details", "Import", "Playlists"):
+                player.find(role="push button", name=name)
+            player.find(role="text", name="Search the Library")
+            keep_shot(desk, "main-window.png")
+
+            # Tab goes from area to area: the view switcher, the window
+            # buttons, the library's toolbar.
+            desk.click(player.find(role="push button", name="Thumbnails"))
+            names = []
+            for _ in range(12):
+                desk.key("Tab")
+                time.sleep(0.15)
+                focused = player.focused()
+                names.append(focused.name if focused is not None else None)
+            for before, after in (("Details", "Import"), ("Zaro Guide", "Library"),
+                                  ("Library", "Downloads"), ("Close", "Browse By")):
+                self.assertIn(before, names)
+                self.assertIn(after, names)
+                self.assertLess(names.index(before), names.index(after), names)
+
+            # Space on the downloads button shows the downloads and their
+            # button; Return on the library button brings the library back.
+            while player.focused() is None or player.focused().name != "Downloads":
+                desk.key("Tab")
+                time.sleep(0.1)
+            desk.key("space")
+            player.find(role="push button", name="Clear Completed Downloads")
+            player.gone(role="push button", name="Browse By")
+            desk.key("shift+Tab")
+            time.sleep(0.2)
+            self.assertEqual(player.focused().name, "Library")
+            desk.key("Return")
+            player.find(role="push button", name="Browse By")
+            player.gone(role="push button", name="Clear Completed Downloads")
+
+            # The guide: the service's page in the window.
+            desk.click(player.find(role="push button", name="Zaro Guide"))
+            player.find(role="document web", timeout=30)
+            player.gone(role="push button", name="Browse By")
+            keep_shot(desk, "guide-view.png")
+            desk.key("ctrl+1")
+            player.find(role="push button", name="Browse By")
+            player.stop()
+            self.assertEqual(player.proc.returncode, 0)
+
+            # A later start: no welcome window, the view it was left in.
+            player = desk.start_player(PLAYER, url, env=env)
+            player.find(role="frame", name="Zaro Player", timeout=40)
+            player.find(role="push button", name="Browse By")
+            time.sleep(2)
+            self.assertEqual(player.find_all(role="frame", name="Welcome to Zaro Player"), [])
+            player.stop()
+            self.assertEqual(player.proc.returncode, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
