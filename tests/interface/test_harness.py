@@ -16,6 +16,7 @@ class HarnessTest(unittest.TestCase):
     def test_player_tree_and_real_click(self):
         with zaroui.Desktop() as desk:
             url = desk.start_service(SERVICE)
+            desk.write_settings(FirstLaunch=False)  # no welcome window over the menus
             player = desk.start_player(PLAYER, url, env={"ZARO_DIALOG_ANSWERS": "update=0"})
             frame = player.find(role="frame")
             self.assertTrue(frame.name)

@@ -282,6 +282,17 @@ class Desktop(contextlib.AbstractContextManager):
         wait_until(up, 15, what="zaro-service")
         return url
 
+    def write_settings(self, **values):
+        """Writes settings into the player's store before it starts, for
+        example FirstLaunch=False (no welcome window)."""
+        folder = self.env["XDG_CONFIG_HOME"]
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "tv.zaro.ZaroPlayer.conf"), "a") as f:
+            f.write("[General]\n")
+            for key, value in values.items():
+                text = ("true" if value else "false") if isinstance(value, bool) else str(value)
+                f.write(f"{key}={text}\n")
+
     def start_player(self, binary, service_url=None, args=(), env=None):
         e = dict(self.env)
         if service_url:
