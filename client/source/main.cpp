@@ -3,12 +3,11 @@
 // running one and ends.
 //
 //   zaro-player [zaro://...]        start, or hand the link to the running player
-//   zaro-player --play VIDEO_ID     play that library video in a plain window
+//   zaro-player --play VIDEO_ID     play that library video in the main window
 #include "ApplicationDelegate.h"
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
-#include "MoviePlayWindow.h"
 #include "SkinnedDialogs.h"
 #include "SingleInstance.h"
 #include "UnixSignals.h"
@@ -99,7 +98,7 @@ int main(int argc, char *argv[]) {
                    &ApplicationDelegate::applicationShouldHandleReopen);
   QObject::connect(&instance, &SingleInstance::quitRequested, &app, [] { QApplication::quit(); });
   QObject::connect(&instance, &SingleInstance::playRequested, &delegate, [&delegate](int videoId) {
-    if (delegate.applicationFinishedLaunching()) MoviePlayWindow::sharedWindow().playVideo(videoId);
+    if (delegate.applicationFinishedLaunching()) delegate.playVideo(videoId);
   });
   QObject::connect(&delegate, &ApplicationDelegate::terminateRequested, &app,
                    [] { QApplication::quit(); });
@@ -113,7 +112,7 @@ int main(int argc, char *argv[]) {
     if (!launched) {
       QApplication::exit(1);
     } else if (commandLine.playVideo >= 0) {
-      MoviePlayWindow::sharedWindow().playVideo(commandLine.playVideo);
+      delegate.playVideo(commandLine.playVideo);
     }
   });
   const int status = app.exec();

@@ -7,6 +7,8 @@
 #include "MainWindowController.h"
 #include "Preferences.h"
 #include "ZApplicationState.h"
+#include "ZFakeMediaBackEnd.h"
+#include "ZOQTMovieController.h"
 
 #include <QCoreApplication>
 
@@ -24,6 +26,7 @@ class MainWindowTest : public LibraryViewTest {
 
   void TearDown() override {
     fController.reset();
+    fMovieController.reset();
     LibraryViewTest::TearDown();
   }
 
@@ -31,6 +34,10 @@ class MainWindowTest : public LibraryViewTest {
     MainWindowEnvironment environment;
     environment.library = this->environment();
     environment.state = &fState;
+    if (!fMovieController)
+      fMovieController = std::make_unique<ZOQTMovieController>(
+          fMovie, *fNowPlaying, db(), *fDefaults, [](const QString &) { return true; });
+    environment.movieController = fMovieController.get();
     return environment;
   }
 
@@ -63,5 +70,8 @@ class MainWindowTest : public LibraryViewTest {
   }
 
   ZApplicationState fState;
+  // The movie controller over an engine that decodes nothing.
+  ZFakeMediaBackEnd fMovie;
+  std::unique_ptr<ZOQTMovieController> fMovieController;
   std::unique_ptr<MainWindowController> fController;
 };

@@ -8,6 +8,7 @@
 #include "ZDetailsInfoView.h"
 #include "ZDownloadTableView.h"
 #include "ZElidedLabel.h"
+#include "ZFullScreenWindow.h"
 #include "ZLibraryItemVideoDetailsView.h"
 #include "ZLibraryItemsView.h"
 #include "ZLibraryViewContainer.h"
@@ -542,6 +543,137 @@ TEST_F(MainWindowAccess, TabGoesThroughTheAreasAndSpaceOrReturnPress) {
   EXPECT_EQ(window.currentView(), MainWindowController::DownloadsView);
   chrome.libraryButton->setFocus(Qt::TabFocusReason);
   QTest::keyClick(chrome.libraryButton, Qt::Key_Return);
+  EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
+}
+
+}  // namespace
+
+// ---- playback ------------------------------------------------------------------------------
+
+namespace {
+
+using MainWindowPlayback = MainWindowTest;
+
+void post(const char *name) {
+  NotificationCenter::defaultCenter().postNotificationName(QLatin1String(name));
+}
+
+TEST_F(MainWindowPlayback, AStartedListShowsPlaybackUntilItStopsThenTheViewBeforeReturns) {
+  const int first = addVideo(QStringLiteral("First"));
+  const int second = addVideo(QStringLiteral("Second"));
+  defaults().setInteger(2, QStringLiteral("MainWindowView"));
+  MainWindowController &window = makeWindow();
+  fNowPlaying->setVideos({first});
+  post("ActionStartPlayingNewVideoList");
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  EXPECT_EQ(window.viewBeforePlaying(), MainWindowController::DownloadsView);
+  // The movie started: the display begins and the video is viewed.
+  EXPECT_TRUE(window.currentlyPlayingMovies());
+  EXPECT_TRUE(window.nowPlayingView()->inDisplay());
+  EXPECT_TRUE(window.nowPlayingView()->isVisible());
+  EXPECT_FALSE(db().getVideoInfo(first)->value(QStringLiteral("DATE_VIEWED")).isEmpty());
+  EXPECT_EQ(fMovie.openedPaths().size(), 1);
+  // The playback view is not stored as the view to open with.
+  EXPECT_EQ(defaults().integerForKey(QStringLiteral("MainWindowView")), 1);
+
+  // A new list while one plays changes nothing.
+  fNowPlaying->setVideos({second});
+  const QStringList opened = fMovie.openedPaths();
+  fMovieController->play();  // the list change unloaded the movie; it plays again
+  const int playing = fMovie.openedPaths().size();
+  post("ActionStartPlayingNewVideoList");
+  post("ActionResumeVideoPlayback");
+  EXPECT_EQ(fMovie.openedPaths().size(), playing);
+  EXPECT_EQ(window.viewBeforePlaying(), MainWindowController::DownloadsView);
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+
+  post("ActionStopPlayingVideoList");
+  EXPECT_FALSE(window.currentlyPlayingMovies());
+  EXPECT_FALSE(fMovie.isOpen());
+  EXPECT_FALSE(window.nowPlayingView()->inDisplay());
+  EXPECT_EQ(window.currentView(), MainWindowController::DownloadsView);
+  // Stopping again does nothing.
+  post("ActionStopPlayingVideoList");
+  EXPECT_EQ(window.currentView(), MainWindowController::DownloadsView);
+}
+
+TEST_F(MainWindowPlayback, SwitchingViewsWhileAListPlaysStopsItAndTheLastVideosEndReturns) {
+  const int video = addVideo(QStringLiteral("Only"));
+  MainWindowController &window = makeWindow();
+  fNowPlaying->setVideos({video});
+  post("ActionStartPlayingNewVideoList");
+  ASSERT_TRUE(window.currentlyPlayingMovies());
+  window.viewDownloads();
+  EXPECT_FALSE(window.currentlyPlayingMovies());
+  EXPECT_FALSE(fMovie.isOpen());
+  EXPECT_EQ(window.currentView(), MainWindowController::DownloadsView);
+
+  // The last video of the list plays to its end: the list stops itself.
+  fNowPlaying->setVideos({video});
+  post("ActionStartPlayingNewVideoList");
+  ASSERT_TRUE(window.currentlyPlayingMovies());
+  fMovie.finish();
+  EXPECT_FALSE(window.currentlyPlayingMovies());
+  EXPECT_EQ(window.currentView(), MainWindowController::DownloadsView);
+}
+
+TEST_F(MainWindowPlayback, SpacePlaysOrPausesAndEscapeLeavesPlayback) {
+  const int video = addVideo(QStringLiteral("Only"));
+  MainWindowController &window = makeWindow();
+  fNowPlaying->setVideos({video});
+  post("ActionStartPlayingNewVideoList");
+  ASSERT_TRUE(fMovieController->isPlaying());
+  QTest::keyClick(window.window(), Qt::Key_Space);
+  EXPECT_FALSE(fMovieController->isPlaying());
+  QTest::keyClick(window.window(), Qt::Key_Space);
+  EXPECT_TRUE(fMovieController->isPlaying());
+  QTest::keyClick(window.window(), Qt::Key_Escape);
+  EXPECT_FALSE(window.currentlyPlayingMovies());
+  EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
+
+  // A list that never started (an empty playlist played) leaves too.
+  fNowPlaying->setVideos({});
+  post("ActionStartPlayingNewVideoList");
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  EXPECT_FALSE(window.currentlyPlayingMovies());
+  QTest::keyClick(window.window(), Qt::Key_Escape);
+  EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
+}
+
+TEST_F(MainWindowPlayback, FullScreenOnlyWhilePlayingAndStoppingTheListEndsIt) {
+  const int video = addVideo(QStringLiteral("Only"));
+  MainWindowController &window = makeWindow();
+  post("ActionEnterFullScreen");  // nothing plays
+  EXPECT_FALSE(window.inFullScreen());
+
+  fNowPlaying->setVideos({video});
+  post("ActionStartPlayingNewVideoList");
+  post("ActionEnterFullScreen");
+  ASSERT_TRUE(window.inFullScreen());
+  EXPECT_TRUE(fState.fullScreenMode());
+  EXPECT_EQ(fState.playbackWindow(), static_cast<QObject *>(window.fullScreenWindow()));
+  EXPECT_EQ(window.fullScreenWindow()->geometry(),
+            QGuiApplication::screens().first()->geometry());
+  EXPECT_FALSE(window.nowPlayingView()->inDisplay());
+  post("ActionEnterFullScreen");  // already: no second window
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                          [](QWidget *w) {
+                            return w->objectName() == "FullScreenWindow" && w->isVisible();
+                          }),
+            1);
+
+  post("ActionLeaveFullScreen");
+  EXPECT_FALSE(window.inFullScreen());
+  EXPECT_FALSE(fState.fullScreenMode());
+  EXPECT_EQ(fState.playbackWindow(), static_cast<QObject *>(window.window()));
+  EXPECT_TRUE(window.nowPlayingView()->inDisplay());
+
+  post("ActionEnterFullScreen");
+  ASSERT_TRUE(window.inFullScreen());
+  post("ActionStopPlayingVideoList");
+  EXPECT_FALSE(window.inFullScreen());
+  EXPECT_FALSE(fState.fullScreenMode());
   EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
 }
 

@@ -18,6 +18,7 @@
 #include "ZDownloadItem.h"
 #include "ZFolderManager.h"
 #include "ZLibraryBrowseListDataSource.h"
+#include "ZNowPlayingListDataSource.h"
 #include "ZPlaylistDataSource.h"
 #include "ZSkin.h"
 #include "ZSubscriptionManager.h"
@@ -218,6 +219,20 @@ void ApplicationDelegate::viewDownloads() {
 void ApplicationDelegate::viewUploads() {
   openZaroPlayer();
   NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionViewUploads"));
+}
+
+void ApplicationDelegate::playVideo(int videoId) {
+  if (!VideoDatabase::defaultVideoDatabase().getVideoInfo(videoId)) {
+    Dialogs::shared().showAlert(localizedFormat(QStringLiteral("moviePlayNoSuchVideo"), {videoId}));
+    return;
+  }
+  openZaroPlayer();
+  NotificationCenter &center = NotificationCenter::defaultCenter();
+  // As a new list from the library: what played before stops first.
+  if (fMainWindowController->currentlyPlayingMovies())
+    center.postNotificationName(QStringLiteral("ActionStopPlayingVideoList"));
+  ZNowPlayingListDataSource::sharedNowPlayingListDataSource().setVideos({videoId});
+  center.postNotificationName(QStringLiteral("ActionStartPlayingNewVideoList"));
 }
 
 void ApplicationDelegate::viewGuide() {

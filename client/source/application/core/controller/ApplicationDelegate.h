@@ -63,6 +63,10 @@ class ApplicationDelegate : public QObject {
   void quit();
   void showSettings();
   void viewGuide();
+  // Plays a library video in the main window ("zaro-player --play"): a list
+  // that plays stops, the now-playing list becomes the video, and the window
+  // shows its playback. An id the library does not have is told in an alert.
+  void playVideo(int videoId);
   // The library's selected videos on the service's site, in the file manager.
   void findSelectionOnZaro();
   void revealSelectionInFileManager();

@@ -88,11 +88,17 @@ bool ZLibraryViewContainer::sortBarShown() const {
   return browseBy != -1 && browseBy != 6;
 }
 
+void ZLibraryViewContainer::setContentRightInset(int inset) {
+  fContentRightInset = std::max(0, inset);
+  layoutSubviews();
+}
+
 void ZLibraryViewContainer::layoutSubviews() {
   const int playlistWidth = fPlaylistShown ? int(ZSkin::playlistAreaWidth()) : 0;
-  const int contentWidth = std::max(0, width() - playlistWidth);
+  const int contentWidth = std::max(0, width() - playlistWidth - fContentRightInset);
   fLibraryContentView->setGeometry(0, 0, contentWidth, height());
-  fLibraryPlaylistContainerView->setGeometry(contentWidth, 0, playlistWidth, height());
+  fLibraryPlaylistContainerView->setGeometry(std::max(0, width() - playlistWidth), 0,
+                                             playlistWidth, height());
   const bool sortBar = sortBarShown();
   fLibrarySortBarView->setVisible(sortBar);
   const int top = sortBar ? kSortBarHeight : 0;

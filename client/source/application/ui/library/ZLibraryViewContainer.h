@@ -28,6 +28,11 @@ class ZLibraryViewContainer : public ZOpaqueView {
   void hidePlaylist();
   bool playlistShown() const { return fPlaylistShown; }
 
+  // Room kept free at the right of the content, left of the playlist pane
+  // (the main window's details pane stands there); 0 by default.
+  void setContentRightInset(int inset);
+  int contentRightInset() const { return fContentRightInset; }
+
   // Thumbnails or detail rows; stored in "LibraryActiveView" (0, 1).
   void switchToThumbnailView();
   void switchToDetailsView();
@@ -62,4 +67,5 @@ class ZLibraryViewContainer : public ZOpaqueView {
   ZLibraryPlaylistContainerView *fLibraryPlaylistContainerView = nullptr;
   int fCurrentViewType = -1;
   bool fPlaylistShown = false;
+  int fContentRightInset = 0;
 };

@@ -45,6 +45,7 @@ void post(const char *name, const QVariant &object = QVariant()) {
 }
 
 constexpr int kContentInset = 2;
+constexpr int kDetailsPaneWidth = 181;
 
 }  // namespace
 
@@ -272,8 +273,10 @@ void MainWindowController::layoutContent() {
   // The details pane: 181 wide, left of the playlist area while it is shown,
   // between the frame's rows.
   const int playlist = libraryPlaylistVisible() ? int(ZSkin::playlistAreaWidth()) : 0;
-  fDetailsInfoView->setGeometry(size.width() - playlist - 181, top, 181,
-                                std::max(0, size.height() - top - bottom));
+  fDetailsInfoView->setGeometry(size.width() - playlist - kDetailsPaneWidth, top,
+                                kDetailsPaneWidth, std::max(0, size.height() - top - bottom));
+  // The library's rows keep clear of the pane.
+  fLibraryViewContainer->setContentRightInset(kDetailsPaneWidth - kContentInset);
   // The menus sit in the header, right of the window's icon.
   const QSize menuSize = fMenuBar->sizeHint();
   fMenuBar->setGeometry(44, std::max(0, (48 - menuSize.height()) / 2), menuSize.width(),
@@ -535,11 +538,27 @@ void MainWindowController::screenConfigurationChanged() {
 
 bool MainWindowController::eventFilter(QObject *watched, QEvent *event) {
   if (watched == fWindow && event->type() == QEvent::Resize) layoutContent();
-  // Keys no control took: Space plays or pauses, Escape leaves playback.
+  // Keys no control took: Space plays or pauses, Escape leaves playback,
+  // Ctrl with the arrows skips and changes the volume, M mutes.
   if (watched == fWindow && event->type() == QEvent::KeyPress && fCurrentView == PlaybackView) {
     auto *key = static_cast<QKeyEvent *>(event);
-    if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+    ZOQTMovieController *movie = fEnvironment.movieController;
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_Space && modifiers == Qt::NoModifier) {
       playVideo();
+      return true;
+    }
+    if (movie && modifiers == Qt::ControlModifier) {
+      switch (key->key()) {
+        case Qt::Key_Right: movie->userSkipForwardOne(); return true;
+        case Qt::Key_Left: movie->userSkipBackOne(); return true;
+        case Qt::Key_Up: movie->increaseVolume(); return true;
+        case Qt::Key_Down: movie->decreaseVolume(); return true;
+        default: break;
+      }
+    }
+    if (movie && key->key() == Qt::Key_M && modifiers == Qt::NoModifier) {
+      movie->mute();
       return true;
     }
     if (key->key() == Qt::Key_Escape) {

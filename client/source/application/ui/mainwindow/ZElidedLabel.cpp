@@ -1,5 +1,7 @@
 #include "ZElidedLabel.h"
 
+#include "ZLibraryTexts.h"
+
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QTextLayout>
@@ -10,15 +12,8 @@
 namespace {
 
 // What may be drawn of a text: control characters (line breaks included)
-// become blanks.
-QString drawable(const QString &text) {
-  QString clean = text;
-  for (QChar &ch : clean)
-    if (ch.category() == QChar::Other_Control || ch == QChar::LineSeparator ||
-        ch == QChar::ParagraphSeparator)
-      ch = QLatin1Char(' ');
-  return clean;
-}
+// become blanks, as in the library's rows.
+QString drawable(const QString &text) { return ZLibraryTexts::drawable(text); }
 
 }  // namespace
 
