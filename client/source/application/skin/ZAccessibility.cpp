@@ -133,12 +133,11 @@ QAccessibleInterface *skinnedControlFactory(const QString &, QObject *object) {
   if (!object || !object->isWidgetType()) return nullptr;
   // A window made of a plain widget (the borderless main window, the welcome
   // window) is a frame, as a main window or dialog would be.
-  // Qt's own kinds of window (menus, tool tips, dialogs) keep their roles.
+  // Qt's own kinds of window (menus, tool tips, dialogs) and other views
+  // keep their roles.
   auto *widget = static_cast<QWidget *>(object);
-  const QMetaObject *kind = object->metaObject();
-  const bool plainWindow =
-      kind == &QWidget::staticMetaObject ||
-      (kind->superClass() == &QWidget::staticMetaObject && kind->className()[0] != 'Q');
+  const bool plainWindow = object->metaObject() == &QWidget::staticMetaObject ||
+                           object->property(ZAccessibility::FrameProperty).toBool();
   if (widget->isWindow() && plainWindow) return new QAccessibleWidget(widget, QAccessible::Window);
   // Most derived first: a pop-up is a button, a search control an image view.
   if (auto *popup = qobject_cast<ZPopupButtonImageView *>(object))

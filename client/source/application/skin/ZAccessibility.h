@@ -9,12 +9,15 @@
 //                                  shows it); its value is the chosen item
 //   ZSearchButtonView              text field, "press" starts editing
 //   ZRateButtonView                slider from 0 to 5 stars
-//   a window made of a plain widget frame (as main windows and dialogs are)
+//   a window made of a plain widget, or of a widget with the property
+//   FrameProperty set true                frame (as main windows and dialogs are)
 //
 // The name is the control's accessible name when it has one, else its tool
 // tip. Installed once, before the first skinned control is made; calling it
 // again does nothing.
 namespace ZAccessibility {
+
+inline constexpr const char *FrameProperty = "zaroAccessibleFrame";
 
 void install();
 

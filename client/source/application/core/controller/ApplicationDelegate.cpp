@@ -250,6 +250,10 @@ void ApplicationDelegate::openWelcomeWindow() {
   fWelcomeWindowController = new WelcomeWindowController(controller->navigationTargets(), this);
   connect(fWelcomeWindowController, &WelcomeWindowController::closed, fWelcomeWindowController,
           &QObject::deleteLater);
+  // The main window below it takes the keyboard again.
+  connect(fWelcomeWindowController, &WelcomeWindowController::closed, this, [controller] {
+    if (controller->window()->isVisible()) controller->window()->activateWindow();
+  });
   // Over the main window, with its frame.
   fWelcomeWindowController->showWindow(controller->window()->geometry());
 }

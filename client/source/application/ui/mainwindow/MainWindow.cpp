@@ -10,6 +10,7 @@
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
   // Before the window is known to assistive technology: it is a frame.
   ZAccessibility::install();
+  setProperty(ZAccessibility::FrameProperty, true);
   setObjectName(QStringLiteral("MainWindow"));
   // Outside the frame's rounded corners the desktop shows.
   setAttribute(Qt::WA_TranslucentBackground);

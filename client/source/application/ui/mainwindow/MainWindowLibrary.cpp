@@ -12,10 +12,12 @@
 #include "ZLibraryBrowseListDataSource.h"
 #include "ZLibraryBrowseListView.h"
 #include "ZLibraryItemsView.h"
+#include "ZLibraryPlaylistContainerView.h"
 #include "ZLibraryViewContainer.h"
 #include "ZMainWindowChrome.h"
 #include "ZPlaylistDataSource.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -180,18 +182,47 @@ void MainWindowController::libraryViewSelectionChanged() {
   }
 }
 
+namespace {
+
+// The widgets inside the view that Tab reaches, in the window's focus chain's
+// order (the view's own order).
+QList<QWidget *> tabStopsIn(QWidget *view) {
+  QList<QWidget *> stops;
+  for (QWidget *w = view->nextInFocusChain(); w && w != view; w = w->nextInFocusChain()) {
+    if (view->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+      stops.append(w);
+    if (w->window() != view->window()) break;
+  }
+  return stops;
+}
+
+}  // namespace
+
 void MainWindowController::setTabOrder() {
-  // Tab goes through the window by areas: the menus' neighbours in the
-  // header, the library's toolbar, the library, the details pane.
+  // Tab goes through the window by areas: the header (views, window
+  // buttons), the library's toolbar, the sort bar and the library, the
+  // details pane, the playlist pane.
   ZMainWindowChrome &c = *fChrome;
   QList<QWidget *> order;
-  for (QWidget *widget : std::initializer_list<QWidget *>{
-           c.guideButton, c.libraryButton, c.downloadsButton, c.uploadButton, c.minimizeButton,
-           c.maximizeButton, c.closeButton, c.browseByPopup, c.thumbnailViewButton,
-           c.detailsViewButton, c.importPopup, c.librarySearchField, c.playlistsPopup,
-           c.showPlaylistButton, c.hidePlaylistButton, c.clearDownloadsButton,
-           fLibraryBrowseViewContainer, fDetailsInfoView->playButton(),
-           fDetailsInfoView->saveButton()})
-    if (widget) order.append(widget);
+  const auto add = [&](std::initializer_list<QWidget *> widgets) {
+    for (QWidget *widget : widgets)
+      if (widget) order.append(widget);
+  };
+  add({c.guideButton, c.libraryButton, c.downloadsButton, c.uploadButton, c.minimizeButton,
+       c.maximizeButton, c.closeButton, c.browseByPopup, c.thumbnailViewButton, c.detailsViewButton,
+       c.importPopup, c.librarySearchField,
+       // Tab into the search field leads on from its text.
+       c.librarySearchField ? c.librarySearchField->textField() : nullptr, c.playlistsPopup,
+       c.showPlaylistButton, c.hidePlaylistButton, c.clearDownloadsButton});
+  QWidget *playlistPane = fLibraryViewContainer->playlistContainerView();
+  QList<QWidget *> pane;
+  for (QWidget *stop : tabStopsIn(fLibraryViewContainer)) {
+    if (playlistPane && (stop == playlistPane || playlistPane->isAncestorOf(stop)))
+      pane.append(stop);
+    else
+      order.append(stop);
+  }
+  add({fDetailsInfoView->playButton(), fDetailsInfoView->saveButton()});
+  order += pane;
   for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

@@ -1,6 +1,7 @@
 #include "ZFullScreenWindow.h"
 
 #include "NotificationCenter.h"
+#include "ZAccessibility.h"
 
 #include <QKeyEvent>
 
@@ -44,6 +45,8 @@ void ZFullScreenView::keyPressEvent(QKeyEvent *event) {
 ZFullScreenWindow::ZFullScreenWindow(const QRect &frame)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("FullScreenWindow"));
+  ZAccessibility::install();
+  setProperty(ZAccessibility::FrameProperty, true);
   setAttribute(Qt::WA_DeleteOnClose);
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
