@@ -510,6 +510,15 @@ TEST_F(MainWindowAccess, EverySkinnedControlHasARoleAndAName) {
   EXPECT_FALSE(QAccessible::queryAccessibleInterface(chrome.downloadsButton)->state().checked);
   EXPECT_EQ(QAccessible::queryAccessibleInterface(chrome.browseByPopup)->text(QAccessible::Value),
             QStringLiteral("All Videos"));
+  // The pop-ups' menus list their items, as the pop-ups' children.
+  QAccessibleInterface *popup = QAccessible::queryAccessibleInterface(chrome.browseByPopup);
+  ASSERT_EQ(popup->childCount(), 1);
+  QAccessibleInterface *menu = popup->child(0);
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(menu->object(), window.browseByMenu());
+  EXPECT_EQ(menu->role(), QAccessible::PopupMenu);
+  ASSERT_EQ(menu->childCount(), 10);
+  EXPECT_EQ(menu->child(1)->text(QAccessible::Name), QStringLiteral("Publisher"));
   // Pressing through assistive technology does what a click does.
   QAccessibleInterface *downloads = QAccessible::queryAccessibleInterface(chrome.downloadsButton);
   downloads->actionInterface()->doAction(QAccessibleActionInterface::pressAction());

@@ -83,6 +83,17 @@ class PopupAccessible : public SkinnedControlAccessible {
     return st;
   }
 
+  // The menu is the button's child, as a push button's menu is: popups are
+  // no top-level windows to assistive technology.
+  int childCount() const override { return fPopup->menu() ? 1 : 0; }
+  QAccessibleInterface *child(int index) const override {
+    return index == 0 && fPopup->menu() ? QAccessible::queryAccessibleInterface(fPopup->menu())
+                                        : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface *child) const override {
+    return child && fPopup->menu() && child->object() == fPopup->menu() ? 0 : -1;
+  }
+
  private:
   ZPopupButtonImageView *fPopup;
 };

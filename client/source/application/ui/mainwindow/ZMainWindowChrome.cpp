@@ -107,6 +107,8 @@ void ZMainWindowChrome::updateLookWithSkin(QWidget *contentView, const ZSkin &sk
   playlistsPopup = make<ZPopupButtonImageView>(contentView, skin.playlistsButtonInfo(),
                                                "tooltipLibraryPlaylistsButton", "PlaylistsPopup");
   if (playlistsPopup) {
+    // Until a playlist is chosen it says what it is for.
+    playlistsPopup->setPlaceholderTitle(playlistsPopup->toolTip());
     playlistsPopup->setRightOffset(ZSkin::playlistAreaWidth());
     playlistsPopup->placeInParent();
   }
