@@ -1,0 +1,127 @@
+"""The library end to end, through the real player under Xvfb, driven the way a
+user drives it: videos downloaded from the reference service through a
+"zaro://" link handed over as a browser does, found in the library through
+the accessibility tree; a double click plays one (its DATE_VIEWED set, its
+start logged, the window back in the library at its end); the downloads view
+and back; a new playlist from the playlists pop-up and a video dragged onto
+it with real pointer events.
+
+With ZARO_UI_SCREENSHOTS set to a folder, the library with its details pane
+and playlist is written there as main-window-library.png.
+"""
+
+import os
+import shutil
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import zaroui  # noqa: E402
+
+PLAYER = os.environ["ZARO_PLAYER_BINARY"]
+SERVICE = os.environ["ZARO_SERVICE_BINARY"]
+SHOTS = os.environ.get("ZARO_UI_SCREENSHOTS")
+
+DOWNLOAD_SEVERAL = "306AC90D-D92B-4350-8D1B-A22F61F2CB8C"
+TITLES = {
+    "ocean-sunrise": "Sunrise over the ocean",
+    "city-timelapse": "City lights: a time-lapse",
+    "mountain-trail": "On the mountain trail",
+    "cooking-basics-1": "Cooking Basics 1: Boiling water",
+}
+
+
+def keep_shot(desk, name):
+    path = desk.screenshot(os.path.join(desk.root, name))
+    if SHOTS:
+        os.makedirs(SHOTS, exist_ok=True)
+        shutil.copy(path, os.path.join(SHOTS, name))
+    return path
+
+
+class LibraryEndToEndTest(unittest.TestCase):
+    def test_download_play_switch_views_and_drop_on_a_playlist(self):
+        with zaroui.Desktop() as desk:
+            url = desk.start_service(SERVICE)
+            desk.write_settings(FirstLaunch=False)
+            env = {"ZARO_DIALOG_ANSWERS": "update=0"}
+            player = desk.start_player(PLAYER, url, env=env)
+            player.find(role="push button", name="Browse By", timeout=40)
+
+            # A link from the service's page, handed to the running player by
+            # a second start, as the browser does.
+            link = (f"zaro://cmd?command={DOWNLOAD_SEVERAL}&permalinkIds="
+                    + ",".join(TITLES))
+            second = desk.start_player(PLAYER, url, args=[link], env=env)
+            self.assertEqual(second.proc.wait(30), 0)
+            zaroui.wait_until(lambda: player.sql("SELECT COUNT(*) FROM Videos;") == "4",
+                              120, what="four videos in the library")
+            ids = dict(line.split("|") for line in player.sql(
+                "SELECT VIDEO_PERMALINK, id FROM Videos;").splitlines())
+            for title in TITLES.values():
+                player.find(role="list item", name=title)
+            self.assertEqual(player.sql("SELECT COUNT(*) FROM Videos WHERE DATE_VIEWED <> '';"),
+                             "0")
+
+            # A double click plays the video in the window: it is marked
+            # viewed and its start logged; at its end (four seconds) the
+            # window is back in the library.
+            desk.click(player.find(role="list item", name=TITLES["mountain-trail"]),
+                       double=True)
+            player.gone(role="push button", name="Browse By", timeout=10)
+            viewed = zaroui.wait_until(lambda: player.sql(
+                f"SELECT DATE_VIEWED FROM Videos WHERE id = {ids['mountain-trail']};"),
+                20, what="the video marked viewed")
+            self.assertRegex(viewed, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
+            self.assertEqual(player.sql(
+                "SELECT COUNT(*) FROM Videos WHERE DATE_VIEWED <> '';"), "1")
+            zaroui.wait_until(lambda: "/ui/player/video/start|videoID=mountain-trail" in player.sql(
+                "SELECT EVENT || '|' || PARAMETERS FROM LOG_RECORD;").splitlines(),
+                20, what="the start in the usage log")
+            player.find(role="list item", name=TITLES["mountain-trail"], timeout=30)
+            player.find(role="push button", name="Browse By")
+
+            # The downloads view and back to the library.
+            desk.click(player.find(role="push button", name="Downloads"))
+            player.find(role="push button", name="Clear Completed Downloads")
+            player.gone(role="list", name="Library")
+            desk.click(player.find(role="push button", name="Library"))
+            player.find(role="list item", name=TITLES["ocean-sunrise"])
+            player.gone(role="push button", name="Clear Completed Downloads")
+
+            # A new playlist from the playlists pop-up: it is made, selected
+            # and named in the pane.
+            desk.click(player.find(role="push button", name="Playlists"))
+            desk.click(player.find(role="menu item", name="New Playlist"))
+            zaroui.wait_until(lambda: player.sql("SELECT Name FROM Playlists;") == "New Playlist",
+                              10, what="the new playlist")
+            playlist_id = player.sql("SELECT id FROM Playlists;")
+            name_field = player.find(role="text", name="Playlist name")
+            zaroui.wait_until(
+                lambda: name_field.queryText().getText(0, -1) == "New Playlist", 10,
+                what="the pane to show the playlist's name")
+            self.assertEqual(player.sql("SELECT COUNT(*) FROM PlaylistEntries;"), "0")
+
+            # A video dragged from the library onto the pane's list, with
+            # real pointer events: the playlist holds it.
+            pane_list = zaroui.wait_until(
+                lambda: next((node for node in player.find_all(role="list")
+                              if node.name != "Library"), None), 10, what="the playlist's list")
+            desk.drag(player.find(role="list item", name=TITLES["ocean-sunrise"]), pane_list,
+                      steps=20)
+            zaroui.wait_until(lambda: player.sql(
+                "SELECT PlaylistId, VideoId FROM PlaylistEntries;")
+                == f"{playlist_id}|{ids['ocean-sunrise']}", 10, what="the video in the playlist")
+            time.sleep(0.5)
+            keep_shot(desk, "main-window-library.png")
+
+            # Nothing else changed on the way: four videos, one viewed.
+            self.assertEqual(player.sql("SELECT COUNT(*) FROM Videos;"), "4")
+            self.assertEqual(player.sql("PRAGMA integrity_check;"), "ok")
+            player.stop()
+            self.assertEqual(player.proc.returncode, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
