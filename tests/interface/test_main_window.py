@@ -93,6 +93,10 @@ class MainWindowTest(unittest.TestCase):
             desk.click(player.find(role="push button", name="Zaro Guide"))
             player.find(role="document web", timeout=30)
             player.gone(role="push button", name="Browse By")
+            zaroui.wait_until(
+                lambda: not player.find_all(role="label", name="Loading the page\u2026"),
+                30, what="the guide page")
+            time.sleep(1)
             keep_shot(desk, "guide-view.png")
             desk.key("ctrl+1")
             player.find(role="push button", name="Browse By")

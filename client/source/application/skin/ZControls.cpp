@@ -170,9 +170,11 @@ void ZPopupButtonImageView::paintEvent(QPaintEvent *event) {
                      : palette().color(QPalette::ButtonText));
   if (!isEnabled()) painter.setOpacity(0.4);
   const QFontMetricsF metrics(fLabelFont);
-  // A title too long for the button ends in an ellipsis.
-  const QString title = metrics.elidedText(full, Qt::ElideRight, std::max(0, width() - 24));
-  const double x = std::ceil((width() - metrics.horizontalAdvance(title)) / 2);
+  // The title is centred in the room left of the arrow (the right 20 pixels);
+  // one too long for it ends in an ellipsis.
+  const double room = std::max(0, width() - 24);
+  const QString title = metrics.elidedText(full, Qt::ElideRight, room);
+  const double x = std::ceil(4 + (room - metrics.horizontalAdvance(title)) / 2);
   const double y = std::ceil((height() - metrics.height()) / 2);
   painter.drawText(QRectF(x, y, width() - x, metrics.height()), Qt::AlignLeft | Qt::AlignTop,
                    title);
