@@ -4,7 +4,8 @@ user drives it: videos downloaded from the reference service through a
 the accessibility tree; a double click plays one (its DATE_VIEWED set, its
 start logged, the window back in the library at its end); the downloads view
 and back; a new playlist from the playlists pop-up and a video dragged onto
-it with real pointer events.
+it with real pointer events; the File menu's find on the service and show in
+the file manager for the selection.
 
 With ZARO_UI_SCREENSHOTS set to a folder, the library with its details pane
 and playlist is written there as main-window-library.png.
@@ -45,7 +46,8 @@ class LibraryEndToEndTest(unittest.TestCase):
         with zaroui.Desktop() as desk:
             url = desk.start_service(SERVICE)
             desk.write_settings(FirstLaunch=False)
-            env = {"ZARO_DIALOG_ANSWERS": "update=0"}
+            workspace_log = os.path.join(desk.root, "workspace.log")
+            env = {"ZARO_DIALOG_ANSWERS": "update=0", "ZARO_WORKSPACE_LOG": workspace_log}
             player = desk.start_player(PLAYER, url, env=env)
             player.find(role="push button", name="Browse By", timeout=40)
 
@@ -115,6 +117,23 @@ class LibraryEndToEndTest(unittest.TestCase):
                 == f"{playlist_id}|{ids['ocean-sunrise']}", 10, what="the video in the playlist")
             time.sleep(0.5)
             keep_shot(desk, "main-window-library.png")
+
+            # The File menu's find on the service and show in the file manager
+            # take the library's selection (the dragged video).
+            def workspace():
+                if not os.path.exists(workspace_log):
+                    return []
+                with open(workspace_log) as f:
+                    return f.read().splitlines()
+
+            for item in ("Find on Zaro", "Show in File Manager"):
+                desk.click(player.find(role="menu item", name="File"))
+                desk.click(player.find(role="menu item", name=item))
+            media = os.path.dirname(player.sql(
+                f"SELECT PATH FROM Videos WHERE id = {ids['ocean-sunrise']};"))
+            zaroui.wait_until(lambda: len(workspace()) == 2, 10, what="two workspace requests")
+            self.assertEqual(workspace(), [f"openURL {url}/videos/ocean-sunrise",
+                                           f"openFolder {media}"])
 
             # Nothing else changed on the way: four videos, one viewed.
             self.assertEqual(player.sql("SELECT COUNT(*) FROM Videos;"), "4")
