@@ -17,9 +17,9 @@ Set ZARO_UI_KEEP=1 to keep the sandbox (logs, screenshots) after a run.
 
 import contextlib
 import os
+import re
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -30,12 +30,6 @@ def _free_display():
         if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
             return n
     raise RuntimeError("no free X display number")
-
-
-def _free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 class WaitTimeout(AssertionError):
@@ -266,21 +260,27 @@ class Desktop(contextlib.AbstractContextManager):
 
     # -- programs ----------------------------------------------------------
     def start_service(self, binary, args=("--demo",)):
-        """Starts zaro-service on a free port; answers its base URL."""
-        port = _free_port()
-        log = open(os.path.join(self.root, "service.log"), "w")
-        proc = subprocess.Popen([binary, "--port", str(port), *args],
+        """Starts zaro-service on a free port of 127.0.0.1, the way the shell
+        and C++ helpers do (port 0, then the port its first line announces);
+        answers its base URL."""
+        out_path = os.path.join(self.root, "service.log")
+        log = open(out_path, "w")
+        proc = subprocess.Popen([binary, "--port", "0", *args],
                                 stdout=log, stderr=subprocess.STDOUT, env=self.env)
         self.procs.append(proc)
-        url = f"http://127.0.0.1:{port}"
+        found = {}
 
         def up():
-            with socket.socket() as s:
-                s.settimeout(0.5)
-                return s.connect_ex(("127.0.0.1", port)) == 0
+            if proc.poll() is not None:
+                raise AssertionError(f"zaro-service ended with {proc.returncode}: "
+                                     + open(out_path).read()[-2000:])
+            m = re.search(r"listening on [0-9.]+:(\d+)", open(out_path).read())
+            if m:
+                found["port"] = int(m.group(1))
+            return bool(m)
 
-        wait_until(up, 15, what="zaro-service")
-        return url
+        wait_until(up, 20, what="zaro-service")
+        return f"http://127.0.0.1:{found['port']}"
 
     def write_settings(self, **values):
         """Writes settings into the player's store before it starts, for
