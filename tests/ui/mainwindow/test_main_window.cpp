@@ -177,6 +177,52 @@ TEST_F(MainWindowViews, ThePlaylistsPopUpCreatesAndSelectsPlaylists) {
   EXPECT_EQ(window.chrome().playlistsPopup->title(), QStringLiteral("Rock & Roll"));
 }
 
+TEST_F(MainWindowViews, TheChromesButtonsPostTheirRequestsAndImportAsksTheApplication) {
+  MainWindowController &window = makeWindow();
+  const ZMainWindowChrome &chrome = window.chrome();
+  int imports = 0;
+  MainWindowController::ApplicationActions actions;
+  actions.importVideos = [&] { ++imports; };
+  window.setApplicationActions(actions);
+  QStringList posted;
+  NotificationCenter &center = NotificationCenter::defaultCenter();
+  for (const char *name : {"ActionClearCompletedDownloads", "ActionUploadVideo"})
+    center.addObserver(&posted, QLatin1String(name),
+                       [&posted](const Notification &note) { posted.append(note.name); });
+
+  ASSERT_EQ(window.importMenu()->actions().size(), 1);
+  EXPECT_EQ(window.importMenu()->actions().first()->text(), QStringLiteral("Import Videos"));
+  window.importMenu()->actions().first()->trigger();
+  EXPECT_EQ(imports, 1);
+  window.viewDownloads();
+  chrome.clearDownloadsButton->performClick();
+  chrome.uploadButton->performClick();
+  EXPECT_EQ(posted, (QStringList{"ActionClearCompletedDownloads", "ActionUploadVideo"}));
+  // Uploading happens on the service's pages: the window stays where it is.
+  EXPECT_EQ(window.currentView(), MainWindowController::DownloadsView);
+  center.removeObserver(&posted);
+}
+
+TEST_F(MainWindowViews, WithoutASkinThereIsNoChromeAndTheViewsStillSwitch) {
+  defaults().setInteger(2, QStringLiteral("MainWindowView"));
+  fController = std::make_unique<MainWindowController>(windowEnvironment(), nullptr);
+  MainWindowController &window = *fController;
+  window.showWindow();
+  QCoreApplication::processEvents();
+  const ZMainWindowChrome &chrome = window.chrome();
+  for (QObject *piece : std::initializer_list<QObject *>{
+           chrome.fTopLeftView, chrome.fTopMiddleView, chrome.fBottomRightView,
+           chrome.libraryButton, chrome.browseByPopup, chrome.librarySearchField,
+           chrome.playlistsPopup})
+    EXPECT_EQ(piece, nullptr);
+  EXPECT_EQ(window.currentView(), MainWindowController::DownloadsView);
+  window.viewLibrary();
+  EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
+  EXPECT_TRUE(window.libraryViewContainer()->isVisible());
+  window.showPlaylist();
+  EXPECT_TRUE(defaults().boolForKey(QStringLiteral("LibraryPlaylistVisible")));
+}
+
 TEST_F(MainWindowViews, TheSearchFieldFiltersTheLibraryByTitle) {
   addVideo(QStringLiteral("Ocean sunrise"));
   addVideo(QStringLiteral("City lights"));
