@@ -1,8 +1,8 @@
 """The main window through the real player under Xvfb, driven the way a user
 drives it: the welcome window of the first start and its page, the chrome's
 controls found by role and name, Tab from area to area, Space and Return on
-the view switcher, the guide view, and a later start without the welcome
-window.
+the view switcher, the guide view and a download link on its page, and a
+later start without the welcome window.
 
 With ZARO_UI_SCREENSHOTS set to a folder, the screenshots of the welcome
 window and the main window are written there (docs/screenshots/ holds them).
@@ -44,6 +44,8 @@ class MainWindowTest(unittest.TestCase):
             zaroui.wait_until(
                 lambda: not player.find_all(role="label", name="Loading the page\u2026"),
                 30, what="the welcome page")
+            # The page's contents are open to assistive technology.
+            player.find(role="heading", name="Welcome to Zaro Player", timeout=20)
             time.sleep(1)
             keep_shot(desk, "welcome-window.png")
             desk.click(player.find(role="push button", name="Start Using Zaro Player"))
@@ -98,6 +100,17 @@ class MainWindowTest(unittest.TestCase):
                 30, what="the guide page")
             time.sleep(1)
             keep_shot(desk, "guide-view.png")
+            # A video's download link on the page queues the video and loads
+            # nothing: the video arrives in the library, the page stays.
+            page = player.find(role="document web", name="Zaro Guide - Zaro", timeout=20)
+            downloads = zaroui.wait_until(
+                lambda: [node for node in player.find_all(role="link", name="Download")], 20,
+                what="the videos' download links")
+            self.assertEqual(len(downloads), 4)
+            desk.click(downloads[1])
+            zaroui.wait_until(lambda: player.sql("SELECT TITLE FROM Videos;")
+                              == "City lights: a time-lapse", 60, what="the video downloaded")
+            self.assertEqual(player.find(role="document web").name, page.name)
             desk.key("ctrl+1")
             player.find(role="push button", name="Browse By")
             player.stop()

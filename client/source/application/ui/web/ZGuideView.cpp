@@ -54,6 +54,11 @@ void ZGuidePage::registerSchemes() {
   QWebEngineUrlScheme::registerScheme(scheme);
   // The web engine shares its drawing contexts with the windows.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // On Linux the web engine hands the pages' contents to assistive
+  // technology only when asked to (it costs nothing while none listens):
+  // without it a screen reader finds an empty document.
+  if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+    qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
 }
 
 ZGuidePage::ZGuidePage(ZNavigationPolicy::Targets targets, QObject *parent)

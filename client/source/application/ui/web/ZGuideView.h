@@ -21,7 +21,8 @@ class ZGuidePage : public QWebEnginePage {
  public:
   // The scheme of the service's command links, known to the web engine so
   // that a click on one reaches the policy instead of failing in the
-  // engine. Runs once, before the application object exists.
+  // engine; the pages' contents open to assistive technology. Runs once,
+  // before the application object exists.
   static void registerSchemes();
 
   explicit ZGuidePage(ZNavigationPolicy::Targets targets, QObject *parent = nullptr);
