@@ -11,6 +11,7 @@
 #include "ZSkin.h"
 
 #include <QLabel>
+#include <QListView>
 #include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -84,6 +85,8 @@ ZLibraryPlaylistContainerView::ZLibraryPlaylistContainerView(
   fListView = new ZNowPlayingListTableView(*environment.playlists, *environment.nowPlaying,
                                            *environment.database, fListViewContainer);
   layout->addWidget(fListView);
+  setAccessibleName(localized(QStringLiteral("libraryAccessiblePlaylistPane")));
+  fListView->tableView()->setAccessibleName(localized(QStringLiteral("libraryAccessiblePlaylistVideos")));
 
   NotificationCenter &center = NotificationCenter::defaultCenter();
   center.addObserver(this, ZPlaylistDataSource::ListSelectionChangedNotification,
