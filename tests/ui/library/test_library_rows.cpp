@@ -178,6 +178,10 @@ TEST_F(LibraryRowsTest, OddTitlesAreDrawnAsTheyStandAndCutToFit) {
     EXPECT_TRUE(names.contains(markup));
     EXPECT_TRUE(names.contains(rightToLeft));
     EXPECT_TRUE(names.contains(endless.trimmed()) || names.contains(endless));
+    // The tool tip of a cut title is the whole title, as it stands.
+    const QRect first = view.videoFrame(0, 0);
+    const QString tip = view.toolTipAt(first.center());
+    EXPECT_TRUE(tip == markup || tip == rightToLeft || tip == endless) << tip.left(40).toStdString();
   }
   EXPECT_EQ(ZLibraryTexts::drawable("a\nb\tc\x01"), "a b c ");
 }

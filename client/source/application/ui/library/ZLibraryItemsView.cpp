@@ -9,6 +9,7 @@
 #include "ZLibraryBrowseListModel.h"
 #include "ZLibraryItemContainerView.h"
 #include "ZLibraryItemVideoView.h"
+#include "ZLibraryTexts.h"
 #include "ZNowPlayingListDataSource.h"
 #include "ZSkin.h"
 #include "ZVideoRowControls.h"
@@ -25,6 +26,8 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QTimer>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QUrl>
 
 #include <algorithm>
@@ -324,6 +327,32 @@ void ZLibraryItemsView::paintEvent(QPaintEvent *event) {
     option.backgroundColor = Qt::white;
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
   }
+}
+
+bool ZLibraryItemsView::event(QEvent *event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  // The whole title of what is under the pointer (the row may cut it),
+  // shown as plain text.
+  const QPoint point = static_cast<QHelpEvent *>(event)->pos();
+  const QString text = toolTipAt(point);
+  if (text.isEmpty())
+    QToolTip::hideText();
+  else
+    QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(),
+                       Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal), this);
+  return true;
+}
+
+QString ZLibraryItemsView::toolTipAt(const QPoint &point) const {
+  const int index = itemIndexAt(point);
+  if (const ZLibraryItemContainerView *header = containerViewAt(index))
+    return header->item() ? ZLibraryTexts::drawable(header->item()->title()) : QString();
+  const ZLibraryItemVideoView *list = videoViewAt(index);
+  const int video = list ? list->indexAt(itemFrame(index), point) : -1;
+  if (video < 0 || !list->item()) return QString();
+  const auto item = list->item()->videoAtIndex(video);
+  const auto info = item ? item->info() : std::nullopt;
+  return info ? ZLibraryTexts::drawable(ZLibraryTexts::displayTitle(*info)) : QString();
 }
 
 void ZLibraryItemsView::focusInEvent(QFocusEvent *event) {

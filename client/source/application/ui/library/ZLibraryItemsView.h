@@ -104,6 +104,10 @@ class ZLibraryItemsView : public QWidget {
   using MenuPresenter = std::function<void(QMenu *, const QPoint &)>;
   void setMenuPresenter(MenuPresenter presenter) { fMenuPresenter = std::move(presenter); }
 
+  // The tool tip at a point: the whole title of the header or video there
+  // (plain text; empty for nothing).
+  QString toolTipAt(const QPoint &point) const;
+
   // Movie files among the paths (by extension, ignoring case).
   static QStringList moviePaths(const QStringList &paths);
   ZLibraryPaintContext &paintContext() { return fContext; }
@@ -121,6 +125,7 @@ class ZLibraryItemsView : public QWidget {
   void itemsReloaded();
 
  protected:
+  bool event(QEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
