@@ -4,19 +4,23 @@
 //
 //   zaro-player [zaro://...]        start, or hand the link to the running player
 //   zaro-player --play VIDEO_ID     play that library video in the main window
+//   zaro-player --quit              ask the running player to quit
+//   zaro-player --help | --version
 #include "ApplicationDelegate.h"
+#include "ApplicationIcon.h"
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
 #include "SkinnedDialogs.h"
 #include "SingleInstance.h"
 #include "UnixSignals.h"
+#include "ZDesktopIntegration.h"
 #include "ZFolderManager.h"
 
 #include <QApplication>
 #include <QTimer>
 
-#include <algorithm>
+#include <memory>
 #include <clocale>
 #include <cstdio>
 
@@ -36,34 +40,48 @@ int answerCommandLine(const CommandLine &line) {
       std::fprintf(stderr, "zaro-player: %s\n", line.problem.toLocal8Bit().constData());
       std::fputs(CommandLine::usage().toLocal8Bit().constData(), stderr);
       return 2;
+    case CommandLine::Action::Quit:
     case CommandLine::Action::Run:
       break;
   }
   return -1;
 }
 
+QString instanceKey() {
+  return ZFolderManager::applicationSupportRoot() + QLatin1Char('/') +
+         ApplicationIdentity::applicationName();
+}
+
+// "--quit": the running player is asked to quit; with none, nothing to do.
+int quitRunningPlayer(int argc, char *argv[]) {
+  QCoreApplication app(argc, argv);
+  SingleInstance instance(instanceKey());
+  if (instance.becomePrimary()) return 0;
+  if (SingleInstance::sendQuit(instanceKey())) return 0;
+  std::fprintf(stderr, "zaro-player: the running player did not answer\n");
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[]) {
-  // Help, version and a line without options need no display: answered
-  // before Qt starts. A line with options is read again once Qt has taken its
-  // own (-platform, -style, ...) away.
+  // Help, version, quit and refusals need no display: answered before Qt
+  // starts, with Qt's own options (-platform, -style, ...) set aside.
   {
     QStringList raw;
     for (int i = 1; i < argc; ++i) raw.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine early = CommandLine::parse(raw);
-    const bool mayHoldQtOptions = std::any_of(
-        raw.cbegin(), raw.cend(), [](const QString &a) { return a.startsWith(QLatin1Char('-')); });
-    if (early.action != CommandLine::Action::Run &&
-        (early.action != CommandLine::Action::Refuse || !mayHoldQtOptions))
-      return answerCommandLine(early);
+    const CommandLine early = CommandLine::parse(CommandLine::withoutToolkitOptions(raw));
+    if (early.action == CommandLine::Action::Quit) return quitRunningPlayer(argc, argv);
+    if (early.action != CommandLine::Action::Run) return answerCommandLine(early);
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(ApplicationIdentity::applicationName());
   QApplication::setApplicationVersion(ApplicationIdentity::shortVersionString());
-  QApplication::setDesktopFileName(QStringLiteral("zaro-player"));
-  // Like the original: closing the window leaves the player running (downloads
-  // and subscriptions go on); a new start shows the window again.
+  // The desktop entry and the window's icon are named by the application's id.
+  QApplication::setDesktopFileName(ApplicationIdentity::bundleIdentifier());
+  QApplication::setWindowIcon(ApplicationIcon::icon());
+  // Closing the window leaves the player running in the status area (downloads
+  // and subscriptions go on), or quits where there is none (ZDesktopIntegration).
   QApplication::setQuitOnLastWindowClosed(false);
   // The playback engine reads and writes numbers the C way only.
   std::setlocale(LC_NUMERIC, "C");
@@ -71,14 +89,12 @@ int main(int argc, char *argv[]) {
   const CommandLine commandLine = CommandLine::parse(QApplication::arguments().mid(1));
   if (const int status = answerCommandLine(commandLine); status >= 0) return status;
   const QString link = commandLine.link;
-  const QString instanceKey = ZFolderManager::applicationSupportRoot() + QLatin1Char('/') +
-                              ApplicationIdentity::applicationName();
-  SingleInstance instance(instanceKey);
+  SingleInstance instance(instanceKey());
   if (!instance.becomePrimary()) {
     const bool delivered = commandLine.playVideo >= 0
-                               ? SingleInstance::sendPlay(instanceKey, commandLine.playVideo)
-                           : link.isEmpty() ? SingleInstance::sendReopen(instanceKey)
-                                            : SingleInstance::sendURL(instanceKey, link);
+                               ? SingleInstance::sendPlay(instanceKey(), commandLine.playVideo)
+                           : link.isEmpty() ? SingleInstance::sendReopen(instanceKey())
+                                            : SingleInstance::sendURL(instanceKey(), link);
     if (!delivered) std::fprintf(stderr, "zaro-player: the running player did not answer\n");
     return delivered ? 0 : 1;
   }
@@ -97,9 +113,11 @@ int main(int argc, char *argv[]) {
   QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                    &ApplicationDelegate::applicationShouldHandleReopen);
   QObject::connect(&instance, &SingleInstance::quitRequested, &app, [] { QApplication::quit(); });
-  QObject::connect(&instance, &SingleInstance::playRequested, &delegate, [&delegate](int videoId) {
-    if (delegate.applicationFinishedLaunching()) delegate.playVideo(videoId);
-  });
+  const auto playVideo = [&delegate](int videoId) { delegate.playVideo(videoId); };
+  QObject::connect(&instance, &SingleInstance::playRequested, &delegate,
+                   [&delegate, playVideo](int videoId) {
+                     if (delegate.applicationFinishedLaunching()) playVideo(videoId);
+                   });
   QObject::connect(&delegate, &ApplicationDelegate::terminateRequested, &app,
                    [] { QApplication::quit(); });
   QObject::connect(&app, &QApplication::aboutToQuit, &delegate,
@@ -107,13 +125,15 @@ int main(int argc, char *argv[]) {
 
   if (!link.isEmpty()) delegate.getUrl(link);
   bool launched = true;
+  std::unique_ptr<ZDesktopIntegration> desktop;
   QTimer::singleShot(0, &delegate, [&] {
     launched = delegate.applicationDidFinishLaunching();
     if (!launched) {
       QApplication::exit(1);
-    } else if (commandLine.playVideo >= 0) {
-      delegate.playVideo(commandLine.playVideo);
+      return;
     }
+    desktop = std::make_unique<ZDesktopIntegration>(delegate, playVideo);
+    if (commandLine.playVideo >= 0) playVideo(commandLine.playVideo);
   });
   const int status = app.exec();
   return launched ? status : 1;

@@ -14,7 +14,7 @@ TEST(Logging, CategoriesShowWarningsAndKeepDebugAndInfoQuietUntilTurnedOn) {
   } cases[] = {{zaroCore(), "zaro.core"},        {zaroLibrary(), "zaro.library"},
                {zaroService(), "zaro.service"},  {zaroDownloads(), "zaro.downloads"},
                {zaroFeeds(), "zaro.feeds"},      {zaroSkin(), "zaro.skin"},
-               {zaroPlayback(), "zaro.playback"}};
+               {zaroPlayback(), "zaro.playback"}, {zaroDesktop(), "zaro.desktop"}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_STREQ(c.category.categoryName(), c.name);

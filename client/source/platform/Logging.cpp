@@ -1,6 +1,7 @@
 #include "Logging.h"
 
 #include <QNetworkReply>
+#include <QSet>
 #include <QUrl>
 
 Q_LOGGING_CATEGORY(zaroCore, "zaro.core", QtWarningMsg)
@@ -10,8 +11,17 @@ Q_LOGGING_CATEGORY(zaroDownloads, "zaro.downloads", QtWarningMsg)
 Q_LOGGING_CATEGORY(zaroFeeds, "zaro.feeds", QtWarningMsg)
 Q_LOGGING_CATEGORY(zaroSkin, "zaro.skin", QtWarningMsg)
 Q_LOGGING_CATEGORY(zaroPlayback, "zaro.playback", QtWarningMsg)
+Q_LOGGING_CATEGORY(zaroDesktop, "zaro.desktop", QtWarningMsg)
 
 namespace Logging {
+
+void warnOnce(const QLoggingCategory &category, const QString &key, const QString &message) {
+  static QSet<QString> said;
+  const QString id = QLatin1String(category.categoryName()) + QLatin1Char('/') + key;
+  if (said.contains(id)) return;
+  said.insert(id);
+  qCWarning(category, "%s", qUtf8Printable(message));
+}
 
 QString address(const QUrl &url) {
   return url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo);

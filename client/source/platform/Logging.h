@@ -18,11 +18,16 @@ Q_DECLARE_LOGGING_CATEGORY(zaroDownloads)  // "zaro.downloads": download items a
 Q_DECLARE_LOGGING_CATEGORY(zaroFeeds)      // "zaro.feeds": feeds, subscriptions
 Q_DECLARE_LOGGING_CATEGORY(zaroSkin)       // "zaro.skin": skin loading
 Q_DECLARE_LOGGING_CATEGORY(zaroPlayback)   // "zaro.playback": the now-playing list, the player
+Q_DECLARE_LOGGING_CATEGORY(zaroDesktop)    // "zaro.desktop": session bus, media keys, notifications, tray
 
 class QUrl;
 class QNetworkReply;
 
 namespace Logging {
+
+// Writes the warning to the category the first time the key is met in this
+// process (a missing desktop service, say); later calls write nothing.
+void warnOnce(const QLoggingCategory &category, const QString &key, const QString &message);
 
 // An address as it may be written down: scheme, host, port and path.
 QString address(const QUrl &url);

@@ -382,6 +382,12 @@ void ZOQTMovieController::mute() {
 void ZOQTMovieController::volumeChanged(float value) {
   fMovie.setVolume(value);
   storeVolume();
+  emit movieVolumeChanged(fMovie.volume());
+}
+
+void ZOQTMovieController::setVolume(float value) {
+  volumeChanged(std::clamp(value, 0.0f, 1.0f));
+  setUpVolumeSlider(inlineVolumeSlider);
 }
 
 void ZOQTMovieController::storeVolume() {

@@ -93,6 +93,9 @@ class ZOQTMovieController : public QObject {
   void mute();
   // The volume slider moved: the movie's volume, stored.
   void volumeChanged(float value);
+  // The volume set from elsewhere (the desktop's media controls): as the
+  // slider's, and shown on the volume slider.
+  void setVolume(float value);
   void increaseVolume();
   void decreaseVolume();
   // A progress slider moved: seeks there.

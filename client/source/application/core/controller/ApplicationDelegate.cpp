@@ -295,12 +295,13 @@ void ApplicationDelegate::watchFullScreen() {
   NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionEnterFullScreen"));
 }
 
-void ApplicationDelegate::quit() {
+bool ApplicationDelegate::quit() {
   if (defaults().boolForKey(QStringLiteral("GeneralConfirmExit")) &&
       defaults().boolForKey(QStringLiteral("GeneralQuitConfirmationCancellation"))) {
-    if (Dialogs::shared().askQuit() != 0) return;
+    if (Dialogs::shared().askQuit() != 0) return false;
   }
   emit terminateRequested();
+  return true;
 }
 
 bool ApplicationDelegate::validateMenuItem(int tag) {

@@ -60,7 +60,8 @@ class ApplicationDelegate : public QObject {
   void uploadVideo();
   void createPlaylist();
   void watchFullScreen();
-  void quit();
+  // True when the player goes on to quit (confirmed, or not asked).
+  bool quit();
   void showSettings();
   void viewGuide();
   // Plays a library video in the main window ("zaro-player --play"): a list
@@ -115,6 +116,9 @@ class ApplicationDelegate : public QObject {
  signals:
   // The application should end (the quit action after its confirmation).
   void terminateRequested();
+  // A downloaded video was added while the player is in the background and
+  // "DownloadNewVideoNotification" asks for the user's attention.
+  void newVideoAnnounced(int videoId);
 
  private:
   void registerObservers();

@@ -105,6 +105,7 @@ void ApplicationDelegate::downloadFinished(const Notification &note) {
       QApplication::applicationState() != Qt::ApplicationActive && fMainWindowController) {
     QApplication::alert(fMainWindowController->window(), 0);
     fAttentionRequests++;
+    emit newVideoAnnounced(item->videoId());
   }
 }
 

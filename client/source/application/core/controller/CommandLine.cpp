@@ -16,6 +16,15 @@ CommandLine CommandLine::parse(const QStringList &arguments) {
     result.action = Action::ShowVersion;
     return result;
   }
+  if (arguments.contains(QStringLiteral("--quit"))) {
+    if (arguments.size() != 1) {
+      result.action = Action::Refuse;
+      result.problem = QStringLiteral("--quit takes nothing else");
+    } else {
+      result.action = Action::Quit;
+    }
+    return result;
+  }
   if (arguments.contains(QStringLiteral("--play"))) {
     bool ok = false;
     const int id = arguments.size() == 2 && arguments.first() == QLatin1String("--play")
@@ -50,18 +59,55 @@ CommandLine CommandLine::parse(const QStringList &arguments) {
   return result;
 }
 
+QStringList CommandLine::withoutToolkitOptions(const QStringList &arguments) {
+  // QGuiApplication's and QApplication's options, read with one dash or two.
+  static const QStringList withValue = {
+      "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+      "qwindowicon", "qwindowtitle", "display", "geometry", "title", "name", "style",
+      "stylesheet", "session", "visual", "ncols", "cmap", "qmljsdebugger"};
+  static const QStringList flags = {"reverse", "widgetcount", "nograb", "dograb", "sync",
+                                    "testability"};
+  QStringList kept;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString &argument = arguments.at(i);
+    QString name = argument;
+    if (name.startsWith(QLatin1String("--")))
+      name.remove(0, 2);
+    else if (name.startsWith(QLatin1Char('-')))
+      name.remove(0, 1);
+    else {
+      kept.append(argument);
+      continue;
+    }
+    const qsizetype equals = name.indexOf(QLatin1Char('='));
+    const QString bare = equals < 0 ? name : name.left(equals);
+    if (withValue.contains(bare)) {
+      if (equals < 0) ++i;  // its value follows
+      continue;
+    }
+    if (equals < 0 && flags.contains(bare)) continue;
+    kept.append(argument);
+  }
+  return kept;
+}
+
 QString CommandLine::usage() {
   return QStringLiteral(
       "Usage: zaro-player [zaro://LINK]\n"
       "       zaro-player --play VIDEO_ID\n"
+      "       zaro-player --quit\n"
       "       zaro-player --help | --version\n"
       "\n"
       "Starts Zaro Player, or shows the running one. A zaro:// link from the\n"
       "service's web pages is carried out by the running player.\n"
       "\n"
-      "  --play VIDEO_ID  play that library video in a window of its own\n"
+      "  --play VIDEO_ID  play that library video in the main window\n"
+      "  --quit           ask the running player to quit\n"
       "  -h, --help       show this text\n"
-      "      --version    show the version\n");
+      "      --version    show the version\n"
+      "\n"
+      "Qt's own options (-platform, -style, -reverse, ...) are understood too.\n"
+      "See zaro-player(1).\n");
 }
 
 QString CommandLine::versionText() {

@@ -12,6 +12,7 @@ struct CommandLine {
     Run,          // start (or hand `link` to the running player)
     ShowHelp,     // print usage() to standard output, exit 0
     ShowVersion,  // print versionText() to standard output, exit 0
+    Quit,         // ask the running player to quit, exit 0
     Refuse,       // print `problem` and usage() to standard error, exit 2
   };
 
@@ -21,11 +22,16 @@ struct CommandLine {
   QString problem;     // Refuse: what is wrong, for the user
 
   // The arguments without the program name. "--help" or "-h" anywhere wins,
-  // then "--version"; then "--play" with a video id (decimal digits) and
-  // nothing else; otherwise at most one argument, which must begin with
-  // "zaro://" (whether the link is well-formed is the command handler's
-  // business: a malformed one is ignored there).
+  // then "--version"; then "--quit" alone; then "--play" with a video id
+  // (decimal digits) and nothing else; otherwise at most one argument, which
+  // must begin with "zaro://" (whether the link is well-formed is the command
+  // handler's business: a malformed one is ignored there).
   static CommandLine parse(const QStringList &arguments);
+
+  // The arguments without the options the Qt toolkit reads itself
+  // ("-platform NAME", "--style=NAME", "-reverse", ...), so that a command
+  // line can be judged before the toolkit starts (which needs a display).
+  static QStringList withoutToolkitOptions(const QStringList &arguments);
 
   static QString usage();
   static QString versionText();
