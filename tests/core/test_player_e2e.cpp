@@ -20,9 +20,13 @@ TEST(PlayerEndToEnd, FirstStartThenASecondStartHandsItsLinkOver) {
   EXPECT_TRUE(QFileInfo(h.home + "/.local/share/Zaro Player").isDir());
   EXPECT_TRUE(QFileInfo(h.home + "/.local/share/Zaro Player/ZaroMedia").isDir() ||
               true);  // made when first needed
-  QFile autostart(h.home + "/.config/autostart/zaro-player.desktop");
+  // The login item is named like the player's desktop entry and starts this executable.
+  QFile autostart(h.home + "/.config/autostart/tv.zaro.ZaroPlayer.desktop");
   ASSERT_TRUE(autostart.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(autostart.readAll().contains("Exec=\"" ZARO_PLAYER_BINARY "\""));
+  const QByteArray entry = autostart.readAll();
+  EXPECT_TRUE(entry.contains("Exec=\"" ZARO_PLAYER_BINARY "\"")) << entry.toStdString();
+  EXPECT_TRUE(entry.contains("\nName=Zaro Player\n")) << entry.toStdString();
+  EXPECT_TRUE(entry.contains("\nIcon=tv.zaro.ZaroPlayer\n")) << entry.toStdString();
   EXPECT_EQ(first.state(), QProcess::Running);
 
   QProcess second;

@@ -91,9 +91,10 @@ std::optional<QList<QVariantMap>> copyLoginItems() {
   return items;
 }
 
-bool addURLAtEnd(const QString &programPath, bool hidden) {
+bool addURLAtEnd(const QString &programPath, bool hidden, const EntryNaming &naming) {
   if (!QDir().mkpath(autostartFolder())) return false;
-  const QString base = QFileInfo(programPath).completeBaseName().isEmpty()
+  const QString base = !naming.id.isEmpty() ? naming.id
+                       : QFileInfo(programPath).completeBaseName().isEmpty()
                            ? QStringLiteral("login-item")
                            : QFileInfo(programPath).completeBaseName();
   QString path = autostartFolder() + QLatin1Char('/') + base + QStringLiteral(".desktop");
@@ -103,8 +104,10 @@ bool addURLAtEnd(const QString &programPath, bool hidden) {
   if (!file.open(QIODevice::WriteOnly)) return false;
   QByteArray text;
   text += "[Desktop Entry]\nType=Application\n";
-  text += "Name=" + QFileInfo(programPath).fileName().toUtf8() + "\n";
+  const QString name = naming.name.isEmpty() ? QFileInfo(programPath).fileName() : naming.name;
+  text += "Name=" + name.simplified().toUtf8() + "\n";
   text += "Exec=" + quoteExec(programPath).toUtf8() + "\n";
+  if (!naming.icon.isEmpty()) text += "Icon=" + naming.icon.simplified().toUtf8() + "\n";
   text += QByteArray("Hidden=") + (hidden ? "true" : "false") + "\n";
   text += "X-GNOME-Autostart-enabled=true\n";
   file.write(text);

@@ -19,8 +19,17 @@ QString autostartFolder();
 // All items, or nothing when the folder cannot be read.
 std::optional<QList<QVariantMap>> copyLoginItems();
 
+// How a new entry is named: its file ("<id>.desktop"), the name the
+// desktop shows and its icon. Without an id the file is named after the
+// program, and so is the entry.
+struct EntryNaming {
+  QString id;
+  QString name;
+  QString icon;
+};
+
 // Adds an entry that starts the program at path. False when it cannot be written.
-bool addURLAtEnd(const QString &programPath, bool hidden);
+bool addURLAtEnd(const QString &programPath, bool hidden, const EntryNaming &naming = {});
 
 // Removes the item at the zero-based index of copyLoginItems().
 bool remove(int index);

@@ -1,5 +1,6 @@
 #include "LoginItemUpdater.h"
 
+#include "ApplicationIdentity.h"
 #include "LoginItems.h"
 #include "UserDefaults.h"
 
@@ -12,7 +13,12 @@ void updateLoginItem(const QString &programPath) {
   const bool wanted =
       UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("GeneralOpenClientAtStartup"));
   if (!wanted && index >= 0) LoginItems::remove(index);
-  if (wanted && index < 0) LoginItems::addURLAtEnd(programPath, false);
+  // Named like the player's desktop entry, which it mirrors.
+  if (wanted && index < 0)
+    LoginItems::addURLAtEnd(programPath, false,
+                            {ApplicationIdentity::bundleIdentifier(),
+                             ApplicationIdentity::applicationName(),
+                             ApplicationIdentity::bundleIdentifier()});
 }
 
 }  // namespace LoginItemUpdater

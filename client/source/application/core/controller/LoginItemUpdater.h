@@ -5,7 +5,8 @@
 // Keeps the user's login items in line with "GeneralOpenClientAtStartup": the
 // player's item (LoginItems::indexOfPlayer) is removed when the setting is
 // off; when it is on and there is none, an item starting programPath is added
-// at the end.
+// at the end, in the entry "tv.zaro.ZaroPlayer.desktop" (the application's
+// id, as its desktop entry) with the player's name and icon.
 namespace LoginItemUpdater {
 
 void updateLoginItem(const QString &programPath);
