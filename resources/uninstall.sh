@@ -3,6 +3,8 @@
 #   uninstall.sh REMOVE_APPLICATION REMOVE_MEDIA MEDIA_FOLDER
 # REMOVE_APPLICATION and REMOVE_MEDIA are "1" or "0". The installation is
 # found from this script's own place, PREFIX/share/zaro-player/uninstall.sh.
+# A player installed from its Debian package is removed by the package
+# manager (apt-get remove); one installed by `cmake --install`, file by file.
 #
 # The first line written says that the script runs; it then waits for the
 # uninstaller's "go" on standard input (the uninstaller first asks a running
@@ -40,16 +42,48 @@ remove() {  # remove PATH: a file or a whole folder, when it is there
   fi
 }
 
+# The package that owns the installed player, when the package manager
+# installed it (empty otherwise).
+owning_package() {
+  command -v dpkg-query >/dev/null 2>&1 || return 0
+  dpkg-query -S "$1" 2>/dev/null | sed -n '1s/: .*//p' | sed 's/:.*//; s/,.*//'
+}
+
 if [ "$remove_application" = "1" ]; then
+  package=$(owning_package "$prefix/bin/zaro-player")
   # Only an installation laid out as the build installs it is touched.
   if [ "$(basename "$script_dir")" != "zaro-player" ] || [ ! -d "$prefix/bin" ]; then
     echo "Not removing the application: $script_dir is not an installed Zaro Player."
     status=1
+  elif [ -n "$package" ]; then
+    # Installed from its package: the package manager removes what it
+    # installed and keeps its records straight.
+    echo "Removing the package $package."
+    if DEBIAN_FRONTEND=noninteractive apt-get remove -y -q "$package" 2>&1; then
+      echo "Removed the package $package"
+    else
+      echo "Could not remove the package $package"
+      status=1
+    fi
   else
     remove "$prefix/bin/zaro-player"
-    remove "$prefix/share/applications/zaro-player.desktop"
-    remove "$prefix/lib/mozilla/plugins/libzaroplugin.so"
     remove "$prefix/bin/zaro-uninstaller"
+    remove "$prefix/bin/zaro-service"
+    for entry in tv.zaro.ZaroPlayer tv.zaro.ZaroPlayer.Uninstaller; do
+      remove "$prefix/share/applications/$entry.desktop"
+      for icon in "$prefix"/share/icons/hicolor/*/apps/"$entry".png \
+                  "$prefix"/share/icons/hicolor/*/apps/"$entry".svg; do
+        remove "$icon"
+      done
+    done
+    remove "$prefix/share/metainfo/tv.zaro.ZaroPlayer.metainfo.xml"
+    for page in zaro-player zaro-uninstaller zaro-service; do
+      remove "$prefix/share/man/man1/$page.1.gz"
+    done
+    remove "$prefix/share/doc/zaro-player"
+    remove "$prefix/share/doc/zaro-service"
+    remove "$prefix/share/lintian/overrides/zaro-player"
+    remove "$prefix/lib/mozilla/plugins/libzaroplugin.so"
     remove "$script_dir"
   fi
 fi

@@ -42,13 +42,26 @@ void writeFile(const QString &path, const QByteArray &data = "x") {
 struct FakeInstall {
   QString prefix = TestEnvironment::makeTempDir(QStringLiteral("prefix"));
   QString script = prefix + "/share/zaro-player/uninstall.sh";
-  QStringList files = {prefix + "/bin/zaro-player", prefix + "/bin/zaro-uninstaller",
-                       prefix + "/share/applications/zaro-player.desktop",
+  QStringList files = {prefix + "/bin/zaro-player",
+                       prefix + "/bin/zaro-uninstaller",
+                       prefix + "/bin/zaro-service",
+                       prefix + "/share/applications/tv.zaro.ZaroPlayer.desktop",
+                       prefix + "/share/applications/tv.zaro.ZaroPlayer.Uninstaller.desktop",
+                       prefix + "/share/metainfo/tv.zaro.ZaroPlayer.metainfo.xml",
+                       prefix + "/share/icons/hicolor/48x48/apps/tv.zaro.ZaroPlayer.png",
+                       prefix + "/share/icons/hicolor/scalable/apps/tv.zaro.ZaroPlayer.svg",
+                       prefix + "/share/icons/hicolor/16x16/apps/tv.zaro.ZaroPlayer.Uninstaller.png",
+                       prefix + "/share/man/man1/zaro-player.1.gz",
+                       prefix + "/share/man/man1/zaro-uninstaller.1.gz",
+                       prefix + "/share/doc/zaro-player/copyright",
                        prefix + "/lib/mozilla/plugins/libzaroplugin.so"};
+  // Another program's files in the same folders stay.
+  QStringList others = {prefix + "/share/applications/other.desktop",
+                        prefix + "/share/icons/hicolor/48x48/apps/other.png"};
   QString media = TestEnvironment::makeTempDir(QStringLiteral("media")) + "/ZaroMedia";
 
   FakeInstall() {
-    for (const QString &file : files) writeFile(file);
+    for (const QString &file : files + others) writeFile(file);
     QDir().mkpath(QFileInfo(script).absolutePath());
     QFile::copy(ZARO_UNINSTALL_SCRIPT, script);
     writeFile(media + "/video.mp4");
@@ -64,6 +77,11 @@ struct FakeInstall {
       if (QFileInfo::exists(file)) return false;
     return !QFileInfo::exists(prefix + "/share/zaro-player");
   }
+  bool othersKept() const {
+    for (const QString &file : others)
+      if (!QFileInfo::exists(file)) return false;
+    return true;
+  }
 };
 
 struct ScriptRun {
@@ -71,8 +89,10 @@ struct ScriptRun {
   QString output;
 };
 
-ScriptRun runScript(const QString &script, const QStringList &arguments, const QByteArray &input) {
+ScriptRun runScript(const QString &script, const QStringList &arguments, const QByteArray &input,
+                    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) {
   QProcess process;
+  process.setProcessEnvironment(environment);
   process.start(QStringLiteral("/bin/sh"), QStringList{script} + arguments);
   process.write(input);
   process.closeWriteChannel();
@@ -329,8 +349,54 @@ TEST(UninstallScript, RemovesWhatItIsAskedToAndNothingElse) {
     EXPECT_EQ(install.applicationGone(), c.applicationGone);
     EXPECT_EQ(install.applicationPresent(), !c.applicationGone);
     EXPECT_EQ(!QFileInfo::exists(install.media), c.mediaGone);
+    EXPECT_TRUE(install.othersKept());
     EXPECT_TRUE(run.output.startsWith("Uninstalling Zaro Player.\n"));
     EXPECT_TRUE(run.output.endsWith("Done.\n"));
+  }
+}
+
+// A player the package manager installed is removed by it (apt-get remove),
+// not file by file behind its back. Stand-ins for dpkg-query (which owns the
+// player) and apt-get (what it was asked) come first on the path.
+TEST(UninstallScript, APackageInstallIsRemovedByThePackageManager) {
+  const struct {
+    const char *name;
+    int aptStatus;
+    int exitCode;
+    const char *said;
+  } cases[] = {
+      {"apt-get removes it", 0, 0, "Removed the package zaro-player\n"},
+      {"apt-get fails", 100, 1, "Could not remove the package zaro-player\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeInstall install;
+    const QString bin = TestEnvironment::makeTempDir(QStringLiteral("package-tools"));
+    const QString asked = bin + "/apt-get.log";
+    writeFile(bin + "/dpkg-query",
+              "#!/bin/sh\n"
+              "case \"$2\" in */bin/zaro-player) echo \"zaro-player:amd64: $2\" ;; *) exit 1 ;; esac\n");
+    writeFile(bin + "/apt-get", QStringLiteral("#!/bin/sh\necho \"$DEBIAN_FRONTEND $*\" > '%1'\n"
+                                               "echo 'Removing zaro-player'\nexit %2\n")
+                                    .arg(asked)
+                                    .arg(c.aptStatus)
+                                    .toUtf8());
+    for (const char *tool : {"/dpkg-query", "/apt-get"})
+      QFile::setPermissions(bin + tool, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", bin + ":" + environment.value("PATH"));
+    const ScriptRun run =
+        runScript(install.script, {"1", "0", install.media}, "go\n", environment);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.output.toStdString();
+    QFile log(asked);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), "noninteractive remove -y -q zaro-player\n");
+    EXPECT_TRUE(run.output.contains("Removing zaro-player\n")) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(c.said)) << run.output.toStdString();
+    // The script itself deleted nothing the package manager keeps.
+    EXPECT_TRUE(install.applicationPresent());
+    EXPECT_TRUE(QFileInfo::exists(install.media + "/video.mp4"));
   }
 }
 
