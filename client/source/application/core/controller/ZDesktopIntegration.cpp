@@ -1,6 +1,7 @@
 #include "ZDesktopIntegration.h"
 
 #include "ApplicationDelegate.h"
+#include "MainWindow.h"
 #include "MainWindowController.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
