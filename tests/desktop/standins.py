@@ -128,6 +128,18 @@ class StatusNotifierWatcher(dbus.service.Object):
     def GetAll(self, interface):
         return self._properties()
 
+    # Qt reads IsStatusNotifierHostRegistered through the interface it learns
+    # by introspection, and dbus-python's own leaves the properties out.
+    @dbus.service.method(dbus.INTROSPECTABLE_IFACE, in_signature="", out_signature="s",
+                         path_keyword="object_path", connection_keyword="connection")
+    def Introspect(self, object_path, connection):
+        xml = super().Introspect(object_path, connection)
+        properties = ('<interface name="%s">'
+                      '<property name="RegisteredStatusNotifierItems" type="as" access="read"/>'
+                      '<property name="IsStatusNotifierHostRegistered" type="b" access="read"/>'
+                      '<property name="ProtocolVersion" type="i" access="read"/>' % self.IFACE)
+        return xml.replace('<interface name="%s">' % self.IFACE, properties, 1)
+
 
 class Control(dbus.service.Object):
     IFACE = "tv.zaro.Test.StandIns"

@@ -46,7 +46,7 @@ ZDownloadNotifier::Message ZDownloadNotifier::messageFor(const QString &title,
   line = line.simplified();
   message.body = bodyMarkup ? line.toHtmlEscaped() : line;
   if (!thumbnailPath.isEmpty() && QFileInfo(thumbnailPath).isFile())
-    message.imagePath = QUrl::fromLocalFile(thumbnailPath).toString();
+    message.imagePath = QUrl::fromLocalFile(thumbnailPath).toString(QUrl::FullyEncoded);
   return message;
 }
 

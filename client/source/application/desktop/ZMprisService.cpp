@@ -133,9 +133,9 @@ QVariantMap ZMprisService::metadata() const {
     map.insert(QStringLiteral("mpris:length"), length);
   const QString image = info->value(QStringLiteral("IMAGE_PATH"));
   if (!image.isEmpty() && QFileInfo(image).isFile())
-    map.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(image).toString());
+    map.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(image).toString(QUrl::FullyEncoded));
   const QString path = info->value(QStringLiteral("PATH"));
-  if (!path.isEmpty()) map.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(path).toString());
+  if (!path.isEmpty()) map.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
   return map;
 }
 
