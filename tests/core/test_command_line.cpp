@@ -38,6 +38,10 @@ TEST(CommandLine, OnlyOneZaroLinkOrHelpOrVersionOrAVideoToPlay) {
       {{link, "--play", "12"}, Action::Refuse, ""},
       {{"12", "--play"}, Action::Refuse, ""},
       {{"--play", "12", "--help"}, Action::ShowHelp, ""},
+      {{"--quit"}, Action::Quit, ""},
+      {{"--quit", link}, Action::Refuse, ""},
+      {{"--quit", "--play", "12"}, Action::Refuse, ""},
+      {{"--quit", "--help"}, Action::ShowHelp, ""},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -46,5 +50,27 @@ TEST(CommandLine, OnlyOneZaroLinkOrHelpOrVersionOrAVideoToPlay) {
     EXPECT_EQ(line.link, c.link);
     EXPECT_EQ(line.playVideo, c.playVideo);
     EXPECT_EQ(line.problem.isEmpty(), c.action != Action::Refuse);
+  }
+}
+
+// Qt's own options are set aside before the line is judged (without a display
+// Qt cannot start to take them itself); everything else stays, in order.
+TEST(CommandLine, ToolkitOptionsAreSetAsideWithTheirValues) {
+  const QString link = "zaro://run?command=X&permalinkId=a";
+  const struct {
+    QStringList arguments;
+    QStringList kept;
+  } cases[] = {
+      {{"-platform", "offscreen", link}, {link}},
+      {{"--platform", "offscreen", "--bogus"}, {"--bogus"}},
+      {{"-style=fusion", "-reverse", "--play", "3"}, {"--play", "3"}},
+      {{"-geometry", "10x10", "-sync", "--quit"}, {"--quit"}},
+      {{"-platformx", "-reverse=1", "--version"}, {"-platformx", "-reverse=1", "--version"}},
+      {{"-platform"}, {}},  // a value that is missing takes nothing else with it
+      {{"offscreen", "-platform", "xcb"}, {"offscreen"}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    EXPECT_EQ(CommandLine::withoutToolkitOptions(c.arguments), c.kept);
   }
 }

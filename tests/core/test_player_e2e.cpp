@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QSettings>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 TEST(PlayerEndToEnd, FirstStartThenASecondStartHandsItsLinkOver) {
@@ -78,9 +80,12 @@ struct Finished {
   int code = -1;
   QString out, err;
 };
-Finished runToEnd(const PlayerHome &h, const QStringList &args) {
+Finished runToEnd(const PlayerHome &h, const QStringList &args,
+                  const std::function<void(QProcessEnvironment &)> &adjust = {}) {
   QProcess player;
-  player.setProcessEnvironment(h.environment());
+  QProcessEnvironment environment = h.environment();
+  if (adjust) adjust(environment);
+  player.setProcessEnvironment(environment);
   player.start(ZARO_PLAYER_BINARY, args);
   Finished f;
   f.ended = player.waitForFinished(20000);
@@ -114,6 +119,16 @@ TEST(PlayerEndToEnd, ArgumentsThatAreNoLinkAreAnsweredHereAndNeverHandedOn) {
     EXPECT_EQ(refused.code, 2);
     EXPECT_TRUE(refused.err.contains("Usage: zaro-player")) << refused.err.toStdString();
   }
+  // Without any display: still answered, with Qt's own options set aside.
+  const auto noDisplay = [](QProcessEnvironment &e) {
+    e.remove("DISPLAY");
+    e.remove("WAYLAND_DISPLAY");
+    e.insert("QT_QPA_PLATFORM", "xcb");
+  };
+  EXPECT_EQ(runToEnd(h, {"-platform", "xcb", "--version"}, noDisplay).code, 0);
+  EXPECT_EQ(runToEnd(h, {"--bogus"}, noDisplay).code, 2);
+  // --quit with no player running has nothing to do.
+  EXPECT_EQ(runToEnd(h, {"--quit"}).code, 0);
   EXPECT_FALSE(QFileInfo::exists(h.settingsFile()));
 
   // With a player running, the same arguments do not reach it: the running
@@ -125,8 +140,11 @@ TEST(PlayerEndToEnd, ArgumentsThatAreNoLinkAreAnsweredHereAndNeverHandedOn) {
   EXPECT_TRUE(helpAgain.out.contains("Usage: zaro-player"));
   EXPECT_EQ(runToEnd(h, {"bogus"}).code, 2);
   EXPECT_EQ(first.state(), QProcess::Running);
-  first.terminate();
+  // --quit asks the running player to quit, which it does the normal way.
+  EXPECT_EQ(runToEnd(h, {"--quit"}).code, 0);
   ASSERT_TRUE(first.waitForFinished(20000));
+  EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(first.exitCode(), 0);
 }
 
 // Two users of one machine (two data folders) run their players at the same
