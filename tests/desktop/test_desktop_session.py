@@ -62,7 +62,7 @@ def playerctl(desk, *args):
 
 
 def status_is(desk, wanted):
-    return zaroui.wait_until(lambda: playerctl(desk, "status") == wanted, 20,
+    return zaroui.wait_until(lambda: playerctl(desk, "status") == wanted, 40,
                              what=f"the player to say {wanted}")
 
 
@@ -119,7 +119,7 @@ class DesktopSession(unittest.TestCase):
             zaroui.wait_until(lambda: "zaroplayer" in playerctl(desk, "-l") or
                               "zaroplayer" in subprocess.run(["playerctl", "-l"], env=desk.env,
                                                              capture_output=True,
-                                                             text=True).stdout, 20,
+                                                             text=True).stdout, 30,
                               what="the media controls on the bus")
             self.assertEqual(playerctl(desk, "status"), "Stopped")
 
@@ -159,7 +159,7 @@ class DesktopSession(unittest.TestCase):
             self.assertEqual(playerctl(desk, "metadata", "--format",
                                        "{{title}}|{{mpris:length}}|{{mpris:artUrl}}"),
                              f"{title}|4000000|{file_url(thumbnail)}")
-            zaroui.wait_until(lambda: standins.calls("UnInhibit"), 10, what="UnInhibit")
+            zaroui.wait_until(lambda: standins.calls("UnInhibit"), 30, what="UnInhibit")
             inhibit = standins.calls("Inhibit")[0]
             self.assertEqual(inhibit["app"], "Zaro Player")
             self.assertEqual(standins.calls("UnInhibit")[0]["cookie"], inhibit["cookie"])
@@ -170,11 +170,11 @@ class DesktopSession(unittest.TestCase):
             status_is(desk, "Paused")
             playerctl(desk, "next")
             zaroui.wait_until(lambda: "/ui/player/skipforward" in player.sql(
-                "SELECT EVENT FROM LOG_RECORD;"), 10, what="the skip")
+                "SELECT EVENT FROM LOG_RECORD;"), 30, what="the skip")
             playerctl(desk, "stop")
             status_is(desk, "Stopped")
             zaroui.wait_until(lambda: len(standins.calls("UnInhibit")) ==
-                              len(standins.calls("Inhibit")), 10, what="every inhibition let go")
+                              len(standins.calls("Inhibit")), 30, what="every inhibition let go")
             self.assertEqual(len(standins.calls("Inhibit")), 2)
             events = player.sql("SELECT EVENT FROM LOG_RECORD ORDER BY rowid;").split("\n")
             self.assertEqual(events, ["/ui/player/video/start", "/ui/player/pause",
@@ -194,7 +194,7 @@ class DesktopSession(unittest.TestCase):
             player = desk.start_player(PLAYER, url, env=env)
             close_window(desk.env["DISPLAY"], main_window(desk, player))
             registered = zaroui.wait_until(lambda: standins.calls("RegisterStatusNotifierItem"),
-                                           20, what="the status icon")
+                                           30, what="the status icon")
             self.assertFalse(window_shown(desk, player))
             self.assertIsNone(player.proc.poll())
             item = registered[0]["service"]
@@ -223,7 +223,7 @@ class DesktopSession(unittest.TestCase):
             self.assertIsNotNone(show_id, layout)
             bus_send(desk, dest, menu_path, "com.canonical.dbusmenu.Event", f"int32:{show_id}",
                      "string:clicked", "variant:int32:0", "uint32:0")
-            zaroui.wait_until(lambda: window_shown(desk, player), 20, what="the window again")
+            zaroui.wait_until(lambda: window_shown(desk, player), 30, what="the window again")
             player.stop()
             self.assertEqual(player.proc.returncode, 0)
 
@@ -236,9 +236,9 @@ class DesktopSession(unittest.TestCase):
             player = desk.start_player(PLAYER, url, env=env)
             close_window(desk.env["DISPLAY"], main_window(desk, player))
             log = os.path.join(desk.env["HOME"], "dialogs.log")
-            zaroui.wait_until(lambda: os.path.exists(log) and "quit" in open(log).read(), 20,
+            zaroui.wait_until(lambda: os.path.exists(log) and "quit" in open(log).read(), 30,
                               what="the quit confirmation")
-            zaroui.wait_until(lambda: window_shown(desk, player), 20, what="the window again")
+            zaroui.wait_until(lambda: window_shown(desk, player), 30, what="the window again")
             self.assertIsNone(player.proc.poll())
             player.stop()
             # Confirmed: the player quits.
