@@ -7,6 +7,7 @@ and the player on a session that lacks all of these."""
 
 import json
 import os
+import re
 import subprocess
 import sys
 import time
@@ -188,7 +189,9 @@ class DesktopSession(unittest.TestCase):
     def test_closed_window_stays_in_the_status_area(self):
         with zaroui.Desktop() as desk:
             standins = StandIns(desk, "status-area")
-            url = desk.start_service(SERVICE)
+            # The video's file comes slowly, so its progress can be seen.
+            url = desk.start_service(SERVICE, ("--demo", "--fault-rate", "60000",
+                                               "--fault-path", "/cache/"))
             env = player_env(desk, url)
             desk.write_settings(FirstLaunch=False)  # no welcome window over the main one
             player = desk.start_player(PLAYER, url, env=env)
@@ -205,10 +208,23 @@ class DesktopSession(unittest.TestCase):
             menu = bus_send(desk, dest, path, "org.freedesktop.DBus.Properties.Get",
                             "string:org.kde.StatusNotifierItem", "string:Menu")
             menu_path = menu.split("object path")[1].split('"')[1]
-            layout = bus_send(desk, dest, menu_path, "com.canonical.dbusmenu.GetLayout",
-                              "int32:0", "int32:-1", "array:string:")
+
+            def get_layout():
+                return bus_send(desk, dest, menu_path, "com.canonical.dbusmenu.GetLayout",
+                                "int32:0", "int32:-1", "array:string:")
+            layout = get_layout()
             for label in ("Show Zaro Player", "No downloads running", "Quit Zaro Player"):
                 self.assertIn(label, layout)
+            # A download while the window is closed: its progress in the menu,
+            # and gone from it once finished.
+            self.assertEqual(hand_over(desk, env, LINK), 0)
+            progress = re.compile(r'string "Cooking Basics 1: Boiling water \u2014 (\d+)%"')
+            seen = zaroui.wait_until(lambda: progress.findall(get_layout()), 60,
+                                     what="the download's progress in the menu")
+            zaroui.wait_until(lambda: "No downloads running" in get_layout(), 90,
+                              what="the finished download gone from the menu")
+            self.assertLess(int(seen[0]), 100)
+            layout = get_layout()
             # Show: the id of the item labelled so, clicked.
             show_id = None
             current = None
