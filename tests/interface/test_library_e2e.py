@@ -5,7 +5,9 @@ the accessibility tree; a double click plays one (its DATE_VIEWED set, its
 start logged, the window back in the library at its end); the downloads view
 and back; a new playlist from the playlists pop-up and a video dragged onto
 it with real pointer events; the File menu's find on the service and show in
-the file manager for the selection.
+the file manager for the selection; the keyboard in the library (arrows,
+Return plays, Space pauses, Escape leaves playback, Delete removes after the
+confirmation).
 
 With ZARO_UI_SCREENSHOTS set to a folder, the library with its details pane
 and playlist is written there as main-window-library.png.
@@ -47,7 +49,9 @@ class LibraryEndToEndTest(unittest.TestCase):
             url = desk.start_service(SERVICE)
             desk.write_settings(FirstLaunch=False)
             workspace_log = os.path.join(desk.root, "workspace.log")
-            env = {"ZARO_DIALOG_ANSWERS": "update=0", "ZARO_WORKSPACE_LOG": workspace_log}
+            dialog_log = os.path.join(desk.root, "dialogs.log")
+            env = {"ZARO_DIALOG_ANSWERS": "update=0,deleteVideo=1,deleteFromDisk=1",
+                   "ZARO_DIALOG_LOG": dialog_log, "ZARO_WORKSPACE_LOG": workspace_log}
             player = desk.start_player(PLAYER, url, env=env)
             player.find(role="push button", name="Browse By", timeout=40)
 
@@ -135,8 +139,41 @@ class LibraryEndToEndTest(unittest.TestCase):
             self.assertEqual(workspace(), [f"openURL {url}/videos/ocean-sunrise",
                                            f"openFolder {media}"])
 
-            # Nothing else changed on the way: four videos, one viewed.
-            self.assertEqual(player.sql("SELECT COUNT(*) FROM Videos;"), "4")
+            # The keyboard where a click put it: Right goes to the next video
+            # (by title), Return plays it, Space pauses it, Escape leaves
+            # playback, and Delete removes the video after the confirmation
+            # (answered yes, with its file).
+            def log_events():
+                return player.sql("SELECT EVENT FROM LOG_RECORD;").splitlines()
+
+            desk.click(player.find(role="list item", name=TITLES["city-timelapse"]))
+            desk.key("Right")
+            desk.key("Return")
+            player.gone(role="push button", name="Browse By", timeout=10)
+            zaroui.wait_until(lambda: player.sql(
+                f"SELECT DATE_VIEWED FROM Videos WHERE id = {ids['cooking-basics-1']};"),
+                20, what="the next video played")
+            desk.key("space")
+            zaroui.wait_until(lambda: "/ui/player/pause" in log_events(), 10,
+                              what="Space to pause")
+            desk.key("Escape")
+            player.find(role="push button", name="Browse By", timeout=10)
+            path = player.sql(f"SELECT PATH FROM Videos WHERE id = {ids['cooking-basics-1']};")
+            self.assertTrue(os.path.isfile(path))
+            desk.key("Delete")
+            zaroui.wait_until(lambda: player.sql("SELECT COUNT(*) FROM Videos;") == "3", 10,
+                              what="the video removed")
+            player.gone(role="list item", name=TITLES["cooking-basics-1"])
+            self.assertFalse(os.path.exists(path))
+            with open(dialog_log) as f:
+                self.assertIn("deleteVideo", f.read())
+
+            # Nothing else changed on the way: three videos, the first one
+            # played still viewed, the playlist holding its video.
+            self.assertEqual(player.sql("SELECT id FROM Videos WHERE DATE_VIEWED <> '';"),
+                             ids["mountain-trail"])
+            self.assertEqual(player.sql("SELECT VideoId FROM PlaylistEntries;"),
+                             ids["ocean-sunrise"])
             self.assertEqual(player.sql("PRAGMA integrity_check;"), "ok")
             player.stop()
             self.assertEqual(player.proc.returncode, 0)

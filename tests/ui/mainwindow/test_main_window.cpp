@@ -10,6 +10,7 @@
 #include "ZElidedLabel.h"
 #include "ZFullScreenWindow.h"
 #include "ZLibraryItemVideoDetailsView.h"
+#include "ZLibraryBrowseListView.h"
 #include "ZLibraryItemsView.h"
 #include "ZLibraryViewContainer.h"
 #include "ZMainWindowChrome.h"
@@ -693,6 +694,41 @@ TEST_F(MainWindowPlayback, SpacePlaysOrPausesAndEscapeLeavesPlayback) {
   EXPECT_FALSE(window.currentlyPlayingMovies());
   QTest::keyClick(window.window(), Qt::Key_Escape);
   EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
+}
+
+TEST_F(MainWindowPlayback, KeysGoToTheLibraryWhereAClickPutTheFocus) {
+  const int first = addVideo(QStringLiteral("A first"));
+  const int second = addVideo(QStringLiteral("B second"));
+  MainWindowController &window = makeWindow();
+  window.window()->activateWindow();
+  ZLibraryItemsView *items = window.libraryViewContainer()->itemsView();
+  // The rows: the videos of "All Videos" in one video list.
+  int list = -1;
+  for (int i = 0; i < fBrowseList->count() && list < 0; ++i)
+    if (fBrowseList->objectAtIndex(i)->asVideoList()) list = i;
+  ASSERT_GE(list, 0);
+  QTest::mouseClick(items, Qt::LeftButton, {}, items->videoFrame(list, 0).center());
+  ASSERT_EQ(fBrowseList->selectedVideoIds(), QList<int>({first}));
+  // The keys go where the application sends them: to the focus widget.
+  QWidget *focus = QApplication::focusWidget();
+  ASSERT_TRUE(focus);
+  QTest::keyClick(focus, Qt::Key_Right);
+  EXPECT_EQ(fBrowseList->selectedVideoIds(), QList<int>({second}));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  EXPECT_EQ(fNowPlaying->videoList(), QList<int>({second}));
+  EXPECT_TRUE(window.currentlyPlayingMovies());
+  // The hidden library's focus went to the window, not on to a button that
+  // Space would press: Space pauses, Escape leaves, and the keyboard is
+  // back in the library.
+  ASSERT_TRUE(QApplication::focusWidget());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  EXPECT_FALSE(fMovieController->isPlaying());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
+  EXPECT_EQ(QApplication::focusWidget(),
+            static_cast<QWidget *>(window.libraryViewContainer()->browseListView()));
 }
 
 TEST_F(MainWindowPlayback, FullScreenOnlyWhilePlayingAndStoppingTheListEndsIt) {

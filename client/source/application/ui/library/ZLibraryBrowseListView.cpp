@@ -2,7 +2,9 @@
 
 #include "ZLibraryItemsView.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QScrollBar>
 
 ZLibraryBrowseListView::ZLibraryBrowseListView(const ZLibraryViewEnvironment &environment,
@@ -34,6 +36,11 @@ bool ZLibraryBrowseListView::viewportEvent(QEvent *event) {
       // The items view paints and takes the mouse, the keys and drops itself.
       return false;
   }
+}
+
+void ZLibraryBrowseListView::keyPressEvent(QKeyEvent *event) {
+  // What the items view leaves (it ignores the event) goes on to the parents.
+  QCoreApplication::sendEvent(fItemsView, event);
 }
 
 void ZLibraryBrowseListView::scrollContentsBy(int, int) {

@@ -21,6 +21,9 @@ class ZLibraryBrowseListView : public QAbstractScrollArea {
 
  protected:
   bool viewportEvent(QEvent *event) override;
+  // The items view's keyboard focus is this scroll area's (the scroll area
+  // is its focus proxy): the keys go on to it.
+  void keyPressEvent(QKeyEvent *event) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:

@@ -30,6 +30,7 @@
 
 #include "Dialogs.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -314,6 +315,11 @@ void MainWindowController::removeCurrentView() {
 void MainWindowController::setCurrentView(int view) {
   if (view == fCurrentView) return;
   ZMainWindowChrome &c = *fChrome;
+  const int previous = fCurrentView;
+  if (view == PlaybackView) {
+    QWidget *focus = QApplication::focusWidget();
+    fFocusBeforePlaying = focus && fWindow->isAncestorOf(focus) ? focus : nullptr;
+  }
   removeCurrentView();
   if (fCurrentView == NoView) {
     // Nothing shown yet: every view's controls start hidden.
@@ -337,6 +343,10 @@ void MainWindowController::setCurrentView(int view) {
     case PlaybackView:
       fNowPlayingView->show();
       fNowPlayingView->raise();
+      // The window takes the keys (Space plays or pauses, Escape leaves):
+      // not the first button of the header, where the hidden view's focus
+      // would go on.
+      fWindow->setFocus(Qt::OtherFocusReason);
       break;
     case DownloadsView:
       selectViewButton(c.downloadsButton, true);
@@ -357,6 +367,8 @@ void MainWindowController::setCurrentView(int view) {
       break;
   }
   fCurrentView = view;
+  if (previous == PlaybackView && fFocusBeforePlaying && fFocusBeforePlaying->isVisible())
+    fFocusBeforePlaying->setFocus(Qt::OtherFocusReason);
   defaults().setInteger(view, QStringLiteral("MainWindowView"));
   emit currentViewChanged(view);
 }

@@ -212,5 +212,8 @@ class MainWindowController : public QObject {
 
   int fCurrentView = NoView;
   int fViewBeforePlaying = LibraryView;
+  // Where the keyboard was before playback took the window; it goes back
+  // there when playback leaves.
+  QPointer<QWidget> fFocusBeforePlaying;
   bool fCurrentlyPlayingMovie = false;
 };
