@@ -98,6 +98,9 @@ ZLibraryPlaylistContainerView::ZLibraryPlaylistContainerView(
 
 ZLibraryPlaylistContainerView::~ZLibraryPlaylistContainerView() {
   NotificationCenter::defaultCenter().removeObserver(this);
+  // The name field loses the focus as the pane's children go and says its
+  // editing finished; by then the pane is no longer one.
+  disconnect(fNameField, nullptr, this, nullptr);
 }
 
 void ZLibraryPlaylistContainerView::setSkin(ZSkin *skin) {
