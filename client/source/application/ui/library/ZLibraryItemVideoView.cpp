@@ -156,8 +156,11 @@ void ZLibraryItemVideoView::draw(QPainter &painter, const QRect &frame, const QR
 void ZLibraryItemVideoView::drawThumbnailArea(QPainter &painter, const ZVideoItemUI &ui,
                                               const VideoInfo &info) const {
   const ZLibraryLook &look = fContext.look;
-  painter.fillRect(ui.thumbnailBackgroundRect, Qt::white);
   const QRect target = ui.thumbnailRect;
+  // White under the picture and its border only: the free part at the right
+  // shows the row's own background (the selection's, when selected).
+  const int border = look.thumbnailBorder;
+  painter.fillRect(target.adjusted(-border, -border, border, border), Qt::white);
   if (!target.isEmpty()) {
     const QImage thumbnail = fContext.thumbnail(info, target.size());
     if (!thumbnail.isNull())
