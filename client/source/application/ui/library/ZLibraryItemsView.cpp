@@ -48,7 +48,12 @@ ZLibraryItemsView::ZLibraryItemsView(const ZLibraryViewEnvironment &environment,
   reload();
 }
 
-ZLibraryItemsView::~ZLibraryItemsView() { NotificationCenter::defaultCenter().removeObserver(this); }
+ZLibraryItemsView::~ZLibraryItemsView() {
+  NotificationCenter::defaultCenter().removeObserver(this);
+  // The model is a child and goes only with the widget, after the rows and
+  // their controls: nothing it says from now on reaches them.
+  if (fModel) disconnect(fModel, nullptr, this, nullptr);
+}
 
 void ZLibraryItemsView::observe() {
   // The rows follow the browse list's model row by row: an opened or closed
