@@ -11,7 +11,8 @@
 # Needs root (apt): skipped otherwise (exit 77), and when the packages are
 # installed already (someone's own installation is left alone). Whatever
 # happens, the packages it installed are purged again at the end; a run that
-# was killed before it could do so is cleaned up by the next one.
+# was killed before it could do so is cleaned up by the next one. Runs from
+# several build trees of one machine take turns.
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
 packages=(zaro-player zaro-service)
@@ -21,6 +22,14 @@ link='zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=cookin
 skip() { echo "SKIP: $*"; exit 77; }
 fail() { echo "FAIL: $*"; exit 1; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+# Purges those of the packages that are there (apt refuses unknown names).
+purge() {
+  local present=() p
+  for p in "${packages[@]}"; do
+    if dpkg-query -W "$p" >/dev/null 2>&1; then present+=("$p"); fi
+  done
+  [ ${#present[@]} -eq 0 ] || apt purge "${present[@]}"
+}
 apt() {
   DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=120 "$@"
 }
@@ -37,9 +46,13 @@ wait_for() {
 
 [ "$(id -u)" -eq 0 ] || skip "installing packages needs root"
 command -v apt-get >/dev/null || skip "no apt-get"
+# One run at a time on a machine (several build trees may run the suite):
+# the lock is held until this script ends.
+exec 9>/var/lock/zaro-player-package-test.lock
+flock -w 600 9 || skip "another run of this test held the machine for ten minutes"
 if [ -e "$marker" ]; then
   echo "A run before this one ended before removing its packages: purging them."
-  apt purge "${packages[@]}" >/dev/null 2>&1 || true
+  purge >/dev/null 2>&1 || true
   rm -f "$marker"
 fi
 for p in "${packages[@]}"; do
@@ -53,7 +66,7 @@ cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   if [ -e "$marker" ]; then
-    apt purge "${packages[@]}" >"$work/purge.log" 2>&1 || cat "$work/purge.log"
+    purge >"$work/purge.log" 2>&1 || cat "$work/purge.log"
     rm -f "$marker"
   fi
   if [ "$status" -ne 0 ] && [ "$status" -ne 77 ]; then
@@ -166,7 +179,7 @@ wait_for 30 "the player to quit" gone "$opener"
 wait "$opener" || fail "xdg-open (and the player it started) ended with $?"
 
 # --- removal ----------------------------------------------------------------------
-apt purge "${packages[@]}" >"$work/purge.log" 2>&1 || fail "apt purge"
+purge >"$work/purge.log" 2>&1 || fail "apt purge"
 rm -f "$marker"
 for p in "${packages[@]}"; do ! installed "$p" || fail "$p is still installed"; done
 left=$work/left
