@@ -40,7 +40,12 @@ ZOMovieView::ZOMovieView(QWidget *parent) : QOpenGLWidget(parent) {
   });
 }
 
-ZOMovieView::~ZOMovieView() { releaseRenderContext(); }
+ZOMovieView::~ZOMovieView() {
+  releaseRenderContext();
+  // The widget's context is destroyed after this object has stopped being a
+  // movie view; its last signal must not reach us.
+  if (context()) disconnect(context(), nullptr, this, nullptr);
+}
 
 void ZOMovieView::setEngine(ZMpvBackEnd *engine) {
   if (engine == fEngine) return;

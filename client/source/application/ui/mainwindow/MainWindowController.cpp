@@ -110,6 +110,10 @@ MainWindowController::~MainWindowController() {
   NotificationCenter::defaultCenter().removeObserver(this);
   if (fEnvironment.movieController) fEnvironment.movieController->setMovieView(nullptr);
   if (fFullScreenWindow) delete fFullScreenWindow;
+  // The window's own destruction still sends events (focus leaving its
+  // children); by then it is no longer a MainWindow this filter may look at.
+  if (fWindow) fWindow->removeEventFilter(this);
+  if (fWindowContentView) fWindowContentView->removeEventFilter(this);
   delete fWindow;
 }
 
