@@ -272,9 +272,11 @@ class Desktop(contextlib.AbstractContextManager):
 
         def up():
             if proc.poll() is not None:
-                raise AssertionError(f"zaro-service ended with {proc.returncode}: "
-                                     + open(out_path).read()[-2000:])
-            m = re.search(r"listening on [0-9.]+:(\d+)", open(out_path).read())
+                with open(out_path) as out:
+                    raise AssertionError(f"zaro-service ended with {proc.returncode}: "
+                                         + out.read()[-2000:])
+            with open(out_path) as out:
+                m = re.search(r"listening on [0-9.]+:(\d+)", out.read())
             if m:
                 found["port"] = int(m.group(1))
             return bool(m)
