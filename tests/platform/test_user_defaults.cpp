@@ -89,3 +89,26 @@ TEST(UserDefaults, EveryWritePostsTheChangeNotification) {
   EXPECT_EQ(defaults.integerForKey("A"), 1);  // back to the registered value
   NotificationCenter::defaultCenter().removeObserver(&owner);
 }
+
+TEST(UserDefaults, SeveralValuesAreStoredTogetherWithOneNotification) {
+  const QString path = freshPath();
+  UserDefaults defaults(path);
+  defaults.registerDefaults({{"Count", 3}});
+  defaults.setInteger(7, "Gone");
+  // The observer sees every new value already in place.
+  QList<QVariantList> seen;
+  int owner;
+  NotificationCenter::defaultCenter().addObserver(
+      &owner, UserDefaults::DidChangeNotification, [&](const Notification &) {
+        seen.append({defaults.integerForKey("Count"), defaults.stringForKey("Location"),
+                     defaults.hasStoredValue("Gone")});
+      });
+  defaults.setValues({{"Count", 1}, {"Location", "/media/v"}, {"Gone", QVariant()}});
+  defaults.setValues({});  // nothing to store: nothing posted
+  NotificationCenter::defaultCenter().removeObserver(&owner);
+  ASSERT_EQ(seen.size(), 1);
+  EXPECT_EQ(seen.first(), QVariantList({1, "/media/v", false}));
+  QSettings raw(path, QSettings::IniFormat);
+  EXPECT_EQ(raw.value("Count").toInt(), 1);
+  EXPECT_FALSE(raw.contains("Gone"));
+}

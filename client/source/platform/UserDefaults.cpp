@@ -110,6 +110,17 @@ void UserDefaults::removeObject(const QString &key) {
   changed();
 }
 
+void UserDefaults::setValues(const QVariantMap &values) {
+  if (values.isEmpty()) return;
+  for (auto it = values.begin(); it != values.end(); ++it) {
+    if (it->isValid())
+      fSettings->setValue(it.key(), *it);
+    else
+      fSettings->remove(it.key());
+  }
+  changed();
+}
+
 void UserDefaults::synchronize() { fSettings->sync(); }
 
 void UserDefaults::changed() {

@@ -49,6 +49,10 @@ class UserDefaults {
   void setDouble(double value, const QString &key);
   void setString(const QString &value, const QString &key);
   void removeObject(const QString &key);
+  // Stores every value of the map (an invalid one removes its key), then
+  // posts the defaults-changed notification once: observers see all of the
+  // new values together or none of them.
+  void setValues(const QVariantMap &values);
 
   // Re-reads the file (other processes, such as the uninstaller, may read it).
   void synchronize();

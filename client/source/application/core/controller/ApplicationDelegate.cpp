@@ -9,6 +9,7 @@
 #include "NotificationCenter.h"
 #include "Preferences.h"
 #include "ServiceHosts.h"
+#include "SettingsController.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
 #include "WelcomeWindowController.h"
@@ -385,7 +386,8 @@ void ApplicationDelegate::buildMenus() {
   add(file, "menuFindOnZaro", &ApplicationDelegate::findSelectionOnZaro);
   add(file, "menuRevealInFileManager", &ApplicationDelegate::revealSelectionInFileManager);
   file->addSeparator();
-  add(file, "menuSettings", &ApplicationDelegate::showSettings, 0, QKeySequence::Preferences);
+  add(file, "menuSettings", &ApplicationDelegate::showSettings, 0,
+      QKeySequence(Qt::CTRL | Qt::Key_Comma));
   file->addSeparator();
   add(file, "menuQuit", &ApplicationDelegate::quit, 0, QKeySequence::Quit);
   QMenu *view = fMenuBar->addMenu(localized(QStringLiteral("menuView")));

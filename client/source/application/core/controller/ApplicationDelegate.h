@@ -12,6 +12,7 @@
 #include <optional>
 
 class MainWindowController;
+class SettingsController;
 class QMenuBar;
 class WelcomeWindowController;
 class QTimer;
@@ -72,11 +73,6 @@ class ApplicationDelegate : public QObject {
   void findSelectionOnZaro();
   void revealSelectionInFileManager();
 
-  // What shows the settings window (the settings window's controller sets
-  // it); without one the main window is shown.
-  void setSettingsWindowHandler(std::function<void()> handler) {
-    fShowSettingsWindow = std::move(handler);
-  }
   // The welcome window of the first start (over the main window).
   void openWelcomeWindow();
   WelcomeWindowController *welcomeWindowController() const;
@@ -85,6 +81,8 @@ class ApplicationDelegate : public QObject {
   bool validateMenuItem(int tag);
 
   MainWindowController *mainWindowController();
+  // The settings window's controller, once showSettings() made it.
+  SettingsController *settingsController() const { return fSettingsController.get(); }
   int state() const { return fState; }
   void setState(int state) { fState = state; }
   bool applicationFinishedLaunching() const { return fApplicationFinishedLaunching; }
@@ -135,7 +133,7 @@ class ApplicationDelegate : public QObject {
 
   std::unique_ptr<MainWindowController> fMainWindowController;
   QPointer<WelcomeWindowController> fWelcomeWindowController;
-  std::function<void()> fShowSettingsWindow;
+  std::unique_ptr<SettingsController> fSettingsController;
   QMenuBar *fMenuBar = nullptr;
   int fState = 0;
   int fAllowedDiskUsage = 0;

@@ -8,6 +8,7 @@
 #include "MainWindowController.h"
 #include "MovieAttributes.h"
 #include "NotificationCenter.h"
+#include "SettingsController.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
 #include "ZDownloadDataSource.h"
@@ -124,10 +125,6 @@ void ApplicationDelegate::downloadHasInsufficientDiskSpace(const Notification &n
 }
 
 void ApplicationDelegate::showSettings() {
-  if (fShowSettingsWindow) {
-    fShowSettingsWindow();
-    return;
-  }
-  // Without a settings window the main window comes forward.
-  openZaroPlayer();
+  if (!fSettingsController) fSettingsController = std::make_unique<SettingsController>();
+  fSettingsController->showWindow();
 }
