@@ -3,6 +3,7 @@
 #include "LoginItems.h"
 #include "MainWindowController.h"
 #include "NotificationCenter.h"
+#include "SettingsController.h"
 #include "TestEnvironment.h"
 #include "UserDefaults.h"
 #include "MainWindow.h"
@@ -13,6 +14,7 @@
 #include "ZSkin.h"
 #include "ZPlaylistDataSource.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -281,12 +283,39 @@ TEST_F(ApplicationDelegateTest, DiskSpaceAlertShowsOnceUntilTheAllowedUsageChang
   defaults().setInteger(20, "DownloadAllowedDiskUsage");
   post();
   EXPECT_EQ(shown(), 2);
-  // "Change preferences" brings up the window where the settings live.
+  // "Change preferences" brings up the settings window, on its own.
   dialogs->setAnswer("diskSpaceDownload", "0");
   defaults().setInteger(30, "DownloadAllowedDiskUsage");
   delegate->mainWindowController()->window()->hide();
   post();
   EXPECT_EQ(shown(), 3);
-  EXPECT_TRUE(delegate->mainWindowController()->window()->isVisible());
+  ASSERT_NE(delegate->settingsController(), nullptr);
+  EXPECT_TRUE(delegate->settingsController()->window()->isVisible());
+  EXPECT_FALSE(delegate->mainWindowController()->window()->isVisible());
+  delegate->settingsController()->cancel();
   Dialogs::setShared(nullptr);
+}
+
+TEST_F(ApplicationDelegateTest, TheSettingsItemOpensOneSettingsWindowCentred) {
+  QAction *item = nullptr;
+  for (QAction *action : delegate->mainWindowController()->window()->findChildren<QAction *>())
+    if (action->objectName() == "menuSettings") item = action;
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  item->trigger();
+  SettingsController *settings = delegate->settingsController();
+  ASSERT_NE(settings, nullptr);
+  ZDialog *window = settings->window();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->objectName(), "Settings");
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_LE((window->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+  // Moved away and asked for again: the same window, centred again.
+  window->move(0, 0);
+  delegate->showSettings();
+  EXPECT_EQ(delegate->settingsController(), settings);
+  EXPECT_EQ(settings->window(), window);
+  EXPECT_LE((window->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+  settings->cancel();
+  EXPECT_FALSE(window->isVisible());
 }

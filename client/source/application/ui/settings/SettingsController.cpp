@@ -35,7 +35,7 @@ const QStringList kTabs = {QStringLiteral("General"), QStringLiteral("Downloads"
                            QStringLiteral("Playback")};
 
 constexpr int kWindowWidth = 600;
-constexpr int kWindowHeight = 450;
+constexpr int kWindowHeight = 420;
 
 // The window: Escape and the close button cancel; a resize places the tabs again.
 class SettingsWindow : public ZDialog {
@@ -124,7 +124,10 @@ void SettingsController::windowDidLoad() {
   fCancelButton->setObjectName(QStringLiteral("cancel"));
   fSaveButton = new QPushButton(localized(QStringLiteral("settingsWindowSave")), fActualContentView);
   fSaveButton->setObjectName(QStringLiteral("save"));
-  fSaveButton->setDefault(true);  // Return saves
+  // Return saves, wherever the focus is; Escape cancels.
+  fSaveButton->setDefault(true);
+  fCancelButton->setAutoDefault(false);
+  fPages->fDownloadsLocationButton->setAutoDefault(false);
   auto *buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(fCancelButton);

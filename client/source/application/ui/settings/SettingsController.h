@@ -60,8 +60,11 @@ class SettingsController : public QObject {
   // Places the tab buttons and the pages from the current skin.
   void applySkin();
 
-  // What the window shows, for tests.
-  SettingsPages &pages() { return *fPages; }
+  // What the window shows (made on first use), for tests.
+  SettingsPages &pages() {
+    window();
+    return *fPages;
+  }
   QString selectedTab() const;
   ZSettingsTabButtonView *tabButton(const QString &identifier) const;
   QStackedWidget *tabView() const { return fTabView; }

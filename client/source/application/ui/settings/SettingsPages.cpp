@@ -117,6 +117,7 @@ SettingsPages::SettingsPages(QWidget *parent) {
         new QPushButton(text("settingsWindowDownloadsChooseLocation"), fDownloadsView);
     fDownloadsLocationButton->setObjectName(QStringLiteral("selectDownloadPath"));
     auto *locationRow = new QHBoxLayout;
+    locationRow->setSpacing(6);
     locationRow->addWidget(fDownloadsLocationTextField, 1);
     locationRow->addWidget(fDownloadsLocationButton);
     grid->addWidget(
@@ -133,10 +134,10 @@ SettingsPages::SettingsPages(QWidget *parent) {
     fDownloadsUsageDescriptionField->setObjectName(
         QStringLiteral("fDownloadsUsageDescriptionField"));
     auto *usageRow = new QHBoxLayout;
+    usageRow->setSpacing(6);
     usageRow->addWidget(fDownloadsUsageTextField);
-    usageRow->addWidget(new QLabel(QStringLiteral("%"), fDownloadsView));
     usageRow->addWidget(fDownloadsUsageStepper);
-    usageRow->addSpacing(8);
+    usageRow->addWidget(new QLabel(text("settingsWindowDownloadsDiskUsageUnit"), fDownloadsView));
     usageRow->addWidget(fDownloadsUsageDescriptionField, 1);
     grid->addWidget(
         labelFor(fDownloadsUsageTextField, "settingsWindowDownloadsDiskUsage", fDownloadsView), 1,
@@ -149,6 +150,7 @@ SettingsPages::SettingsPages(QWidget *parent) {
     fDownloadsMaxCountStepper->setArrowNames(text("settingsWindowDownloadsMaxCountMore"),
                                              text("settingsWindowDownloadsMaxCountLess"));
     auto *countRow = new QHBoxLayout;
+    countRow->setSpacing(6);
     countRow->addWidget(fDownloadsMaxCountTextField);
     countRow->addWidget(fDownloadsMaxCountStepper);
     countRow->addStretch();
