@@ -62,10 +62,9 @@ class SettingsWindowTest(unittest.TestCase):
     def test_a_lowered_limit_runs_the_queue_one_at_a_time(self):
         with zaroui.Desktop() as desk:
             url = desk.start_service(SERVICE)
-            config = os.path.join(desk.env["HOME"], ".config")
-            os.makedirs(config, exist_ok=True)
-            with open(os.path.join(config, "tv.zaro.ZaroPlayer.conf"), "w") as f:
-                f.write("[General]\nDownloadMaxSimultaneousCount=2\n")
+            # No welcome window over the menus; two downloads at a time.
+            desk.write_settings(FirstLaunch=False, DownloadMaxSimultaneousCount=2)
+            config = desk.env["XDG_CONFIG_HOME"]
             player = desk.start_player(PLAYER, url, env={"ZARO_DIALOG_ANSWERS": "update=0"})
             player.find(role="frame")
             zaroui.wait_until(lambda: os.path.exists(player.library_path), 30,
