@@ -7,6 +7,7 @@
 
 #include "DownloadFixture.h"
 #include "NotificationCenter.h"
+#include "PropertyList.h"
 #include "QtPrinters.h"
 #include "ZDownloadDataSource.h"
 #include "ZDownloadItem.h"
@@ -196,6 +197,25 @@ class DownloadTest : public DownloadFixture {
     if (!item->startDownloadingVideoFile()) return QStringLiteral("not started");
     item->setJobState(JobStateDownloadingVideo);
     return fRecorder.waitForAny({Finished, ServerRequestFailed}, item);
+  }
+
+  // A Jobs row as a restart finds it: the state, and the meta information of
+  // a video with the title (none for a null title) and a thumbnail file
+  // (none for an empty path). readSavedJobs() brings it into the queue.
+  void addSavedJob(const QString &permalink, int state, const QString &title = QString(),
+                   const QString &imagePath = QString()) {
+    QHash<QString, QString> params;
+    if (!title.isNull())
+      params.insert(QStringLiteral("MetaInfo"),
+                    QStringLiteral("<MediaInfo><QueueEntry><Video><Title>%1</Title>"
+                                   "<PermalinkId>%2</PermalinkId><Size>1000</Size>"
+                                   "<FileHash>h</FileHash><Extension>.mp4</Extension>"
+                                   "<IconId>i</IconId></Video></QueueEntry></MediaInfo>")
+                        .arg(title.toHtmlEscaped(), permalink.toHtmlEscaped()));
+    if (!imagePath.isEmpty()) params.insert(QStringLiteral("ImageFilePath"), imagePath);
+    ASSERT_GE(fDatabase->addJob(JobTypeVideoDownload, permalink, state,
+                                PropertyList::writeStrings(params)),
+              0);
   }
 
   // Resumes and waits for the end of the transfer.

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ZDownloadDataSource.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class ZButtonImageView;
+class ZDownloadTableView;
+
+// One row of the downloads page: the download's thumbnail, title, speed (or
+// state), progress bar with its percentage, time remaining, and the button
+// that stops it or, once it is complete, plays it.
+//
+// Rows are made only for what is in sight: the page keeps a few and hands
+// each the download of the row it shows (setItem), again as the list
+// scrolls or changes. For screen readers a row is a list item named by the
+// title, its description the speed, percentage and time; the button is a
+// push button named "Stop" or "Play".
+class ZDownloadTableRowView : public QWidget {
+  Q_OBJECT
+ public:
+  ZDownloadTableRowView(ZDownloadTableView &table, QWidget *parent);
+
+  // Shows the download (null: none); the row is told again whenever the
+  // download changes (refresh).
+  void setItem(const ZDownloadDataSource::ItemRef &item);
+  ZDownloadItem *downloadItem() const { return fDownloadItem.get(); }
+  // Reads the download again: button, texts, picture.
+  void refresh();
+  // The keyboard's current row, drawn with a focus frame.
+  void setCurrent(bool current);
+  bool isCurrent() const { return fCurrent; }
+
+  ZButtonImageView *stopButton() const { return fStopButton; }
+  // What pressing the button does (also Space and Return on the current
+  // row, and the accessible "press" action).
+  void pressStopButton();
+
+  // The texts the row writes, as shown.
+  QString titleText() const;
+  QString connectionSpeedText() const;
+  QString progressText() const;
+  QString timeRemainingText() const;
+
+ protected:
+  void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+
+ private:
+  void placeButton();
+  void updateButton();
+
+  ZDownloadTableView &fTable;
+  ZDownloadDataSource::ItemRef fDownloadItem;
+  ZButtonImageView *fStopButton = nullptr;
+  bool fCurrent = false;
+};
