@@ -37,18 +37,44 @@ ZDownloadTableRowView::ZDownloadTableRowView(ZDownloadTableView &table, QWidget 
 
 void ZDownloadTableRowView::setItem(const ZDownloadDataSource::ItemRef &item) {
   fDownloadItem = item;
+  restyle();
+}
+
+void ZDownloadTableRowView::restyle() {
+  fShown = Appearance();
+  updateButton();
+  update();
   refresh();
 }
 
+ZDownloadTableRowView::Appearance ZDownloadTableRowView::appearance() const {
+  Appearance now;
+  if (!fDownloadItem) return now;
+  now.title = titleText();
+  now.connectionSpeed = connectionSpeedText();
+  now.progress = progressText();
+  now.timeRemaining = timeRemainingText();
+  now.thumbnailPath = fDownloadItem->imageFileSaved() ? fDownloadItem->imageFilePath() : QString();
+  now.complete = fDownloadItem->downloadComplete();
+  const ZDownloadColumns c = ZDownloadColumns::forRow(fTable.metrics(), width(), height());
+  const ZProgressBarPieces bar = ZProgressBarPieces::forColumn(
+      c.progress, fTable.images(),
+      ZDownloadTexts::boundedPercent(fDownloadItem->percentDownloaded()), now.complete);
+  now.barPixels = int(std::lround(bar.on.width() * devicePixelRatioF()));
+  return now;
+}
+
 void ZDownloadTableRowView::refresh() {
-  updateButton();
-  const QString title = titleText();
-  if (accessibleName() != title) setAccessibleName(title);
-  const QString description = fDownloadItem ? QStringList{connectionSpeedText(), progressText(),
-                                                          timeRemainingText()}
-                                                  .join(QStringLiteral(", "))
-                                            : QString();
+  const Appearance now = appearance();
+  if (now == fShown) return;
+  if (now.complete != fShown.complete) updateButton();
+  if (accessibleName() != now.title) setAccessibleName(now.title);
+  const QString description =
+      fDownloadItem ? QStringList{now.connectionSpeed, now.progress, now.timeRemaining}.join(
+                          QStringLiteral(", "))
+                    : QString();
   if (accessibleDescription() != description) setAccessibleDescription(description);
+  fShown = now;
   update();
 }
 
@@ -76,7 +102,10 @@ void ZDownloadTableRowView::placeButton() {
                            (height() - size.height()) / 2, size.width(), size.height());
 }
 
-void ZDownloadTableRowView::resizeEvent(QResizeEvent *) { placeButton(); }
+void ZDownloadTableRowView::resizeEvent(QResizeEvent *) {
+  placeButton();
+  refresh();
+}
 
 void ZDownloadTableRowView::mousePressEvent(QMouseEvent *event) {
   fTable.rowClicked(this);

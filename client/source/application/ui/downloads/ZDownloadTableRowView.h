@@ -26,8 +26,12 @@ class ZDownloadTableRowView : public QWidget {
   // download changes (refresh).
   void setItem(const ZDownloadDataSource::ItemRef &item);
   ZDownloadItem *downloadItem() const { return fDownloadItem.get(); }
-  // Reads the download again: button, texts, picture.
+  // Reads the download again: button, texts, picture. The row repaints
+  // only when something it shows changed (a transfer's every block asks,
+  // but its percentage moves a tenth or its bar a pixel far less often).
   void refresh();
+  // Takes the page's look again (a new skin) and repaints.
+  void restyle();
   // The keyboard's current row, drawn with a focus frame.
   void setCurrent(bool current);
   bool isCurrent() const { return fCurrent; }
@@ -49,11 +53,21 @@ class ZDownloadTableRowView : public QWidget {
   void mousePressEvent(QMouseEvent *event) override;
 
  private:
+  // Everything a row shows of its download.
+  struct Appearance {
+    QString title, connectionSpeed, progress, timeRemaining, thumbnailPath;
+    int barPixels = 0;
+    bool complete = false;
+    bool operator==(const Appearance &) const = default;
+  };
+  Appearance appearance() const;
+
   void placeButton();
   void updateButton();
 
   ZDownloadTableView &fTable;
   ZDownloadDataSource::ItemRef fDownloadItem;
+  Appearance fShown;
   ZButtonImageView *fStopButton = nullptr;
   bool fCurrent = false;
 };

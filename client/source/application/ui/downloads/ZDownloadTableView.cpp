@@ -77,7 +77,8 @@ void ZDownloadTableView::setup() {
   fThumbnails.clear();
   layoutScrollView();
   fScrollView->relayout();
-  for (ZDownloadTableRowView *row : fScrollView->visibleRowViews()) row->refresh();
+  // A new look: every row in sight takes it, buttons too.
+  for (ZDownloadTableRowView *row : fScrollView->visibleRowViews()) row->restyle();
   downloadListChanged();
 }
 
