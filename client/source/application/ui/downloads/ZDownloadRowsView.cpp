@@ -81,7 +81,7 @@ void ZDownloadRowsView::layoutRows() {
     ZDownloadTableRowView *view = fRowViews.at(i);
     if (i >= count) {
       if (view->isVisible()) view->hide();
-      view->setItem(nullptr);
+      if (view->downloadItem()) view->setItem(nullptr);  // kept for reuse, holding nothing
       continue;
     }
     const int row = first + i;
