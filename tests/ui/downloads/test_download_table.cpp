@@ -366,3 +366,42 @@ TEST_F(DownloadPageTest, HostileTitlesDrawTruncatedAndPlainAndBadPicturesDrawThe
   EXPECT_GT(pixelsOtherThan(plain, c.thumbnail.toRect(), table.metrics().background2), 100)
       << "the skin's placeholder is drawn";
 }
+
+TEST(DownloadProgressBar, CapsAndStretchesFollowThePercentage) {
+  const auto piece = [](int w, int h) {
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::blue);
+    return image;
+  };
+  ZDownloadTableImages images;
+  images.barLeftOff = images.barLeftOn = piece(6, 12);
+  images.barRightOff = images.barRightOn = piece(8, 12);
+  images.barBackgroundOff = images.barBackgroundOn = piece(1, 10);
+  ASSERT_TRUE(images.hasProgressBar());
+  const QRectF column(100, 0, 266, 86);
+  // Between the caps: from 100 + 10 + 6 to 366 - 10 - 8, 232 points.
+  struct Case {
+    double percent;
+    bool complete, leftOn, rightOn;
+    double onWidth;
+  } cases[] = {
+      {0, false, false, false, 0},     {0.05, false, true, false, 0.116},
+      {50, false, true, false, 116},   {100, false, true, false, 232},
+      {100, true, true, true, 232},    {140, false, true, false, 232},
+  };
+  for (const Case &c : cases) {
+    const ZProgressBarPieces bar = ZProgressBarPieces::forColumn(column, images, c.percent, c.complete);
+    EXPECT_EQ(bar.leftCapOn, c.leftOn) << c.percent;
+    EXPECT_EQ(bar.rightCapOn, c.rightOn) << c.percent;
+    EXPECT_EQ(bar.leftCap, QRectF(110, 37, 6, 12)) << c.percent;
+    EXPECT_EQ(bar.rightCap, QRectF(348, 37, 8, 12)) << c.percent;
+    EXPECT_DOUBLE_EQ(bar.on.width(), c.onWidth) << c.percent;
+    EXPECT_DOUBLE_EQ(bar.on.left(), 116) << c.percent;
+    EXPECT_DOUBLE_EQ(bar.off.left(), 116 + c.onWidth) << c.percent;
+    EXPECT_DOUBLE_EQ(bar.off.right(), 348) << c.percent;
+    EXPECT_EQ(bar.on.top(), 38) << "the stretches are centred too";
+  }
+  // Without every piece the bar is not drawn.
+  images.barRightOn = QImage();
+  EXPECT_FALSE(images.hasProgressBar());
+}
