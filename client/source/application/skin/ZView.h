@@ -99,6 +99,9 @@ class ZButtonView : public ZView {
   void setHoldDownAction(Action action) { fHoldDownAction = std::move(action); }
   void setHoldDownReleaseAction(Action action) { fHoldDownReleaseAction = std::move(action); }
   void setTracksMouseOver(bool tracks);
+  bool tracksMouseOver() const { return fTracksMouseOver; }
+  // How long a press lasts before it counts as a hold (1 s; tests shorten it).
+  void setHoldDownDelay(int milliseconds) { fMouseDownTimer.setInterval(milliseconds); }
 
   // What a click inside does, for the keyboard (Space, Return) and for
   // assistive technology: shows the pressed picture for a moment and runs the

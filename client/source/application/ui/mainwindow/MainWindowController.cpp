@@ -25,6 +25,7 @@
 #include "ZNowPlayingView.h"
 #include "ZOMovieView.h"
 #include "ZOQTMovieController.h"
+#include "ZPlaybackKeys.h"
 #include "ZSkin.h"
 #include "ZSubscriptionManager.h"
 
@@ -65,7 +66,7 @@ MainWindowController::MainWindowController()
 
 MainWindowController::MainWindowController(const MainWindowEnvironment &environment, ZSkin *skin,
                                            QObject *parent)
-    : QObject(parent), fEnvironment(environment) {
+    : QObject(parent), fEnvironment(environment), fCurrentSkin(skin) {
   // The window resource: the window, its content view with the menu bar in
   // the header, the content area and the details pane.
   fWindow = new MainWindow;
@@ -84,7 +85,7 @@ MainWindowController::MainWindowController(const MainWindowEnvironment &environm
   fContentView = new ZOpaqueView(fWindowContentView);
   fContentView->setObjectName(QStringLiteral("ContentArea"));
   fDetailsInfoView = new ZDetailsInfoView(environment.library, fWindowContentView);
-  fNowPlayingView = new ZNowPlayingView(fContentView);
+  fNowPlayingView = new ZNowPlayingView(playbackEnvironment(), fContentView);
   fThumbnailMovieContainer = new ZOpaqueView(fContentView);
   fThumbnailMovieContainer->setObjectName(QStringLiteral("ThumbnailMovieContainer"));
   fDownloadsContainerView = new ZDownloadTableView(fContentView);
@@ -118,6 +119,14 @@ MainWindowController::~MainWindowController() {
 }
 
 MainWindow *MainWindowController::window() const { return fWindow; }
+
+ZPlaybackEnvironment MainWindowController::playbackEnvironment() const {
+  ZPlaybackEnvironment playback;
+  playback.skin = fCurrentSkin;
+  playback.movieController = fEnvironment.movieController;
+  playback.nowPlaying = fEnvironment.library.nowPlaying;
+  return playback;
+}
 
 bool MainWindowController::inFullScreen() const { return fFullScreenWindow != nullptr; }
 
@@ -509,16 +518,13 @@ void MainWindowController::uploadVideo() { post("ActionUploadVideo"); }
 void MainWindowController::playFullScreen() {
   // Full screen exists only while a list plays.
   if (fFullScreenWindow || !fCurrentlyPlayingMovie) return;
-  const QList<QScreen *> screens = QGuiApplication::screens();
-  const QRect frame = screens.isEmpty() ? QRect() : screens.first()->geometry();
-  fFullScreenWindow = new ZFullScreenWindow(frame);
+  // Over the screen the window is on, above the panels.
+  fFullScreenWindow = new ZFullScreenWindow(playbackEnvironment());
   fFullScreenView = fFullScreenWindow->fullScreenView();
-  fFullScreenView->setStartColor(Qt::black);
-  fFullScreenView->setEndColor(Qt::black);
-  fFullScreenWindow->show();
+  fFullScreenWindow->showOnScreen(fWindow->screen());
   fFullScreenWindow->activateWindow();
   fFullScreenWindow->raise();
-  fFullScreenWindow->setFocus(Qt::OtherFocusReason);
+  fFullScreenView->setFocus(Qt::OtherFocusReason);
   fNowPlayingView->exitDisplay();
   fFullScreenView->addMovieView(fThumbnailMovieView);
   if (fEnvironment.state) {
@@ -554,29 +560,11 @@ void MainWindowController::screenConfigurationChanged() {
 
 bool MainWindowController::eventFilter(QObject *watched, QEvent *event) {
   if (watched == fWindow && event->type() == QEvent::Resize) layoutContent();
-  // Keys no control took: Space plays or pauses, Escape leaves playback,
-  // Ctrl with the arrows skips and changes the volume, M mutes.
+  // Keys no control took: the playback keys (ZPlaybackKeys); Escape leaves
+  // playback.
   if (watched == fWindow && event->type() == QEvent::KeyPress && fCurrentView == PlaybackView) {
     auto *key = static_cast<QKeyEvent *>(event);
-    ZOQTMovieController *movie = fEnvironment.movieController;
-    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    if (key->key() == Qt::Key_Space && modifiers == Qt::NoModifier) {
-      playVideo();
-      return true;
-    }
-    if (movie && modifiers == Qt::ControlModifier) {
-      switch (key->key()) {
-        case Qt::Key_Right: movie->userSkipForwardOne(); return true;
-        case Qt::Key_Left: movie->userSkipBackOne(); return true;
-        case Qt::Key_Up: movie->increaseVolume(); return true;
-        case Qt::Key_Down: movie->decreaseVolume(); return true;
-        default: break;
-      }
-    }
-    if (movie && key->key() == Qt::Key_M && modifiers == Qt::NoModifier) {
-      movie->mute();
-      return true;
-    }
+    if (ZPlaybackKeys::handleKey(*key, fEnvironment.movieController, false)) return true;
     if (key->key() == Qt::Key_Escape) {
       // A list that never started leaves the playback view all the same.
       if (fCurrentlyPlayingMovie)

@@ -2,6 +2,7 @@
 
 #include "ZLibraryViewEnvironment.h"
 #include "ZNavigationPolicy.h"
+#include "ZPlaybackBars.h"
 
 #include <QObject>
 #include <QPointer>
@@ -165,6 +166,8 @@ class MainWindowController : public QObject {
   bool eventFilter(QObject *watched, QEvent *event) override;
 
  private:
+  // What the playback area and full screen work with.
+  ZPlaybackEnvironment playbackEnvironment() const;
   void awakeFromNib();
   void windowDidLoad();
   void updateLookWithSkin(ZSkin &skin);

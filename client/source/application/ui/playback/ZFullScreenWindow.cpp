@@ -2,34 +2,173 @@
 
 #include "NotificationCenter.h"
 #include "ZAccessibility.h"
+#include "ZMovieSlider.h"
+#include "ZOQTMovieController.h"
+#include "ZPlaybackKeys.h"
+#include "ZSkin.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
 
-ZFullScreenView::ZFullScreenView(QWidget *parent) : ZOpaqueView(parent) {
+// ---- ZFullScreenView ---------------------------------------------------------------------
+
+ZFullScreenView::ZFullScreenView(const ZPlaybackEnvironment &environment, QWidget *parent)
+    : ZOpaqueView(parent), fEnvironment(environment) {
   setObjectName(QStringLiteral("FullScreenView"));
   setStartColor(Qt::black);
   setEndColor(Qt::black);
   setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(true);
+  fMovieContainerView = new ZOpaqueView(this);
+  fMovieContainerView->setObjectName(QStringLiteral("FullScreenMovieContainer"));
+  fMovieContainerView->setStartColor(Qt::black);
+  fMovieContainerView->setEndColor(Qt::black);
+  fTitleBarView = new ZFullScreenTitleBarView(environment, this);
+  fTitleBarView->hide();
+  fBottomBarView = new ZFullScreenBottomBarView(environment, this);
+  fBottomBarView->hide();
+  const auto progressInfo = environment.skin ? environment.skin->progressBarFullScreenInfo()
+                                             : std::optional<QVariantMap>();
+  fProgressBarContainerView = new ZFullScreenProgressBarView(
+      progressInfo, ZFullScreenProgressBarView::height(progressInfo), this);
+  fProgressBarContainerView->hide();
+  watchMouse(fMovieContainerView, true);
+  fTimer.setSingleShot(true);
+  fTimer.setInterval(kSecondsBeforeHideButtons * 1000);
+  connect(&fTimer, &QTimer::timeout, this, &ZFullScreenView::hideTimerFired);
+  fMouseLocation = [] { return QCursor::pos(); };
+  layoutViews();
+}
+
+ZFullScreenView::~ZFullScreenView() { removeMovieView(); }
+
+void ZFullScreenView::watchMouse(QWidget *widget, bool watch) {
+  if (!widget) return;
+  widget->setMouseTracking(watch);
+  if (watch)
+    widget->installEventFilter(this);
+  else
+    widget->removeEventFilter(this);
 }
 
 void ZFullScreenView::addMovieView(QWidget *movieView) {
   if (!movieView) return;
   fMovieView = movieView;
   fMovieViewHome = movieView->parentWidget();
-  movieView->setParent(this);
-  movieView->setGeometry(rect());
+  fMovieContainerView->setGeometry(rect());
+  movieView->setParent(fMovieContainerView);
+  movieView->setGeometry(fMovieContainerView->rect());
   movieView->show();
+  watchMouse(movieView, true);
+  if (ZMovieSlider *slider = fProgressBarContainerView->slider();
+      slider && fEnvironment.movieController)
+    fEnvironment.movieController->setFullScreenSlider(slider);
 }
 
 void ZFullScreenView::removeMovieView() {
+  if (ZMovieSlider *slider = fProgressBarContainerView->slider()) slider->setAction({});
+  if (fEnvironment.movieController && fMovieView) {
+    fEnvironment.movieController->setFullScreenSlider(nullptr);
+    fEnvironment.movieController->setFullScreenVolumeSlider(nullptr);
+  }
+  fTimer.stop();
+  hideBarViews();
+  unsetCursor();
   if (!fMovieView) return;
-  if (fMovieView->parentWidget() == this) fMovieView->setParent(fMovieViewHome);
+  watchMouse(fMovieView, false);
+  fMovieView->setMouseTracking(false);
+  if (fMovieView->parentWidget() == fMovieContainerView) fMovieView->setParent(fMovieViewHome);
   fMovieView = nullptr;
+}
+
+void ZFullScreenView::layoutViews() {
+  const int w = width(), h = height();
+  const int title = fTitleBarView->QWidget::height();
+  const int controls = fBottomBarView->QWidget::height();
+  const int progress = fProgressBarContainerView->QWidget::height();
+  fTitleBarView->setGeometry(0, 0, w, title);
+  fBottomBarView->setGeometry(0, h - controls, w, controls);
+  fProgressBarContainerView->setGeometry(0, h - controls - progress, w, progress);
+  if (fShowingBars)
+    fMovieContainerView->setGeometry(0, title, w, std::max(0, h - title - controls - progress));
+  else
+    fMovieContainerView->setGeometry(rect());
+  if (fMovieView && fMovieView->parentWidget() == fMovieContainerView)
+    fMovieView->setGeometry(fMovieContainerView->rect());
 }
 
 void ZFullScreenView::resizeEvent(QResizeEvent *event) {
   ZOpaqueView::resizeEvent(event);
-  if (fMovieView && fMovieView->parentWidget() == this) fMovieView->setGeometry(rect());
+  layoutViews();
+}
+
+void ZFullScreenView::mouseDidMove() {
+  // The pointer shows again as soon as it moves.
+  unsetCursor();
+  showBarViews();
+}
+
+void ZFullScreenView::showBarViews() {
+  if (fShowingBars) return;
+  fShowingBars = true;
+  layoutViews();
+  fTitleBarView->displaySetup();
+  fTitleBarView->show();
+  fTitleBarView->raise();
+  fBottomBarView->setMovieView(fMovieView);
+  fBottomBarView->displaySetup();
+  fBottomBarView->show();
+  fBottomBarView->raise();
+  fProgressBarContainerView->show();
+  fProgressBarContainerView->raise();
+  update();
+  fTimer.start();
+}
+
+void ZFullScreenView::hideBarViews() {
+  if (!fShowingBars) return;
+  fShowingBars = false;
+  layoutViews();
+  fTitleBarView->hide();
+  fTitleBarView->displayTeardown();
+  fBottomBarView->hide();
+  fBottomBarView->displayTeardown();
+  fBottomBarView->setMovieView(nullptr);
+  fProgressBarContainerView->hide();
+  // The keyboard stays with the view when a bar's control had it.
+  setFocus(Qt::OtherFocusReason);
+  update();
+}
+
+void ZFullScreenView::hideTimerFired() {
+  const QPoint mouse = mapFromGlobal(fMouseLocation());
+  if (fMovieContainerView->geometry().contains(mouse)) {
+    hideBarViews();
+    setCursor(Qt::BlankCursor);
+  } else {
+    // Over a bar: the bars stay a while longer.
+    fTimer.start();
+  }
+}
+
+void ZFullScreenView::mouseMoveEvent(QMouseEvent *event) {
+  mouseDidMove();
+  ZOpaqueView::mouseMoveEvent(event);
+}
+
+bool ZFullScreenView::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::MouseMove) mouseDidMove();
+  if (event->type() == QEvent::MouseButtonDblClick &&
+      static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    NotificationCenter::defaultCenter().postNotificationName(
+        QStringLiteral("ActionLeaveFullScreen"));
+    return true;
+  }
+  return ZOpaqueView::eventFilter(watched, event);
 }
 
 void ZFullScreenView::keyPressEvent(QKeyEvent *event) {
@@ -39,10 +178,16 @@ void ZFullScreenView::keyPressEvent(QKeyEvent *event) {
     event->accept();
     return;
   }
+  if (ZPlaybackKeys::handleKey(*event, fEnvironment.movieController, true)) {
+    event->accept();
+    return;
+  }
   ZOpaqueView::keyPressEvent(event);
 }
 
-ZFullScreenWindow::ZFullScreenWindow(const QRect &frame)
+// ---- ZFullScreenWindow -------------------------------------------------------------------
+
+ZFullScreenWindow::ZFullScreenWindow(const ZPlaybackEnvironment &environment)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("FullScreenWindow"));
   ZAccessibility::install();
@@ -52,10 +197,20 @@ ZFullScreenWindow::ZFullScreenWindow(const QRect &frame)
   black.setColor(QPalette::Window, Qt::black);
   setPalette(black);
   setAutoFillBackground(true);
-  setGeometry(frame);
-  fFullScreenView = new ZFullScreenView(this);
+  fFullScreenView = new ZFullScreenView(environment, this);
   fFullScreenView->setGeometry(rect());
   setFocusProxy(fFullScreenView);
+}
+
+void ZFullScreenWindow::showOnScreen(QScreen *screen) {
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (screen) {
+    // The native window is made first so that it opens on that screen.
+    winId();
+    if (QWindow *window = windowHandle()) window->setScreen(screen);
+    setGeometry(screen->geometry());
+  }
+  showFullScreen();
 }
 
 void ZFullScreenWindow::resizeEvent(QResizeEvent *event) {

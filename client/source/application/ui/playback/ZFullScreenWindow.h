@@ -1,42 +1,89 @@
 #pragma once
 
+#include "ZPlaybackBars.h"
 #include "ZView.h"
 
 #include <QPointer>
+#include <QTimer>
 
-// Full screen: a borderless black window over the first screen whose content
-// is a ZFullScreenView holding the movie view.
-//
-// For now the movie view alone, filling the screen, and Escape to leave; the
-// title and control bars that show when the mouse moves take their place.
+#include <functional>
 
+class QScreen;
+
+// The content of the full-screen window: the movie filling the screen, and
+// the title, progress and control bars, which a mouse move shows and which
+// hide again by themselves once the mouse has stayed still over the movie
+// for 6 seconds (the pointer hides with them until it moves). Escape posts
+// "ActionLeaveFullScreen"; the other playback keys work as in the window.
 class ZFullScreenView : public ZOpaqueView {
   Q_OBJECT
  public:
-  explicit ZFullScreenView(QWidget *parent = nullptr);
+  // SECONDS_BEFORE_HIDE_BUTTONS
+  static constexpr int kSecondsBeforeHideButtons = 6;
 
-  // Takes the movie view in, filling the view; removeMovieView gives it back
-  // to the parent it had.
+  explicit ZFullScreenView(const ZPlaybackEnvironment &environment, QWidget *parent = nullptr);
+  ~ZFullScreenView() override;
+
+  // Takes the movie view in, filling the view; the full-screen slider goes
+  // to the movie controller. removeMovieView gives the view back to the
+  // parent it had and hides the bars.
   void addMovieView(QWidget *movieView);
   void removeMovieView();
   QWidget *movieView() const { return fMovieView; }
 
+  // A mouse move anywhere in the window: shows the bars (the hide timer is
+  // not restarted while they show) and the pointer.
+  void mouseDidMove();
+  bool showingBars() const { return fShowingBars; }
+  const QTimer &hideTimer() const { return fTimer; }
+  // The timer's work: hides the bars when the mouse is over the movie, else
+  // waits again.
+  void hideTimerFired();
+
+  // For tests: the hide delay, and where the mouse is (global coordinates;
+  // the pointer's position otherwise).
+  void setHideDelay(int milliseconds) { fTimer.setInterval(milliseconds); }
+  void setMouseLocation(std::function<QPoint()> location) { fMouseLocation = std::move(location); }
+
+  ZFullScreenTitleBarView *titleBarView() const { return fTitleBarView; }
+  ZFullScreenBottomBarView *bottomBarView() const { return fBottomBarView; }
+  ZFullScreenProgressBarView *progressBarView() const { return fProgressBarContainerView; }
+  ZOpaqueView *movieContainer() const { return fMovieContainerView; }
+
  protected:
   void resizeEvent(QResizeEvent *event) override;
-  // Escape posts "ActionLeaveFullScreen"; other keys go the usual way.
   void keyPressEvent(QKeyEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
  private:
+  void showBarViews();
+  void hideBarViews();
+  void layoutViews();
+  void watchMouse(QWidget *widget, bool watch);
+
+  ZPlaybackEnvironment fEnvironment;
+  ZFullScreenProgressBarView *fProgressBarContainerView = nullptr;
+  ZFullScreenTitleBarView *fTitleBarView = nullptr;
+  ZFullScreenBottomBarView *fBottomBarView = nullptr;
+  ZOpaqueView *fMovieContainerView = nullptr;
   QPointer<QWidget> fMovieView;
   QPointer<QWidget> fMovieViewHome;
+  QTimer fTimer;
+  bool fShowingBars = false;
+  std::function<QPoint()> fMouseLocation;
 };
 
+// The full-screen window: borderless, black, above the panels, covering one
+// screen, with a ZFullScreenView as its content.
 class ZFullScreenWindow : public QWidget {
   Q_OBJECT
  public:
-  // Over the frame (a screen's; an empty frame without a screen).
-  explicit ZFullScreenWindow(const QRect &frame);
+  explicit ZFullScreenWindow(const ZPlaybackEnvironment &environment);
   ZFullScreenView *fullScreenView() const { return fFullScreenView; }
+
+  // Shows the window full screen on the screen (none: the primary one).
+  void showOnScreen(QScreen *screen);
 
  protected:
   void resizeEvent(QResizeEvent *event) override;

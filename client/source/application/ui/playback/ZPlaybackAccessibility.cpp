@@ -1,0 +1,118 @@
+#include "ZPlaybackAccessibility.h"
+
+#include "ZMovieSlider.h"
+#include "ZVolumeSliderContainer.h"
+
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
+
+namespace {
+
+QString nameOf(const QWidget *widget) {
+  const QString name = widget->accessibleName();
+  return name.isEmpty() ? widget->toolTip() : name;
+}
+
+class MovieSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+ public:
+  explicit MovieSliderAccessible(ZMovieSlider *slider)
+      : QAccessibleWidget(slider, QAccessible::Slider), fSlider(slider) {}
+
+  void *interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface *>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return nameOf(widget());
+    if (t == QAccessible::Value) return ZMovieSlider::timeText(fSlider->doubleValue());
+    return QAccessibleWidget::text(t);
+  }
+  QVariant currentValue() const override { return fSlider->doubleValue(); }
+  // As a click on the bar there: the movie goes to that time.
+  void setCurrentValue(const QVariant &value) override {
+    fSlider->setValue(int(value.toDouble() * 1000));
+  }
+  QVariant maximumValue() const override { return fSlider->maxValue(); }
+  QVariant minimumValue() const override { return 0.0; }
+  QVariant minimumStepSize() const override { return 1.0; }
+
+ private:
+  ZMovieSlider *fSlider;
+};
+
+class VolumeSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+ public:
+  explicit VolumeSliderAccessible(ZVolumeSlider *slider)
+      : QAccessibleWidget(slider, QAccessible::Slider), fSlider(slider) {}
+
+  void *interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface *>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return nameOf(widget());
+    if (t == QAccessible::Value) return QString::number(fSlider->value()) + QLatin1Char('%');
+    return QAccessibleWidget::text(t);
+  }
+  QVariant currentValue() const override { return fSlider->value(); }
+  void setCurrentValue(const QVariant &value) override { fSlider->setValue(value.toInt()); }
+  QVariant maximumValue() const override { return fSlider->maximum(); }
+  QVariant minimumValue() const override { return fSlider->minimum(); }
+  QVariant minimumStepSize() const override { return 1; }
+
+ private:
+  ZVolumeSlider *fSlider;
+};
+
+class MuteButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit MuteButtonAccessible(ZVolumeMuteButton *button)
+      : QAccessibleWidget(button, QAccessible::Button), fButton(button) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return nameOf(widget());
+    return QAccessibleWidget::text(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State st = QAccessibleWidget::state();
+    st.checkable = true;
+    st.checked = fButton->container()->isMuted();
+    return st;
+  }
+  QStringList actionNames() const override {
+    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString &actionName) override {
+    if (actionName == pressAction())
+      fButton->container()->clickMuteButton();
+    else
+      QAccessibleWidget::doAction(actionName);
+  }
+
+ private:
+  ZVolumeMuteButton *fButton;
+};
+
+QAccessibleInterface *playbackControlFactory(const QString &, QObject *object) {
+  if (!object || !object->isWidgetType()) return nullptr;
+  if (auto *slider = qobject_cast<ZMovieSlider *>(object)) return new MovieSliderAccessible(slider);
+  if (auto *slider = qobject_cast<ZVolumeSlider *>(object))
+    return new VolumeSliderAccessible(slider);
+  if (auto *button = qobject_cast<ZVolumeMuteButton *>(object))
+    return new MuteButtonAccessible(button);
+  return nullptr;
+}
+
+}  // namespace
+
+namespace ZPlaybackAccessibility {
+
+void install() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  QAccessible::installFactory(playbackControlFactory);
+}
+
+}  // namespace ZPlaybackAccessibility
