@@ -59,6 +59,7 @@ class ZMovieSlider : public QAbstractSlider, public ZMovieScrubber {
                               QWidget *parent = nullptr);
   // The height of a progress description's "LeftBarImage".
   static double height(const QVariantMap &info);
+  using QWidget::height;
 
   ZMovieSlider(const ZMovieSliderCell &cell, QWidget *parent = nullptr);
 

@@ -35,6 +35,7 @@ class ZPlaybackTitleBarView : public QWidget {
 
   // The height of the skin's fullScreenTitleBackgroundImage.
   static double height(const ZSkin *skin);
+  using QWidget::height;
 
   // Start / stop following the list and the movie for the title.
   void displaySetup();
@@ -85,6 +86,7 @@ class ZPlaybackBottomBarView : public QWidget {
 
   // The height of the skin's bottomNavBarImage.
   static double height(const ZSkin *skin);
+  using QWidget::height;
 
   void setMovieView(QWidget *movieView) { fMovieView = movieView; }
   QWidget *movieView() const { return fMovieView; }
@@ -180,6 +182,7 @@ class ZFullScreenProgressBarView : public QWidget {
 
   // The height of a progress description's "LeftBarImage".
   static double height(const std::optional<QVariantMap> &info);
+  using QWidget::height;
   ZMovieSlider *slider() const { return fMovieSlider; }
   // The two texts drawn in the caps.
   QString currentTimeText() const;

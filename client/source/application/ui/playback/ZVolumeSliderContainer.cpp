@@ -69,6 +69,7 @@ void ZVolumeSliderContainer::placeInBar() {
   const QRectF place =
       ZPlacement::containerLayoutRect(size, QRectF(QPointF(0, 0), QSizeF(bar->size())), fInfo);
   setGeometry(ZPlacement::toWidgetRect(place, bar->height()));
+  layoutParts();
 }
 
 bool ZVolumeSliderContainer::eventFilter(QObject *watched, QEvent *event) {
@@ -108,7 +109,9 @@ void ZVolumeSliderContainer::clickMuteButton() {
   if (fMutingAction) fMutingAction();
 }
 
-void ZVolumeSliderContainer::resizeEvent(QResizeEvent *) {
+void ZVolumeSliderContainer::resizeEvent(QResizeEvent *) { layoutParts(); }
+
+void ZVolumeSliderContainer::layoutParts() {
   const double button = buttonWidth();
   if (fSlider)
     fSlider->setGeometry(

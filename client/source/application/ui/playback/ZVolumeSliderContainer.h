@@ -51,6 +51,8 @@ class ZVolumeSliderContainer : public QWidget {
 
  private:
   void movieMuteChanged();
+  // The slider in the room right of the mute button.
+  void layoutParts();
   QVariantMap currentButtonInfo() const;
 
   QVariantMap fInfo;
