@@ -123,3 +123,35 @@ TEST_F(MovieViewTest, EitherTheViewOrTheEngineMayGoFirst) {
   TestEnvironment::waitFor([] { return false; }, 100);
   EXPECT_FALSE(fEngine->open(*sClip, nullptr));
 }
+
+TEST_F(MovieViewTest, MovingToAnotherWindowAndBackKeepsTheMoviePlayingAndDrawn) {
+  // The window's movie view goes into a full-screen window and back: each
+  // window gives it a new OpenGL context, the movie plays on throughout.
+  QWidget window, fullScreen;
+  window.resize(320, 240);
+  fullScreen.resize(400, 300);
+  auto *view = new ZOMovieView(&window);
+  view->resize(320, 240);
+  view->setEngine(fEngine.get());
+  window.show();
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return view->isRendering(); }));
+  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  EXPECT_FALSE(isBlack(playAndGrab(*view)));
+
+  for (QWidget *host : {&fullScreen, &window}) {
+    const double before = fEngine->currentTime().seconds();
+    const qint64 drawn = view->framesDrawn();
+    view->setParent(host);
+    view->resize(host->size());
+    view->show();
+    host->show();
+    EXPECT_TRUE(TestEnvironment::waitFor(
+        [&] { return view->isRendering() && view->framesDrawn() >= drawn + 10; }))
+        << host;
+    EXPECT_GT(fEngine->currentTime().seconds(), before);  // not started over
+    EXPECT_GT(fEngine->rate(), 0.0);
+    EXPECT_FALSE(isBlack(view->grabFramebuffer()));
+    EXPECT_GE(colourCount(view->grabFramebuffer()), 6);
+  }
+  delete view;
+}

@@ -17,16 +17,6 @@ void drawAt(QPainter &painter, const QImage &image, const QRectF &target) {
     painter.drawImage(target, image);
 }
 
-QString minutesAndSeconds(double value) {
-  const int seconds = int(value);
-  return QStringLiteral("%1:%2")
-      .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-      .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
-QImage infoImage(const QVariantMap &info, const char *key) {
-  return info.value(QLatin1String(key)).value<QImage>();
-}
 
 }  // namespace
 
@@ -64,56 +54,6 @@ void windowFrame(QPainter &painter, const QRectF &r, const ZSkin &skin) {
          QRectF(r.left() + sizeOf(bl).width(), r.bottom() - sizeOf(bm).height(),
                 r.width() - sizeOf(bl).width() - sizeOf(br).width(), sizeOf(bm).height()));
   painter.restore();
-}
-
-void slider(QPainter &painter, const QRectF &bounds, const QVariantMap &info, double fraction) {
-  const QImage on = infoImage(info, "BarOnImage"), off = infoImage(info, "BarOffImage");
-  const QImage knob = infoImage(info, "KnobImage");
-  if (on.isNull() || off.isNull() || knob.isNull() || !info.contains(QStringLiteral("KnobYPos")))
-    return;
-  const double f = std::clamp(fraction, 0.0, 1.0);
-  const double played = std::ceil(f * bounds.width());
-  drawAt(painter, on, QRectF(bounds.left(), bounds.top(), played, sizeOf(on).height()));
-  drawAt(painter, off, QRectF(bounds.left() + played, bounds.top(), bounds.width() - played,
-                              sizeOf(off).height()));
-  const QSizeF knobSize = sizeOf(knob);
-  const double x = std::ceil(f * (bounds.width() - knobSize.width()));
-  drawAt(painter, knob,
-         QRectF(QPointF(bounds.left() + x,
-                        bounds.top() + info.value(QStringLiteral("KnobYPos")).toDouble()),
-                knobSize));
-}
-
-void progressBar(QPainter &painter, const QRectF &bounds, const QVariantMap &info, double value,
-                 double maximum) {
-  const QImage left = infoImage(info, "LeftBarImage"), right = infoImage(info, "RightBarImage");
-  const QRectF leftCap(bounds.topLeft(), sizeOf(left));
-  const QRectF rightCap(QPointF(bounds.right() - sizeOf(right).width(), bounds.top()),
-                        sizeOf(right));
-  drawAt(painter, left, leftCap);
-  drawAt(painter, right, rightCap);
-  const ZTextAttributes times = ZSkin::movieSliderTextAttributes();
-  text(painter, leftCap, minutesAndSeconds(value), times, Qt::AlignCenter);
-  text(painter, rightCap, minutesAndSeconds(maximum), times, Qt::AlignCenter);
-  slider(painter,
-         QRectF(leftCap.right(), bounds.top(), rightCap.left() - leftCap.right(), bounds.height()),
-         info, maximum > 0 ? value / maximum : 0);
-}
-
-void volumeControl(QPainter &painter, const QRectF &bounds, const QVariantMap &info,
-                   double fraction, bool muted) {
-  const QVariantMap button =
-      info.value(muted ? QStringLiteral("MuteButton") : QStringLiteral("MutedButton")).toMap();
-  const QImage image = button.value(QStringLiteral("Image")).value<QImage>();
-  const int states = std::max(1, button.value(QStringLiteral("states")).toInt());
-  const double width = std::ceil(sizeOf(image).width() / states);
-  DrawUtilities::drawImagePart(
-      painter,
-      QRectF(QPointF(bounds.left() + button.value(QStringLiteral("XPos")).toDouble(),
-                     bounds.top() + button.value(QStringLiteral("YPos")).toDouble()),
-             QSizeF(width, sizeOf(image).height())),
-      image, 0, states);
-  slider(painter, bounds.adjusted(width, 0, 0, 0), info, fraction);
 }
 
 void downloadBar(QPainter &painter, const QRectF &column, const ZSkin &skin, double percent) {

@@ -21,15 +21,6 @@ inline QSizeF sizeOf(const QImage &image) { return image.deviceIndependentSize()
 // filled white, the corner pieces at their own size, the middle pieces
 // stretched between them.
 void windowFrame(QPainter &painter, const QRectF &bounds, const ZSkin &skin);
-// A slider of a progress-bar or volume description at a fraction: the played
-// track up to the knob, the rest of the track, the knob.
-void slider(QPainter &painter, const QRectF &bounds, const QVariantMap &info, double fraction);
-// A progress bar: its caps with the times (minutes:seconds) and the slider between.
-void progressBar(QPainter &painter, const QRectF &bounds, const QVariantMap &info, double value,
-                 double maximum);
-// A volume control: the mute button at its place, the slider in the rest.
-void volumeControl(QPainter &painter, const QRectF &bounds, const QVariantMap &info,
-                   double fraction, bool muted);
 // A download's progress bar in its column, with the percentage over it.
 void downloadBar(QPainter &painter, const QRectF &column, const ZSkin &skin, double percent);
 // A group header of the library in one of its looks (0 closed, 1 open, 2 selected).

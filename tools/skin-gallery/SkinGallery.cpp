@@ -4,8 +4,11 @@
 #include "GalleryPainting.h"
 #include "ZControls.h"
 #include "ZDialog.h"
+#include "ZMovieSlider.h"
+#include "ZPlaybackBars.h"
 #include "ZSkin.h"
 #include "ZView.h"
+#include "ZVolumeSliderContainer.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -355,25 +358,22 @@ class WindowDemo : public QWidget {
 
 // ---- the playback bars, assembled ----
 
-// A bar that draws a picture stretched over it and holds controls placed
-// by their own rule.
-QWidget *bar(const QImage &background, double width, Paint over = {}) {
-  const double height = sizeOf(background).height();
-  return new PaintBox(QSizeF(width, height), [background, over](QPainter &painter,
-                                                                const QRectF &r) {
-    if (!background.isNull()) painter.drawImage(r, background);
-    if (over) over(painter, r);
-  });
+// A fixed-size holder for one of the player's own bars.
+QWidget *sized(QWidget *widget, double width, double height) {
+  widget->setFixedSize(int(width), int(std::ceil(height)));
+  return widget;
 }
 
-void placeButtons(QWidget *bar, const QList<std::optional<QVariantMap>> &infos) {
-  for (const auto &info : infos)
-    if (info) {
-      if (info->contains(QStringLiteral("states")) && info->value("states").toInt() > 1)
-        ZButtonView::create(QSizeF(bar->size()), *info, bar);
-      else
-        ZImageView::create(QSizeF(bar->size()), *info, bar);
-    }
+// A progress bar of the player at a time of a 605-second movie.
+QWidget *progressAt(const std::optional<QVariantMap> &info, double width, double height,
+                    double value) {
+  auto *bar = new ZFullScreenProgressBarView(info, height);
+  sized(bar, width, height);
+  if (ZMovieSlider *slider = bar->slider()) {
+    slider->setMaxValue(605);
+    slider->setDoubleValue(value);
+  }
+  return bar;
 }
 
 QWidget *playbackDemo(const ZSkin &skin, double width, bool fullScreen) {
@@ -382,26 +382,12 @@ QWidget *playbackDemo(const ZSkin &skin, double width, bool fullScreen) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   const QString movieTitle = QStringLiteral("Stars over the Desert");
-  QWidget *title =
-      bar(skin.fullScreenTitleBackgroundImage(), width, [movieTitle](QPainter &painter, const QRectF &r) {
-        QFont font(QStringLiteral("Arial"));
-        font.setPointSizeF(18);
-        GalleryPainting::text(painter, r, movieTitle, ZTextAttributes{font, Qt::white},
-                              Qt::AlignCenter);
-      });
-  if (fullScreen) {
-    const QImage exit = skin.fullScreenExitButtonImage();
-    const int states = std::max(1, int(skin.fullScreenExitButtonStates()));
-    if (!exit.isNull()) {
-      auto *button = new ZButtonView(title);
-      button->setImage(exit, states);
-      button->resize(button->imageDisplaySize().toSize());
-      button->move(int(width - 5 - button->width()), (title->height() - button->height()) / 2);
-    }
-  } else {
-    placeButtons(title, {skin.fullScreenHoverButtonInfo()});
-  }
-  layout->addWidget(title);
+  // The bars of the player itself, over no movie controller.
+  const ZPlaybackEnvironment environment{&skin, nullptr, nullptr};
+  auto *title = fullScreen ? new ZFullScreenTitleBarView(environment)
+                           : new ZPlaybackTitleBarView(environment);
+  title->setMovieTitle(movieTitle);
+  layout->addWidget(sized(title, width, ZPlaybackTitleBarView::height(&skin)));
   layout->addWidget(new PaintBox(QSizeF(width, fullScreen ? 90 : 130), [](QPainter &painter,
                                                                         const QRectF &r) {
     // A stand-in for the movie: dusk over dunes.
@@ -419,31 +405,17 @@ QWidget *playbackDemo(const ZSkin &skin, double width, bool fullScreen) {
     dunes.closeSubpath();
     painter.fillPath(dunes, QColor(0x3A, 0x24, 0x1C));
   }));
-  if (const auto progress = fullScreen ? skin.progressBarFullScreenInfo() : skin.progressBarInfo()) {
-    const QImage cap = progress->value("LeftBarImage").value<QImage>();
-    const double height =
-        fullScreen ? sizeOf(cap).height() : sizeOf(skin.inlineFullScreenMiddleImage()).height();
-    QVariantMap info = *progress;
-    layout->addWidget(new PaintBox(QSizeF(width, height), [info](QPainter &painter, const QRectF &r) {
-      GalleryPainting::progressBar(painter, r, info, 125, 605);
-    }));
-  }
-  const auto volume = skin.volumeControlInfo();
-  QWidget *controls = bar(skin.bottomNavBarImage(), width, [volume, fullScreen](QPainter &painter,
-                                                                               const QRectF &r) {
-    if (fullScreen || !volume) return;
-    const QSizeF size(volume->value("Width").toDouble(), volume->value("Height").toDouble());
-    const QRectF at(QPointF(r.right() - volume->value("XPos").toDouble() - size.width(),
-                            r.top() + volume->value("YPos").toDouble()),
-                    size);
-    GalleryPainting::volumeControl(painter, at, *volume, 0.7, false);
-  });
-  placeButtons(controls, {skin.nowPlayingExitButtonInfo(), skin.stopButtonInfo(),
-                          skin.rewindButtonInfo(), skin.pauseButtonInfo(), skin.forwardButtonInfo()});
-  if (fullScreen)
-    placeButtons(controls, {skin.fullScreenMuteButtonInfo(), skin.fullScreenVolumeDownButtonInfo(),
-                            skin.fullScreenVolumeImageInfo(), skin.fullScreenVolumeUpButtonInfo()});
-  layout->addWidget(controls);
+  const auto progress = fullScreen ? skin.progressBarFullScreenInfo() : skin.progressBarInfo();
+  const double progressHeight = fullScreen
+                                    ? ZFullScreenProgressBarView::height(progress)
+                                    : sizeOf(skin.inlineFullScreenMiddleImage()).height();
+  layout->addWidget(progressAt(progress, width, progressHeight, 125));
+  auto *controls = fullScreen ? new ZFullScreenBottomBarView(environment)
+                              : new ZPlaybackBottomBarView(environment);
+  controls->showPlaying(true);
+  if (auto *volume = controls->volumeSliderContainer())
+    if (volume->slider()) volume->slider()->setFloatValue(0.7f);
+  layout->addWidget(sized(controls, width, ZPlaybackBottomBarView::height(&skin)));
   return column;
 }
 
@@ -462,42 +434,33 @@ QWidget *barsAtThreeValues(const ZSkin &skin) {
   int row = 1;
   if (const auto progress = skin.progressBarInfo()) {
     layout->addWidget(caption(QStringLiteral("progressBarInfo")), row, 0);
-    for (int column = 0; column < 3; ++column) {
-      const double value = 605 * fractions[column];
-      const QVariantMap info = *progress;
-      layout->addWidget(new PaintBox(QSizeF(300, info.value("Height").toDouble()),
-                                     [info, value](QPainter &painter, const QRectF &r) {
-                                       GalleryPainting::progressBar(painter, r, info, value, 605);
-                                     }),
+    for (int column = 0; column < 3; ++column)
+      layout->addWidget(progressAt(progress, 300, progress->value("Height").toDouble(),
+                                   605 * fractions[column]),
                         row, column + 1);
-    }
     ++row;
   }
-  for (const auto &[name, volume, background] :
-       {std::tuple{"volumeControlInfo", skin.volumeControlInfo(), skin.bottomNavBarImage()},
-        std::tuple{"volumeControlFullScreenInfo", skin.volumeControlFullScreenInfo(),
-                   skin.bottomNavBarImage()}})
+  for (const auto &[name, volume] :
+       {std::pair{"volumeControlInfo", skin.volumeControlInfo()},
+        std::pair{"volumeControlFullScreenInfo", skin.volumeControlFullScreenInfo()}})
     for (const bool muted : {false, true}) {
       if (!volume) continue;
       layout->addWidget(caption(QString::fromLatin1(name) + (muted ? " (muted)" : "")), row, 0);
-      const QVariantMap info = *volume;
-      const QImage back = background;
       for (int column = 0; column < 3; ++column) {
-        const double fraction = fractions[column];
-        layout->addWidget(
-            new PaintBox(QSizeF(300, 40),
-                         [info, back, fraction, muted](QPainter &painter, const QRectF &r) {
-                           if (!back.isNull()) painter.drawImage(r, back);
-                           const QSizeF size(info.value("Width").toDouble(),
-                                             info.value("Height").toDouble());
-                           GalleryPainting::volumeControl(
-                               painter,
-                               QRectF(QPointF(r.center().x() - size.width() / 2,
-                                              r.center().y() - size.height() / 2),
-                                      size),
-                               info, fraction, muted);
-                         }),
-            row, column + 1);
+        // The player's volume control in the middle of a piece of bar.
+        const QImage back = skin.bottomNavBarImage();
+        auto *bar = new PaintBox(QSizeF(300, 40), [back](QPainter &painter, const QRectF &r) {
+          if (!back.isNull()) painter.drawImage(r, back);
+        });
+        QVariantMap centred = *volume;
+        centred["Zone"] = 3;
+        centred["Justify"] = "center";
+        centred["XPos"] = volume->value("Width").toInt() / 2;
+        centred["YPos"] = (40 - volume->value("Height").toInt()) / 2;
+        auto *control = new ZVolumeSliderContainer(centred, nullptr, bar);
+        if (control->slider()) control->slider()->setFloatValue(float(fractions[column]));
+        if (muted) control->clickMuteButton();
+        layout->addWidget(bar, row, column + 1);
       }
       ++row;
     }

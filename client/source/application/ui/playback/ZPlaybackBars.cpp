@@ -93,8 +93,11 @@ QString ZPlaybackTitleBarView::displayTitle(const QString &title) {
 }
 
 void ZPlaybackTitleBarView::readTitle() {
-  const QString title =
-      fEnvironment.nowPlaying ? fEnvironment.nowPlaying->titleOfCurrentlyPlayingVideo() : QString();
+  setMovieTitle(fEnvironment.nowPlaying ? fEnvironment.nowPlaying->titleOfCurrentlyPlayingVideo()
+                                        : QString());
+}
+
+void ZPlaybackTitleBarView::setMovieTitle(const QString &title) {
   fMovieTitle = displayTitle(title);
   setAccessibleName(fMovieTitle);
   update();
@@ -160,7 +163,7 @@ ZPlaybackBottomBarView::ZPlaybackBottomBarView(const ZPlaybackEnvironment &envir
   setObjectName(fullScreen ? QStringLiteral("FullScreenControlBar")
                            : QStringLiteral("PlaybackControlBar"));
   resize(parent ? parent->width() : 0, int(height(environment.skin)));
-  ZSkin *skin = environment.skin;
+  const ZSkin *skin = environment.skin;
   if (!skin) return;
   fExitButton = makeButton(skin->nowPlayingExitButtonInfo(), QStringLiteral("tooltipPlayerExitPlayback"),
                            [this] { stopMovie(); });
@@ -305,7 +308,7 @@ void ZPlaybackBottomBarView::paintEvent(QPaintEvent *) {
 ZFullScreenBottomBarView::ZFullScreenBottomBarView(const ZPlaybackEnvironment &environment,
                                                    QWidget *parent)
     : ZPlaybackBottomBarView(environment, true, parent) {
-  ZSkin *skin = environment.skin;
+  const ZSkin *skin = environment.skin;
   if (!skin) return;
   ZOQTMovieController *movie = environment.movieController;
   const auto toggleMute = [movie] {

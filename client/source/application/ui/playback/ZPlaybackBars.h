@@ -18,7 +18,7 @@ class ZVolumeSliderContainer;
 // controller they command and the now-playing list whose title they show.
 // Any may be missing (the bars then draw or do less).
 struct ZPlaybackEnvironment {
-  ZSkin *skin = nullptr;
+  const ZSkin *skin = nullptr;
   ZOQTMovieController *movieController = nullptr;
   ZNowPlayingListDataSource *nowPlaying = nullptr;
 };
@@ -44,6 +44,8 @@ class ZPlaybackTitleBarView : public QWidget {
   void goIntoFullScreen();
 
   QString movieTitle() const { return fMovieTitle; }
+  // Shows a title of one's own until the list's is read again.
+  void setMovieTitle(const QString &title);
   ZButtonView *fullScreenButton() const { return fFullScreenButton; }
   // A title as the bar shows it: without a file extension (a last part after
   // a dot of one to five letters or digits), in one line.
