@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 #include "DrawUtilities.h"
 #include "ZFullScreenWindow.h"
+#include "ZMainWindowChrome.h"
 #include "ZMovieSlider.h"
 #include "ZNowPlayingView.h"
 #include "ZPlacement.h"
@@ -604,7 +605,11 @@ TEST_F(PlaybackKeys, EscapeLeavesFullScreenAndOtherKeysDoNot) {
   MainWindowController &window = makeWindow();
   fNowPlaying->setVideos({video});
   post("ActionStartPlayingNewVideoList");
-  QTest::keyClick(window.window(), Qt::Key_F);
+  // From whatever control of the window has the keyboard.
+  ZButtonView *guide = window.chrome().guideButton;
+  ASSERT_NE(guide, nullptr);
+  guide->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(guide, Qt::Key_F);
   ASSERT_TRUE(window.inFullScreen());
   ZFullScreenView *view = window.fullScreenWindow()->fullScreenView();
   EXPECT_EQ(window.fullScreenWindow()->geometry(), window.window()->screen()->geometry());

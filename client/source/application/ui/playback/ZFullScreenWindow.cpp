@@ -1,5 +1,6 @@
 #include "ZFullScreenWindow.h"
 
+#include "Localization.h"
 #include "NotificationCenter.h"
 #include "ZAccessibility.h"
 #include "ZMovieSlider.h"
@@ -190,6 +191,8 @@ void ZFullScreenView::keyPressEvent(QKeyEvent *event) {
 ZFullScreenWindow::ZFullScreenWindow(const ZPlaybackEnvironment &environment)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("FullScreenWindow"));
+  setWindowTitle(localized(QStringLiteral("fullScreenWindowTitle")));
+  setAccessibleName(windowTitle());
   ZAccessibility::install();
   setProperty(ZAccessibility::FrameProperty, true);
   setAttribute(Qt::WA_DeleteOnClose);
