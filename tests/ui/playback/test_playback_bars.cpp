@@ -605,6 +605,8 @@ TEST_F(PlaybackKeys, EscapeLeavesFullScreenAndOtherKeysDoNot) {
   MainWindowController &window = makeWindow();
   fNowPlaying->setVideos({video});
   post("ActionStartPlayingNewVideoList");
+  // Playback takes the keyboard from the view before it.
+  EXPECT_EQ(window.window()->focusWidget(), window.nowPlayingView());
   // From whatever control of the window has the keyboard.
   ZButtonView *guide = window.chrome().guideButton;
   ASSERT_NE(guide, nullptr);

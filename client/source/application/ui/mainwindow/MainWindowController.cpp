@@ -356,10 +356,9 @@ void MainWindowController::setCurrentView(int view) {
     case PlaybackView:
       fNowPlayingView->show();
       fNowPlayingView->raise();
-      // The window takes the keys (Space plays or pauses, Escape leaves):
-      // not the first button of the header, where the hidden view's focus
-      // would go on.
-      fWindow->setFocus(Qt::OtherFocusReason);
+      // The playback keys go to the playback from now on (not the first
+      // button of the header, where the hidden view's focus would go on).
+      fNowPlayingView->setFocus(Qt::OtherFocusReason);
       break;
     case DownloadsView:
       selectViewButton(c.downloadsButton, true);

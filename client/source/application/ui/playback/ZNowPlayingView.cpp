@@ -45,6 +45,10 @@ ZNowPlayingView::ZNowPlayingView(const ZPlaybackEnvironment &environment, QWidge
   setObjectName(QStringLiteral("NowPlayingView"));
   setStartColor(Qt::black);
   setEndColor(Qt::black);
+  // It takes the keyboard when shown and when the movie is clicked, so that
+  // the playback keys reach the window.
+  setFocusPolicy(Qt::ClickFocus);
+  setAccessibleName(localized(QStringLiteral("moviePlayWindowMovie")));
   fNowPlayingMovieViewContainer = new ZInlineMovieView(this);
   fNowPlayingMovieViewContainer->hide();
   fTitleBarView = new ZPlaybackTitleBarView(environment, this);
