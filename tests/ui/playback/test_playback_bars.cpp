@@ -426,6 +426,9 @@ TEST_F(PlaybackBars, EveryControlOfTheBarsHasARoleAndAName) {
   fullScreen.resize(1024, 640);
   fullScreen.show();
   fullScreen.fullScreenView()->mouseDidMove();
+  QAccessibleInterface *frame = QAccessible::queryAccessibleInterface(&fullScreen);
+  EXPECT_EQ(frame->role(), QAccessible::Window);
+  EXPECT_EQ(frame->text(QAccessible::Name), "Zaro Player Full Screen");
   int controls = 0;
   for (QWidget *root : {static_cast<QWidget *>(&view), static_cast<QWidget *>(&fullScreen)})
     for (QWidget *widget : root->findChildren<QWidget *>()) {

@@ -5,15 +5,18 @@
 #include "ZAccessibility.h"
 #include "ZMovieSlider.h"
 #include "ZOQTMovieController.h"
+#include "ZPlaybackAccessibility.h"
 #include "ZPlaybackKeys.h"
 #include "ZSkin.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
+
 
 // ---- ZFullScreenView ---------------------------------------------------------------------
 
@@ -126,6 +129,9 @@ void ZFullScreenView::showBarViews() {
   fBottomBarView->raise();
   fProgressBarContainerView->show();
   fProgressBarContainerView->raise();
+  for (QWidget *bar : {static_cast<QWidget *>(fTitleBarView), static_cast<QWidget *>(fBottomBarView),
+                       static_cast<QWidget *>(fProgressBarContainerView)})
+    ZPlaybackAccessibility::announce(bar, true);
   update();
   fTimer.start();
 }
@@ -140,6 +146,9 @@ void ZFullScreenView::hideBarViews() {
   fBottomBarView->displayTeardown();
   fBottomBarView->setMovieView(nullptr);
   fProgressBarContainerView->hide();
+  for (QWidget *bar : {static_cast<QWidget *>(fTitleBarView), static_cast<QWidget *>(fBottomBarView),
+                       static_cast<QWidget *>(fProgressBarContainerView)})
+    ZPlaybackAccessibility::announce(bar, false);
   // The keyboard stays with the view when a bar's control had it.
   setFocus(Qt::OtherFocusReason);
   update();
@@ -191,10 +200,12 @@ void ZFullScreenView::keyPressEvent(QKeyEvent *event) {
 ZFullScreenWindow::ZFullScreenWindow(const ZPlaybackEnvironment &environment)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("FullScreenWindow"));
-  setWindowTitle(localized(QStringLiteral("fullScreenWindowTitle")));
-  setAccessibleName(windowTitle());
+  // A frame to assistive technology, as the main window is (set before
+  // anything asks for its accessible interface).
   ZAccessibility::install();
   setProperty(ZAccessibility::FrameProperty, true);
+  setWindowTitle(localized(QStringLiteral("fullScreenWindowTitle")));
+  setAccessibleName(windowTitle());
   setAttribute(Qt::WA_DeleteOnClose);
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);

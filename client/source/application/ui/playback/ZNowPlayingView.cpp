@@ -4,6 +4,7 @@
 #include "NotificationCenter.h"
 #include "ZMovieSlider.h"
 #include "ZOQTMovieController.h"
+#include "ZPlaybackAccessibility.h"
 #include "ZSkin.h"
 
 #include <QMouseEvent>
@@ -102,6 +103,9 @@ void ZNowPlayingView::enterDisplay() {
     movie->setInlineSlider(slider);
   }
   fBottomBarView->displaySetup();
+  for (QWidget *bar : {static_cast<QWidget *>(fTitleBarView), static_cast<QWidget *>(fBottomBarView),
+                       static_cast<QWidget *>(fProgressBarContainerView)})
+    ZPlaybackAccessibility::announce(bar, true);
   fInDisplay = true;
 }
 
@@ -118,6 +122,9 @@ void ZNowPlayingView::exitDisplay() {
   fTitleBarView->hide();
   fTitleBarView->displayTeardown();
   fProgressBarContainerView->hide();
+  for (QWidget *bar : {static_cast<QWidget *>(fTitleBarView), static_cast<QWidget *>(fBottomBarView),
+                       static_cast<QWidget *>(fProgressBarContainerView)})
+    ZPlaybackAccessibility::announce(bar, false);
   fInDisplay = false;
 }
 

@@ -116,3 +116,12 @@ void install() {
 }
 
 }  // namespace ZPlaybackAccessibility
+
+void ZPlaybackAccessibility::announce(QWidget *bar, bool shown) {
+  if (!bar || !QAccessible::isActive()) return;
+  for (QWidget *control : bar->findChildren<QWidget *>()) {
+    if (shown && !control->isVisible()) continue;
+    QAccessibleEvent event(control, shown ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+    QAccessible::updateAccessibility(&event);
+  }
+}

@@ -9,8 +9,14 @@
 //                       or unmutes
 //
 // Installed once, when the first bar is made.
+class QWidget;
+
 namespace ZPlaybackAccessibility {
 
 void install();
+
+// Tells assistive technology that the controls in a bar appeared or went
+// with it (Qt tells it only of the bar itself).
+void announce(QWidget *bar, bool shown);
 
 }  // namespace ZPlaybackAccessibility
