@@ -78,7 +78,10 @@ TEST(PlaybackEndToEnd, ADownloadedVideoPlayedToItsEndIsViewedAndLogged) {
       << entries[2].toStdString();
   for (const QString &time : h.query("SELECT TIME FROM LOG_RECORD;"))
     EXPECT_TRUE(QDateTime::fromString(time, "yyyy-MM-dd HH:mm:ss").isValid()) << time.toStdString();
-  // The position where the list stopped, exactly as a time value.
+  // The position where the list stopped, exactly as a time value (the
+  // settings file is written a moment after the log entry).
+  TestEnvironment::waitFor(
+      [&] { return !h.setting("MoviePlayPosition:cooking-basics-1").isEmpty(); }, 20000);
   EXPECT_TRUE(h.setting("MoviePlayPosition:cooking-basics-1").endsWith("/1000000"))
       << h.setting("MoviePlayPosition:cooking-basics-1").toStdString();
 
