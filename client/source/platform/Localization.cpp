@@ -39,7 +39,7 @@ struct FormatSpec {
   int precision = -1;  // none given
 };
 
-// Pads a converted value to the spec's width: blanks on the left (or on the
+// Pads a converted value to the conversion's width: blanks on the left (or on the
 // right with "-"), zeros after the sign for numbers with "0".
 QString padded(QString text, const FormatSpec &spec, bool numeric) {
   const qsizetype missing = spec.width - text.size();
