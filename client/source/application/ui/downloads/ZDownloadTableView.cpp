@@ -65,7 +65,14 @@ ZDownloadTableView::ZDownloadTableView(const ZDownloadTableEnvironment &environm
   setup();
 }
 
-ZDownloadTableView::~ZDownloadTableView() = default;
+ZDownloadTableView::~ZDownloadTableView() {
+  // The rows go first, while this is still the table they draw for and their
+  // model is still there; what the model reports from here on must not reach
+  // a half-destroyed table.
+  delete fScrollView;
+  fScrollView = nullptr;
+  disconnect(fModel, nullptr, this, nullptr);
+}
 
 QString ZDownloadTableView::accessibleListName() { return localized(QStringLiteral("downloadsTableName")); }
 
