@@ -140,13 +140,7 @@ class RatingAccessible : public QAccessibleWidget, public QAccessibleValueInterf
   ZRateButtonView *fRating;
 };
 
-// Qt asks for the interfaces of every object, the web engine's own among
-// them; those are built without run-time type information, which the
-// undefined-behaviour sanitizer's dynamic type check cannot read, so that one
-// check is off here (everything below only asks Qt's meta-object system).
-#if defined(__GNUC__)
-__attribute__((no_sanitize("vptr")))
-#endif
+ZARO_ACCESSIBLE_FACTORY
 QAccessibleInterface *skinnedControlFactory(const QString &, QObject *object) {
   if (!object || !object->isWidgetType()) return nullptr;
   // A window made of a plain widget (the borderless main window, the welcome

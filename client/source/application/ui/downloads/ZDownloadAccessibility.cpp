@@ -1,5 +1,6 @@
 #include "ZDownloadAccessibility.h"
 
+#include "ZAccessibility.h"
 #include "ZControls.h"
 #include "ZDownloadRowsView.h"
 #include "ZDownloadTableRowView.h"
@@ -71,6 +72,7 @@ class RowButtonAccessible : public QAccessibleWidget {
   ZDownloadTableRowView *fRow;
 };
 
+ZARO_ACCESSIBLE_FACTORY
 QAccessibleInterface *factory(const QString &className, QObject *object) {
   if (!object || !object->isWidgetType()) return nullptr;
   if (className == QLatin1String("ZDownloadTableRowView"))

@@ -1,5 +1,6 @@
 #include "ZLibraryAccessibility.h"
 
+#include "ZAccessibility.h"
 #include "Localization.h"
 #include "ZLibraryBrowseListDataSource.h"
 #include "ZLibraryItemContainerView.h"
@@ -275,6 +276,7 @@ class ItemsViewAccessible : public QAccessibleWidget {
   mutable QHash<int, QAccessible::Id> fChildren;
 };
 
+ZARO_ACCESSIBLE_FACTORY
 QAccessibleInterface *factory(const QString &className, QObject *object) {
   if (className == QLatin1String("ZLibraryItemsView") && object && object->isWidgetType())
     return new ItemsViewAccessible(static_cast<QWidget *>(object));

@@ -1,5 +1,6 @@
 #include "ZPlaybackAccessibility.h"
 
+#include "ZAccessibility.h"
 #include "ZMovieSlider.h"
 #include "ZVolumeSliderContainer.h"
 
@@ -94,6 +95,7 @@ class MuteButtonAccessible : public QAccessibleWidget {
   ZVolumeMuteButton *fButton;
 };
 
+ZARO_ACCESSIBLE_FACTORY
 QAccessibleInterface *playbackControlFactory(const QString &, QObject *object) {
   if (!object || !object->isWidgetType()) return nullptr;
   if (auto *slider = qobject_cast<ZMovieSlider *>(object)) return new MovieSliderAccessible(slider);

@@ -1,5 +1,6 @@
 #include "ZSettingsTabButtonView.h"
 
+#include "ZAccessibility.h"
 #include "DrawUtilities.h"
 
 #include <QAccessible>
@@ -50,6 +51,7 @@ class TabButtonAccessible : public QAccessibleWidget {
   ZSettingsTabButtonView *fTab;
 };
 
+ZARO_ACCESSIBLE_FACTORY
 QAccessibleInterface *tabButtonFactory(const QString &, QObject *object) {
   if (auto *tab = qobject_cast<ZSettingsTabButtonView *>(object))
     return new TabButtonAccessible(tab);
