@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 
@@ -225,6 +226,18 @@ void ZFullScreenWindow::showOnScreen(QScreen *screen) {
     setGeometry(screen->geometry());
   }
   showFullScreen();
+}
+
+bool ZFullScreenWindow::event(QEvent *event) {
+  // Qt makes the native window anew when the movie's OpenGL view comes in
+  // after it was shown, and the new one is not active: the keyboard would
+  // stay with the main window below (Escape there stops the video). While it
+  // shows, this window has the keyboard.
+  if (event->type() == QEvent::WinIdChange && isVisible())
+    QTimer::singleShot(0, this, [this] {
+      if (isVisible()) activateWindow();
+    });
+  return QWidget::event(event);
 }
 
 void ZFullScreenWindow::resizeEvent(QResizeEvent *event) {

@@ -86,6 +86,7 @@ class ZFullScreenWindow : public QWidget {
   void showOnScreen(QScreen *screen);
 
  protected:
+  bool event(QEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
 
  private:
