@@ -14,7 +14,6 @@ and playlist is written there as main-window-library.png.
 """
 
 import os
-import shutil
 import sys
 import time
 import unittest
@@ -24,7 +23,6 @@ import zaroui  # noqa: E402
 
 PLAYER = os.environ["ZARO_PLAYER_BINARY"]
 SERVICE = os.environ["ZARO_SERVICE_BINARY"]
-SHOTS = os.environ.get("ZARO_UI_SCREENSHOTS")
 
 DOWNLOAD_SEVERAL = "306AC90D-D92B-4350-8D1B-A22F61F2CB8C"
 TITLES = {
@@ -35,32 +33,21 @@ TITLES = {
 }
 
 
-def keep_shot(desk, name):
-    path = desk.screenshot(os.path.join(desk.root, name))
-    if SHOTS:
-        os.makedirs(SHOTS, exist_ok=True)
-        shutil.copy(path, os.path.join(SHOTS, name))
-    return path
-
-
 class LibraryEndToEndTest(unittest.TestCase):
     def test_download_play_switch_views_and_drop_on_a_playlist(self):
         with zaroui.Desktop() as desk:
             url = desk.start_service(SERVICE)
-            desk.write_settings(FirstLaunch=False)
             workspace_log = os.path.join(desk.root, "workspace.log")
             dialog_log = os.path.join(desk.root, "dialogs.log")
             env = {"ZARO_DIALOG_ANSWERS": "update=0,deleteVideo=1,deleteFromDisk=1",
                    "ZARO_DIALOG_LOG": dialog_log, "ZARO_WORKSPACE_LOG": workspace_log}
-            player = desk.start_player(PLAYER, url, env=env)
-            player.find(role="push button", name="Browse By", timeout=40)
+            player = desk.start_in_library(PLAYER, url, env=env)
 
             # A link from the service's page, handed to the running player by
             # a second start, as the browser does.
             link = (f"zaro://cmd?command={DOWNLOAD_SEVERAL}&permalinkIds="
                     + ",".join(TITLES))
-            second = desk.start_player(PLAYER, url, args=[link], env=env)
-            self.assertEqual(second.proc.wait(30), 0)
+            desk.hand_over(PLAYER, url, link, env=env)
             zaroui.wait_until(lambda: player.sql("SELECT COUNT(*) FROM Videos;") == "4",
                               120, what="four videos in the library")
             ids = dict(line.split("|") for line in player.sql(
@@ -120,7 +107,7 @@ class LibraryEndToEndTest(unittest.TestCase):
                 "SELECT PlaylistId, VideoId FROM PlaylistEntries;")
                 == f"{playlist_id}|{ids['ocean-sunrise']}", 10, what="the video in the playlist")
             time.sleep(0.5)
-            keep_shot(desk, "main-window-library.png")
+            desk.keep_shot("main-window-library.png")
 
             # The File menu's find on the service and show in the file manager
             # take the library's selection (the dragged video).

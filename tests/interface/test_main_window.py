@@ -9,7 +9,6 @@ window and the main window are written there (docs/screenshots/ holds them).
 """
 
 import os
-import shutil
 import sys
 import time
 import unittest
@@ -19,15 +18,6 @@ import zaroui  # noqa: E402
 
 PLAYER = os.environ["ZARO_PLAYER_BINARY"]
 SERVICE = os.environ["ZARO_SERVICE_BINARY"]
-SHOTS = os.environ.get("ZARO_UI_SCREENSHOTS")
-
-
-def keep_shot(desk, name):
-    path = desk.screenshot(os.path.join(desk.root, name))
-    if SHOTS:
-        os.makedirs(SHOTS, exist_ok=True)
-        shutil.copy(path, os.path.join(SHOTS, name))
-    return path
 
 
 class MainWindowTest(unittest.TestCase):
@@ -47,7 +37,7 @@ class MainWindowTest(unittest.TestCase):
             # The page's contents are open to assistive technology.
             player.find(role="heading", name="Welcome to Zaro Player", timeout=20)
             time.sleep(1)
-            keep_shot(desk, "welcome-window.png")
+            desk.keep_shot("welcome-window.png")
             desk.click(player.find(role="push button", name="Start Using Zaro Player"))
             player.gone(role="frame", name="Welcome to Zaro Player")
 
@@ -58,7 +48,7 @@ class MainWindowTest(unittest.TestCase):
                          "Browse By", "Thumbnails", "Details", "Import", "Playlists"):
                 player.find(role="push button", name=name)
             player.find(role="text", name="Search the Library")
-            keep_shot(desk, "main-window.png")
+            desk.keep_shot("main-window.png")
 
             # Tab goes from area to area: the view switcher, the window
             # buttons, the library's toolbar, the sort bar, the library.
@@ -99,7 +89,7 @@ class MainWindowTest(unittest.TestCase):
                 lambda: not player.find_all(role="label", name="Loading the page\u2026"),
                 30, what="the guide page")
             time.sleep(1)
-            keep_shot(desk, "guide-view.png")
+            desk.keep_shot("guide-view.png")
             # A video's download link on the page queues the video and loads
             # nothing: the video arrives in the library, the page stays.
             page = player.find(role="document web", name="Zaro Guide - Zaro", timeout=20)

@@ -1,23 +1,28 @@
-"""Playback end to end, through the real player under Xvfb, driven the way a
-user drives it: two videos downloaded from the reference service (one of
-them slowed down by the service's rate fault) through a handed-over
-"zaro://" link; the finished one played; its bars found through the
-accessibility tree (play and pause swapping, the position slider moving,
-the volume and mute controls); full screen entered with the F key, its bars
-shown by the mouse, left with Escape while the video plays on (one start in
-the usage log), and entered and left again with F.
+"""The downloads page and playback end to end, through the real player under
+Xvfb, driven the way a user drives it: two videos downloaded from the
+reference service through a handed-over "zaro://" link, both followed on the
+downloads page (speed and progress in their rows); the slow one (held back by
+the service's rate fault) stopped with its row's button after the
+confirmation; the other played with its row's button once it is finished.
+While it plays: the window's bars through the accessibility tree (play and
+pause swapping, the position slider moving, the volume controls), full
+screen entered with the F key, its bars shown by the mouse, left with Escape
+while the video plays on (one start in the usage log, no stop), and entered
+and left again with F.
 
-With ZARO_UI_SCREENSHOTS set to a folder, the full-screen player with its
-bars is written there as playback-fullscreen-e2e.png.
+With ZARO_UI_SCREENSHOTS set to a folder, the downloads page with both rows
+running and the full-screen player with its bars are written there as
+downloads-page-e2e.png and playback-fullscreen-e2e.png.
 """
 
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
-import time
 import unittest
+import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import zaroui  # noqa: E402
@@ -25,21 +30,29 @@ import zaroui  # noqa: E402
 PLAYER = os.environ["ZARO_PLAYER_BINARY"]
 SERVICE = os.environ["ZARO_SERVICE_BINARY"]
 SOURCE = os.environ["ZARO_SOURCE_DIR"]
-SHOTS = os.environ.get("ZARO_UI_SCREENSHOTS")
 
 DOWNLOAD_SEVERAL = "306AC90D-D92B-4350-8D1B-A22F61F2CB8C"
-LONG = ("long-voyage", "A long voyage")
-SLOW = ("slow-river", "The slow river")
+# permalink, title, seconds
+LONG = ("long-voyage", "A long voyage", 120)
+SLOW = ("slow-river", "The slow river", 30)
+# A row's description while its download runs: "12.5 KB/s, 40.2%, 8 s".
+RUNNING = re.compile(r"^(?P<speed>[\d.]+) (KB|bytes)/s, (?P<percent>[\d.]+)%, ")
+
+
+def media_path(video):
+    """Where the service serves a video's file (its hash is the permalink
+    without dashes)."""
+    return "/cache/external/" + video[0].replace("-", "")
 
 
 def make_catalog(folder):
     """A catalog of two videos long enough to watch: two minutes and half a
-    minute."""
+    minute (about 2.5 MB and 0.6 MB)."""
     os.makedirs(os.path.join(folder, "media"))
     os.makedirs(os.path.join(folder, "images"))
     demo = os.path.join(SOURCE, "tools", "zaro-service", "demo", "images")
     shutil.copy(os.path.join(demo, "ocean-sunrise.jpg"), os.path.join(folder, "images"))
-    for (permalink, _), seconds in ((LONG, 120), (SLOW, 30)):
+    for permalink, _, seconds in (LONG, SLOW):
         subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi",
                         "-i", "testsrc2=size=320x180:rate=15", "-t", str(seconds), "-c:v", "libx264",
                         "-pix_fmt", "yuv420p",
@@ -51,11 +64,19 @@ def make_catalog(folder):
             {"permalink": permalink, "title": title, "file": f"media/{permalink}.mp4",
              "icon": "poster", "publisher": "zaro-studio", "duration": seconds,
              "fileHash": permalink.replace("-", "")}
-            for (permalink, title), seconds in ((LONG, 120), (SLOW, 30))
+            for permalink, title, seconds in (LONG, SLOW)
         ],
     }
     with open(os.path.join(folder, "catalog.json"), "w") as f:
         json.dump(catalog, f)
+
+
+def add_fault(url, rule):
+    request = urllib.request.Request(url + "/_control/faults", method="POST",
+                                     data=json.dumps(rule).encode(),
+                                     headers={"Content-Type": "application/json"})
+    with urllib.request.urlopen(request, timeout=10) as answer:
+        return json.loads(answer.read())
 
 
 def focus_window(desk):
@@ -65,110 +86,163 @@ def focus_window(desk):
                  "windowfocus", "--sync")
 
 
-def show_bars(desk, player):
-    """Moves the mouse over the full-screen movie until its bars show;
-    answers the leave button."""
-    def moved():
-        for dx in (0, 30):
-            desk.xdotool("mousemove", "--sync", desk.width // 2 + dx, desk.height // 2)
-        return player.find(role="push button", name="Leave full screen", timeout=1)
+def full_screen_bars(desk, player, frame):
+    """Moves the mouse over the full-screen movie until its bars show, and
+    answers their controls by name. The bars hide again 6 s after they
+    showed, so all of them are looked up in one go, and again after a new
+    move when they hid in between (a loaded machine walks the tree slowly)."""
+    names = {("push button", "Leave full screen"), ("slider", "Position in the video"),
+             ("push button", "Pause"), ("push button", "Stop"), ("push button", "Mute"),
+             ("push button", "Louder"), ("push button", "Softer")}
+    step = [0]
 
-    return zaroui.wait_until(lambda: _quietly(moved), 15, what="the full-screen bars")
+    def shown():
+        step[0] += 1
+        desk.xdotool("mousemove", "--sync", desk.width // 2 + 20 * (step[0] % 2),
+                     desk.height // 2)
+        found = {}
+        for node in player.find_all(within=frame):
+            key = (node.getRoleName(), node.name)
+            if key in names:
+                found[key] = node
+        return found if len(found) == len(names) else None
+
+    return zaroui.wait_until(shown, 30, interval=0.3, what="the full-screen bars")
 
 
-def _quietly(call):
-    try:
-        return call()
-    except zaroui.WaitTimeout:
-        return None
-
-
-def keep_shot(desk, name):
-    path = desk.screenshot(os.path.join(desk.root, name))
-    if SHOTS:
-        os.makedirs(SHOTS, exist_ok=True)
-        shutil.copy(path, os.path.join(SHOTS, name))
-    return path
+def download_rows(player):
+    """The rows in sight on the downloads page, by title."""
+    listing = player.find(role="list", name="Downloads", timeout=1)
+    return {node.name: node for node in player.find_all(role="list item", within=listing)}
 
 
 class PlaybackEndToEndTest(unittest.TestCase):
-    def test_play_a_download_with_its_bars_and_full_screen_from_the_keyboard(self):
+    def test_downloads_page_then_play_with_the_bars_and_full_screen(self):
         with zaroui.Desktop() as desk:
             catalog = os.path.join(desk.root, "catalog")
             make_catalog(catalog)
-            # The slow video's file comes at 4 KB a second.
-            slow_file = "/cache/external/" + SLOW[0].replace("-", "")
+            # The slow video comes at 4 KB a second (minutes); the long one,
+            # at 200 KB a second, takes some 13 s: long enough to be seen on
+            # its way.
             url = desk.start_service(SERVICE, args=("--catalog", catalog, "--fault-rate", "4000",
-                                                    "--fault-path", slow_file))
-            desk.write_settings(FirstLaunch=False, DownloadMaxSimultaneousCount=2)
-            env = {"ZARO_DIALOG_ANSWERS": "update=0"}
-            player = desk.start_player(PLAYER, url, env=env)
-            player.find(role="push button", name="Browse By", timeout=40)
-
-            link = f"zaro://cmd?command={DOWNLOAD_SEVERAL}&permalinkIds={LONG[0]},{SLOW[0]}"
-            second = desk.start_player(PLAYER, url, args=[link], env=env)
-            self.assertEqual(second.proc.wait(30), 0)
-            zaroui.wait_until(lambda: player.sql(
-                f"SELECT COUNT(*) FROM Videos WHERE VIDEO_PERMALINK = '{LONG[0]}';") == "1",
-                60, what="the first video in the library")
-            # The slow one is still on its way.
-            self.assertEqual(player.sql(
-                f"SELECT COUNT(*) FROM Videos WHERE VIDEO_PERMALINK = '{SLOW[0]}';"), "0")
-            video = player.sql(f"SELECT id FROM Videos WHERE VIDEO_PERMALINK = '{LONG[0]}';")
-
-            # Played from the library: the window's bars.
-            desk.click(player.find(role="list item", name=LONG[1]), double=True)
-            pause = player.find(role="push button", name="Pause", timeout=20)
-            player.gone(role="push button", name="Play")
-            position = player.find(role="slider", name="Position in the video")
-            value = position.queryValue()
-            self.assertGreater(value.maximumValue, 25)
-            zaroui.wait_until(lambda: value.currentValue >= 1, 10, what="the slider to move")
-            player.find(role="slider", name="Volume")
-            player.find(role="push button", name="Mute")
-            player.find(role="push button", name="Watch full screen")
-
-            # Pause and play with the bar's buttons: they swap.
-            desk.click(pause)
-            play = player.find(role="push button", name="Play", timeout=10)
-            player.gone(role="push button", name="Pause")
-            desk.click(play)
-            player.find(role="push button", name="Pause", timeout=10)
-
-            # F: full screen. A mouse move shows its bars with the leave button.
-            focus_window(desk)
-            desk.key("f")
-            player.find(role="frame", name="Zaro Player Full Screen", timeout=15)
-            width, height = desk.width, desk.height
-            leave = show_bars(desk, player)
-            ext = leave.queryComponent().getExtents(0)
-            self.assertGreater(ext.x, width - 100)  # at the right edge of the screen
-            player.find(role="slider", name="Position in the video")
-            time.sleep(0.5)
-            keep_shot(desk, "playback-fullscreen-e2e.png")
-
-            # Escape leaves it; the video plays on without starting again.
-            desk.key("Escape")
-            player.gone(role="frame", name="Zaro Player Full Screen", timeout=15)
-            before = value.currentValue
-            zaroui.wait_until(lambda: value.currentValue > before, 10,
-                              what="the video to go on in the window")
-            starts = player.sql("SELECT COUNT(*) FROM LOG_RECORD WHERE EVENT = "
-                                "'/ui/player/video/start' AND PARAMETERS = "
-                                f"'videoID={LONG[0]}';")
-            self.assertEqual(starts, "1")
-
-            # F goes in again, and in full screen F comes back.
-            focus_window(desk)
-            desk.key("f")
-            player.find(role="frame", name="Zaro Player Full Screen", timeout=15)
-            desk.key("f")  # the full-screen window took the keyboard as it opened
-            player.gone(role="frame", name="Zaro Player Full Screen", timeout=15)
-            self.assertEqual(player.sql(
-                f"SELECT DATE_VIEWED <> '' FROM Videos WHERE id = {video};"), "1")
-
+                                                    "--fault-path", media_path(SLOW)))
+            add_fault(url, {"kind": "rate", "value": 200000, "path": media_path(LONG),
+                            "count": 20})
+            dialog_log = os.path.join(desk.root, "dialogs.log")
+            player = desk.start_in_library(
+                PLAYER, url, DownloadMaxSimultaneousCount=2,
+                env={"ZARO_DIALOG_ANSWERS": "update=0,confirmation=1",
+                     "ZARO_DIALOG_LOG": dialog_log})
+            try:
+                self.downloads_page(desk, player, url, dialog_log)
+                self.playback(desk, player)
+            except Exception:
+                print(player.dump(), file=sys.stderr)
+                desk.keep_shot("failure.png")
+                raise
             player.stop()
             self.assertEqual(player.proc.returncode, 0)
+
+    def downloads_page(self, desk, player, url, dialog_log):
+        desk.click(player.find(role="push button", name="Downloads"))
+        player.find(role="push button", name="Clear Completed Downloads")
+        link = f"zaro://cmd?command={DOWNLOAD_SEVERAL}&permalinkIds={LONG[0]},{SLOW[0]}"
+        desk.hand_over(PLAYER, url, link)
+
+        # Both rows, each with a speed and a progress above nothing.
+        def both_running():
+            rows = download_rows(player)
+            states = [RUNNING.match(rows[title].description) if title in rows else None
+                      for title in (LONG[1], SLOW[1])]
+            return rows if all(m and float(m["speed"]) > 0 and float(m["percent"]) > 0
+                               for m in states) else None
+
+        running = zaroui.wait_until(both_running, 60, what="both downloads running")
+        desk.keep_shot("downloads-page-e2e.png")
+
+        # Stop the slow one with its row's button, answering the
+        # confirmation: its row goes, nothing of it reaches the library.
+        desk.click(player.find(role="push button", name="Stop", within=running[SLOW[1]]))
+        zaroui.wait_until(lambda: list(download_rows(player)) == [LONG[1]], 20,
+                          what="the slow row gone")
+        with open(dialog_log) as f:
+            self.assertIn("confirmation Stop this download?", f.read())
+
+        # The other finishes: its row says so and its button plays.
+        def finished():
+            row = download_rows(player).get(LONG[1])
+            if row is None or not row.description.startswith("Finished"):
+                return None
+            return player.find(role="push button", name="Play", within=row, timeout=1)
+
+        play = zaroui.wait_until(finished, 90, what="the long download finished")
+        self.assertEqual(player.sql(
+            f"SELECT COUNT(*) FROM Videos WHERE VIDEO_PERMALINK = '{LONG[0]}';"), "1")
+        self.assertEqual(player.sql(
+            f"SELECT COUNT(*) FROM Videos WHERE VIDEO_PERMALINK = '{SLOW[0]}';"), "0")
+        self.assertEqual(player.sql(
+            "SELECT COUNT(*) FROM Videos WHERE DATE_VIEWED <> '';"), "0")
+        desk.click(play)
+
+    def playback(self, desk, player):
+        # It plays in the window: marked viewed, its start logged once, the
+        # window's bars with play and pause swapping and the slider moving.
+        pause = player.find(role="push button", name="Pause", timeout=20)
+        player.gone(role="push button", name="Play")
+        zaroui.wait_until(lambda: player.sql(
+            f"SELECT DATE_VIEWED <> '' FROM Videos WHERE VIDEO_PERMALINK = '{LONG[0]}';") == "1",
+            20, what="the video marked viewed")
+        position = player.find(role="slider", name="Position in the video")
+        value = position.queryValue()
+        self.assertGreater(value.maximumValue, 100)
+        zaroui.wait_until(lambda: value.currentValue >= 1, 20, what="the slider to move")
+        for name in ("Volume", "Mute", "Watch full screen", "Leave playback", "Stop"):
+            player.find(name=name)
+
+        desk.click(pause)
+        play = player.find(role="push button", name="Play", timeout=10)
+        player.gone(role="push button", name="Pause")
+        desk.click(play)
+        player.find(role="push button", name="Pause", timeout=10)
+
+        # F: full screen. A mouse move shows its bars with every control.
+        focus_window(desk)
+        desk.key("f")
+        frame = player.find(role="frame", name="Zaro Player Full Screen", timeout=20)
+        controls = full_screen_bars(desk, player, frame)
+        leave = controls[("push button", "Leave full screen")]
+        ext = leave.queryComponent().getExtents(0)
+        self.assertGreater(ext.x, desk.width - 100)  # at the right edge of the screen
+        slider = controls[("slider", "Position in the video")].queryValue()
+        self.assertGreater(slider.maximumValue, 100)
+        before = slider.currentValue
+        zaroui.wait_until(lambda: slider.currentValue > before, 20,
+                          what="the full-screen slider to move")
+        desk.keep_shot("playback-fullscreen-e2e.png")
+
+        # Escape leaves it; the video plays on in the window without
+        # stopping or starting again.
+        desk.key("Escape")
+        player.gone(role="frame", name="Zaro Player Full Screen", timeout=20)
+        player.find(role="push button", name="Pause", timeout=10)
+        for name in ("Volume", "Mute", "Watch full screen"):
+            player.find(name=name)
+        position = player.find(role="slider", name="Position in the video")
+        value = position.queryValue()
+        before = value.currentValue
+        zaroui.wait_until(lambda: value.currentValue > before, 20,
+                          what="the video to go on in the window")
+        events = player.sql("SELECT EVENT FROM LOG_RECORD WHERE EVENT LIKE '/ui/player/%';")
+        self.assertEqual(events.splitlines().count("/ui/player/video/start"), 1, events)
+        self.assertNotIn("/ui/player/stop", events.splitlines())
+
+        # F goes in again, and in full screen F comes back.
+        focus_window(desk)
+        desk.key("f")
+        player.find(role="frame", name="Zaro Player Full Screen", timeout=20)
+        desk.key("f")  # the full-screen window has the keyboard
+        player.gone(role="frame", name="Zaro Player Full Screen", timeout=20)
+        player.find(role="push button", name="Pause", timeout=10)
 
 
 if __name__ == "__main__":

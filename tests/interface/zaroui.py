@@ -86,13 +86,14 @@ class Player:
 
         return wait_until(lookup, timeout, what="the player on the accessibility bus")
 
-    def find(self, role=None, name=None, timeout=20.0, showing=True):
-        """The first accessible below the player with this role and name."""
-        return wait_until(lambda: _search(self.accessible(), role, name, showing),
+    def find(self, role=None, name=None, timeout=20.0, showing=True, within=None):
+        """The first accessible below the player (or below `within`) with
+        this role and name."""
+        return wait_until(lambda: _search(within or self.accessible(), role, name, showing),
                           timeout, what=f"{role or 'any role'} named {name!r}")
 
-    def find_all(self, role=None, name=None, showing=True):
-        return list(_iter_matches(self.accessible(), role, name, showing))
+    def find_all(self, role=None, name=None, showing=True, within=None):
+        return list(_iter_matches(within or self.accessible(), role, name, showing))
 
     def focused(self):
         """The accessible that has the keyboard focus, or None."""
@@ -111,12 +112,15 @@ class Player:
                    what=f"{role or 'any role'} named {name!r} to go")
 
     def dump(self):
-        """The whole accessible tree as indented lines (role, name)."""
+        """The whole accessible tree as indented lines (role, name; what is
+        not showing is marked)."""
+        import pyatspi
         lines = []
 
         def walk(node, depth):
             try:
-                lines.append("  " * depth + f"[{node.getRoleName()}] {node.name!r}")
+                hidden = "" if node.getState().contains(pyatspi.STATE_SHOWING) else " (hidden)"
+                lines.append("  " * depth + f"[{node.getRoleName()}] {node.name!r}{hidden}")
                 for i in range(node.childCount):
                     walk(node.getChildAtIndex(i), depth + 1)
             except Exception:
@@ -295,6 +299,24 @@ class Desktop(contextlib.AbstractContextManager):
                 text = ("true" if value else "false") if isinstance(value, bool) else str(value)
                 f.write(f"{key}={text}\n")
 
+    def start_in_library(self, binary, service_url, env=None, **settings):
+        """A player past its first start (no welcome window), with these
+        settings, once its library shows. Its dialogs answer from
+        ZARO_DIALOG_ANSWERS: no update unless `env` says otherwise."""
+        self.write_settings(FirstLaunch=False, **settings)
+        player = self.start_player(binary, service_url,
+                                   env={"ZARO_DIALOG_ANSWERS": "update=0", **(env or {})})
+        player.find(role="push button", name="Browse By", timeout=40)
+        return player
+
+    def hand_over(self, binary, service_url, link, env=None):
+        """Hands a link to the running player by a second start, as the
+        browser does; the second start must end at once, successfully."""
+        second = self.start_player(binary, service_url, args=[link], env=env)
+        status = second.proc.wait(30)
+        if status != 0:
+            raise AssertionError(f"handing over {link} ended with {status}")
+
     def start_player(self, binary, service_url=None, args=(), env=None):
         e = dict(self.env)
         if service_url:
@@ -339,4 +361,14 @@ class Desktop(contextlib.AbstractContextManager):
 
     def screenshot(self, path):
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True)
+        return path
+
+    def keep_shot(self, name):
+        """A screenshot of the whole screen in the sandbox, copied into the
+        folder ZARO_UI_SCREENSHOTS names when that is set."""
+        path = self.screenshot(os.path.join(self.root, name))
+        folder = os.environ.get("ZARO_UI_SCREENSHOTS")
+        if folder:
+            os.makedirs(folder, exist_ok=True)
+            shutil.copy(path, os.path.join(folder, name))
         return path
