@@ -10,6 +10,27 @@
 #include <QStringList>
 #include <QVariantMap>
 
+// An object served at a path under a well-known name of the bus, for as
+// long as this lives.
+class ServedObject {
+ public:
+  ServedObject(QDBusConnection bus, QString path, QString service, QObject *object)
+      : fBus(bus), fPath(std::move(path)), fService(std::move(service)) {
+    fBus.registerObject(fPath, object, QDBusConnection::ExportAllSlots);
+    fBus.registerService(fService);
+  }
+  ~ServedObject() {
+    fBus.unregisterService(fService);
+    fBus.unregisterObject(fPath);
+  }
+  ServedObject(const ServedObject &) = delete;
+  ServedObject &operator=(const ServedObject &) = delete;
+
+ private:
+  QDBusConnection fBus;
+  QString fPath, fService;
+};
+
 // org.freedesktop.Notifications.
 class NotificationServer : public QObject {
   Q_OBJECT
@@ -22,15 +43,10 @@ class NotificationServer : public QObject {
     uint id;
   };
   explicit NotificationServer(QDBusConnection bus, QStringList capabilities = {"actions", "body"})
-      : fBus(bus), fCapabilities(std::move(capabilities)) {
-    fBus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
-                        QDBusConnection::ExportAllSlots);
-    fBus.registerService(QStringLiteral("org.freedesktop.Notifications"));
-  }
-  ~NotificationServer() override {
-    fBus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-    fBus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
-  }
+      : fBus(bus),
+        fCapabilities(std::move(capabilities)),
+        fServed(bus, QStringLiteral("/org/freedesktop/Notifications"),
+                QStringLiteral("org.freedesktop.Notifications"), this) {}
   QList<Shown> shown;
 
   // What the user does with a notification: the server's signal.
@@ -55,6 +71,7 @@ class NotificationServer : public QObject {
  private:
   QDBusConnection fBus;
   QStringList fCapabilities;
+  ServedObject fServed;  // last: it goes first
 };
 
 // org.freedesktop.ScreenSaver.
@@ -62,15 +79,9 @@ class ScreenSaver : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
  public:
-  explicit ScreenSaver(QDBusConnection bus) : fBus(bus) {
-    fBus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), this,
-                        QDBusConnection::ExportAllSlots);
-    fBus.registerService(QStringLiteral("org.freedesktop.ScreenSaver"));
-  }
-  ~ScreenSaver() override {
-    fBus.unregisterService(QStringLiteral("org.freedesktop.ScreenSaver"));
-    fBus.unregisterObject(QStringLiteral("/org/freedesktop/ScreenSaver"));
-  }
+  explicit ScreenSaver(QDBusConnection bus)
+      : fServed(bus, QStringLiteral("/org/freedesktop/ScreenSaver"),
+                QStringLiteral("org.freedesktop.ScreenSaver"), this) {}
   // "Inhibit <application> <reason> -> <cookie>", "UnInhibit <cookie>".
   QStringList calls;
   int held() const { return fHeld; }
@@ -88,9 +99,9 @@ class ScreenSaver : public QObject {
   }
 
  private:
-  QDBusConnection fBus;
   int fNext = 0;
   int fHeld = 0;
+  ServedObject fServed;
 };
 
 // The desktop portal's Inhibit, and the requests it hands out.
@@ -111,16 +122,11 @@ class Portal : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
  public:
-  explicit Portal(QDBusConnection bus) : fBus(bus) {
-    fBus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
-                        QDBusConnection::ExportAllSlots);
-    fBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
-  }
-  ~Portal() override {
-    fBus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
-    fBus.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"));
-    qDeleteAll(fRequests);
-  }
+  explicit Portal(QDBusConnection bus)
+      : fBus(bus),
+        fServed(bus, QStringLiteral("/org/freedesktop/portal/desktop"),
+                QStringLiteral("org.freedesktop.portal.Desktop"), this) {}
+  ~Portal() override { qDeleteAll(fRequests); }
   QStringList calls;
 
  public slots:
@@ -140,4 +146,5 @@ class Portal : public QObject {
  private:
   QDBusConnection fBus;
   QList<PortalRequest *> fRequests;
+  ServedObject fServed;  // last: it goes first
 };
