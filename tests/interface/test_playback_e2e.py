@@ -182,6 +182,12 @@ class PlaybackEndToEndTest(unittest.TestCase):
             f"SELECT COUNT(*) FROM Videos WHERE VIDEO_PERMALINK = '{SLOW[0]}';"), "0")
         self.assertEqual(player.sql(
             "SELECT COUNT(*) FROM Videos WHERE DATE_VIEWED <> '';"), "0")
+        # What the stopped one had downloaded is gone with it.
+        media = os.path.dirname(player.sql(
+            f"SELECT PATH FROM Videos WHERE VIDEO_PERMALINK = '{LONG[0]}';"))
+        self.assertEqual([name for name in os.listdir(media)
+                          if os.path.isfile(os.path.join(media, name))],
+                         ["A%20long%20voyage.mp4"])
         desk.click(play)
 
     def playback(self, desk, player):
