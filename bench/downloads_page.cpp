@@ -17,12 +17,8 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <QFile>
 #include <QImage>
-#include <QNetworkAccessManager>
 #include <QTemporaryDir>
 
 #include <ctime>
@@ -32,17 +28,13 @@
 #include <memory>
 
 #include "Dialogs.h"
+#include "DownloadStack.h"
 #include "NotificationCenter.h"
 #include "ServiceProcess.h"
-#include "UserDefaults.h"
-#include "VideoDatabase.h"
+#include "TestEnvironment.h"
 #include "ZDownloadDataSource.h"
-#include "ZDownloadEnvironment.h"
 #include "ZDownloadTableRowView.h"
 #include "ZDownloadTableView.h"
-#include "ZFolderManager.h"
-#include "ZNowPlayingListDataSource.h"
-#include "ZPlaylistDataSource.h"
 #include "ZSkin.h"
 
 namespace {
@@ -112,24 +104,11 @@ void writeCatalog(const QString &dir, int count) {
 
 // Runs the event loop until done() holds (looked at every 50 ms).
 void runUntil(const std::function<bool()> &done, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  QEventLoop loop;
-  QTimer check;
-  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-    if (done() || clock.elapsed() > timeoutMs) loop.quit();
-  });
-  check.start(50);
-  if (!done()) loop.exec();
-  if (!done()) fail(QStringLiteral("the queue did not get ready in time"));
+  if (!TestEnvironment::runLoopUntil(done, timeoutMs))
+    fail(QStringLiteral("the queue did not get ready in time"));
 }
 
-// Runs the event loop for a while, sleeping while there is nothing to do.
-void runFor(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
+using TestEnvironment::runLoopFor;
 
 // Counts the paints of download rows.
 class PaintCounter : public QObject {
@@ -156,11 +135,7 @@ int run(int argc, char **argv) {
 
   QTemporaryDir sandbox;
   if (!sandbox.isValid()) return 1;
-  for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-    const QString path = sandbox.path() + "/" + QString::fromLatin1(variable);
-    QDir().mkpath(path);
-    qputenv(variable, path.toLocal8Bit());
-  }
+  TestEnvironment::sandboxUserFolders(sandbox.path());
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   Dialogs::setShared(std::make_unique<ScriptedDialogs>());
@@ -174,33 +149,18 @@ int run(int argc, char **argv) {
   if (!service.running()) fail(QStringLiteral("zaro-service did not start"));
   service.becomeServiceHost();
 
-  QDir().mkpath(sandbox.path() + "/library");
-  UserDefaults defaults(sandbox.path() + "/settings.ini");
-  defaults.setString(sandbox.path() + "/downloads", QStringLiteral("DownloadLocation"));
-  defaults.setString(QStringLiteral("bench+token"), QStringLiteral("ZaroClientAuthorization"));
-  defaults.setInteger(kRunning, QStringLiteral("DownloadMaxSimultaneousCount"));
-  defaults.setInteger(100, QStringLiteral("DownloadAllowedDiskUsage"));
-  ZFolderManager folders(defaults);
-  VideoDatabase database(VideoDatabase::pathsUnder(sandbox.path() + "/library"), &folders);
-  if (!database.createDatabase()) fail(QStringLiteral("no library"));
-  QNetworkAccessManager network;
-  ZDownloadEnvironment environment;
-  environment.network = &network;
-  environment.folders = &folders;
-  environment.defaults = &defaults;
-  environment.database = &database;
-  environment.freeBytes = [](const QString &) { return quint64(1) << 50; };
-  environment.progressIntervalMs = 250;
-  ZDownloadDataSource queue(environment);
-  ZPlaylistDataSource playlists(database);
-  ZNowPlayingListDataSource nowPlaying(playlists, database);
+  DownloadStack stack(sandbox.path(), {.simultaneousDownloads = kRunning,
+                                        .freeBytes = quint64(1) << 50,
+                                        .progressIntervalMs = 250});
+  if (!stack.ok()) fail(QStringLiteral("no library"));
+  ZDownloadDataSource &queue = *stack.queue;
 
   // The page exists from the start, hidden, so that both kinds of round see
   // the same objects.
   ZDownloadTableEnvironment pageEnvironment;
   pageEnvironment.queue = &queue;
-  pageEnvironment.defaults = &defaults;
-  pageEnvironment.nowPlaying = &nowPlaying;
+  pageEnvironment.defaults = stack.defaults.get();
+  pageEnvironment.nowPlaying = stack.nowPlaying.get();
   ZDownloadTableView page(pageEnvironment);
   page.resize(1000, 700);
 
@@ -229,10 +189,10 @@ int run(int argc, char **argv) {
   Round hidden, shown;
   double peakHidden = 0, peakShown = 0, residentHidden = 0, residentShown = 0;
   const auto measure = [&](Round &total) {
-    runFor(500);  // settle
+    runLoopFor(500);  // settle
     const double cpu = cpuSeconds();
     const int ticksBefore = ticks, paintsBefore = counter.paints;
-    runFor(roundMs);
+    runLoopFor(roundMs);
     total.cpu += cpuSeconds() - cpu;
     total.ticks += ticks - ticksBefore;
     total.paints += counter.paints - paintsBefore;

@@ -31,6 +31,7 @@
 
 #include "Dialogs.h"
 #include "FeedDatabase.h"
+#include "TestEnvironment.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
 #include "ZFeedObject.h"
@@ -146,11 +147,7 @@ int main(int argc, char **argv) {
   // Everything the library touches stays in a temporary folder.
   QTemporaryDir sandbox;
   if (!sandbox.isValid()) return 1;
-  for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-    const QString path = sandbox.path() + "/" + QString::fromLatin1(variable);
-    QDir().mkpath(path);
-    qputenv(variable, path.toLocal8Bit());
-  }
+  TestEnvironment::sandboxUserFolders(sandbox.path());
   QCoreApplication application(argc, argv);
   Dialogs::setShared(std::make_unique<ScriptedDialogs>());
   Libraries libraries(sandbox.path());

@@ -3,9 +3,12 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 #include <QUuid>
 
 namespace TestEnvironment {
@@ -37,6 +40,41 @@ bool waitFor(const std::function<bool()> &pred, int timeoutMs) {
     QThread::msleep(1);
   }
   return true;
+}
+
+bool runLoopUntil(const std::function<bool()> &done, int timeoutMs) {
+  if (done()) return true;
+  QElapsedTimer clock;
+  clock.start();
+  QEventLoop loop;
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    if (done() || clock.elapsed() > timeoutMs) loop.quit();
+  });
+  check.start(50);
+  loop.exec();
+  return done();
+}
+
+void runLoopFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void sandboxUserFolders(const QString &root) {
+  const QString home = root + "/home";
+  const struct {
+    const char *variable;
+    QString path;
+  } folders[] = {{"HOME", home},
+                 {"XDG_DATA_HOME", home + "/.local/share"},
+                 {"XDG_CONFIG_HOME", home + "/.config"},
+                 {"XDG_CACHE_HOME", home + "/.cache"}};
+  for (const auto &folder : folders) {
+    QDir().mkpath(folder.path);
+    qputenv(folder.variable, folder.path.toLocal8Bit());
+  }
 }
 
 }  // namespace TestEnvironment

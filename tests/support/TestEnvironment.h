@@ -23,4 +23,15 @@ QByteArray readFile(const QString &path);
 // Runs the Qt event loop until pred() holds or timeoutMs passes; returns pred().
 bool waitFor(const std::function<bool()> &pred, int timeoutMs = 10000);
 
+// For the benchmarks and tools, which measure what the process costs: the
+// event loop sleeps while there is nothing to do. runLoopUntil looks at
+// done() every 50 ms and answers it once it holds or timeoutMs has passed.
+bool runLoopUntil(const std::function<bool()> &done, int timeoutMs = 60000);
+void runLoopFor(int ms);
+
+// Points HOME (root + "/home") and the XDG data, config and cache folders
+// inside it, and makes them, so that nothing of the user's own is touched.
+// Call it before the application object exists.
+void sandboxUserFolders(const QString &root);
+
 }  // namespace TestEnvironment

@@ -3,6 +3,8 @@
 // QApplication for the tests of widgets, else a QGuiApplication. Then run.
 #include <gtest/gtest.h>
 
+#include "TestEnvironment.h"
+
 #ifdef ZARO_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
@@ -11,6 +13,7 @@ using TestApplication = QApplication;
 using TestApplication = QGuiApplication;
 #endif
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -19,13 +22,8 @@ int main(int argc, char **argv) {
   QTemporaryDir sandbox(QDir::tempPath() + "/zaro-test-XXXXXX");
   if (!sandbox.isValid()) return 2;
   const QByteArray root = sandbox.path().toLocal8Bit();
-  const QByteArray home = root + "/home";
-  QDir().mkpath(QString::fromLocal8Bit(home));
   qputenv("ZARO_TEST_ROOT", root);
-  qputenv("HOME", home);
-  qputenv("XDG_DATA_HOME", home + "/.local/share");
-  qputenv("XDG_CONFIG_HOME", home + "/.config");
-  qputenv("XDG_CACHE_HOME", home + "/.cache");
+  TestEnvironment::sandboxUserFolders(sandbox.path());
   qputenv("XDG_RUNTIME_DIR", root + "/run");
   QDir().mkpath(QString::fromLocal8Bit(root + "/run"));
   QFile::setPermissions(QString::fromLocal8Bit(root + "/run"),

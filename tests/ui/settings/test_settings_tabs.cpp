@@ -161,6 +161,18 @@ TEST_F(SettingsFixture, TheKeyboardReachesEveryControlAndTheTabs) {
   EXPECT_EQ(fController->selectedTab(), "General");
   QTest::keyClick(window()->focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(fController->selectedTab(), "Playback");
+
+  // A click on a tab takes the keyboard only from another tab (the focus
+  // ring follows the chosen tab); from another control it stays there.
+  general->setFocus(Qt::TabFocusReason);
+  ZSettingsTabButtonView *downloads = fController->tabButton("Downloads");
+  QTest::mouseClick(downloads, Qt::LeftButton, {}, downloads->rect().center());
+  EXPECT_EQ(fController->selectedTab(), "Downloads");
+  EXPECT_EQ(window()->focusWidget(), downloads);
+  fController->cancelButton()->setFocus(Qt::TabFocusReason);
+  QTest::mouseClick(general, Qt::LeftButton, {}, general->rect().center());
+  EXPECT_EQ(fController->selectedTab(), "General");
+  EXPECT_EQ(window()->focusWidget(), fController->cancelButton());
 }
 
 TEST_F(SettingsFixture, AssistiveTechnologySeesNamedControlsAndPageTabs) {

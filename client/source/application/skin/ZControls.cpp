@@ -68,16 +68,9 @@ void ZButtonImageView::performClick() {
 }
 
 void ZButtonImageView::keyPressEvent(QKeyEvent *event) {
-  switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (!event->isAutoRepeat()) performClick();
-      event->accept();
-      return;
-    default:
-      ZImageView::keyPressEvent(event);
-  }
+  if (!isButtonPressKey(event)) return ZImageView::keyPressEvent(event);
+  if (!event->isAutoRepeat()) performClick();
+  event->accept();
 }
 
 void ZButtonImageView::mousePressEvent(QMouseEvent *event) {

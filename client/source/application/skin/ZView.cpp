@@ -162,17 +162,15 @@ void ZButtonView::performClick() {
   if (fCurrentState == MouseDown) setState(state);
 }
 
+bool isButtonPressKey(const QKeyEvent *event) {
+  const int key = event->key();
+  return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 void ZButtonView::keyPressEvent(QKeyEvent *event) {
-  switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (!event->isAutoRepeat()) performClick();
-      event->accept();
-      return;
-    default:
-      ZView::keyPressEvent(event);
-  }
+  if (!isButtonPressKey(event)) return ZView::keyPressEvent(event);
+  if (!event->isAutoRepeat()) performClick();
+  event->accept();
 }
 
 void ZButtonView::enterEvent(QEnterEvent *) {

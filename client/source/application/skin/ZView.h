@@ -13,6 +13,12 @@
 // The base of the skinned controls: a widget made from one control
 // description of the skin, which says where it sits in its parent. A control
 // with a place keeps it when the parent is resized.
+class QKeyEvent;
+
+// Whether the key presses a focused button (Space, Return, Enter). A
+// button's keyPressEvent clicks once for it, not for the key's repeats.
+bool isButtonPressKey(const QKeyEvent *event);
+
 class ZView : public QWidget {
   Q_OBJECT
  public:

@@ -15,10 +15,11 @@ QString nameOf(const QWidget *widget) {
   return name.isEmpty() ? widget->toolTip() : name;
 }
 
-class MovieSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+// A slider of the bars as screen readers see it: named by the widget, its
+// value as the bar shows it, and settable.
+class SliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
  public:
-  explicit MovieSliderAccessible(ZMovieSlider *slider)
-      : QAccessibleWidget(slider, QAccessible::Slider), fSlider(slider) {}
+  explicit SliderAccessible(QWidget *slider) : QAccessibleWidget(slider, QAccessible::Slider) {}
 
   void *interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface *>(this);
@@ -26,9 +27,18 @@ class MovieSliderAccessible : public QAccessibleWidget, public QAccessibleValueI
   }
   QString text(QAccessible::Text t) const override {
     if (t == QAccessible::Name) return nameOf(widget());
-    if (t == QAccessible::Value) return ZMovieSlider::timeText(fSlider->doubleValue());
+    if (t == QAccessible::Value) return valueText();
     return QAccessibleWidget::text(t);
   }
+
+ protected:
+  virtual QString valueText() const = 0;
+};
+
+class MovieSliderAccessible : public SliderAccessible {
+ public:
+  explicit MovieSliderAccessible(ZMovieSlider *slider) : SliderAccessible(slider), fSlider(slider) {}
+
   QVariant currentValue() const override { return fSlider->doubleValue(); }
   // As a click on the bar there: the movie goes to that time.
   void setCurrentValue(const QVariant &value) override {
@@ -38,29 +48,26 @@ class MovieSliderAccessible : public QAccessibleWidget, public QAccessibleValueI
   QVariant minimumValue() const override { return 0.0; }
   QVariant minimumStepSize() const override { return 1.0; }
 
+ protected:
+  QString valueText() const override { return ZMovieSlider::timeText(fSlider->doubleValue()); }
+
  private:
   ZMovieSlider *fSlider;
 };
 
-class VolumeSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class VolumeSliderAccessible : public SliderAccessible {
  public:
   explicit VolumeSliderAccessible(ZVolumeSlider *slider)
-      : QAccessibleWidget(slider, QAccessible::Slider), fSlider(slider) {}
+      : SliderAccessible(slider), fSlider(slider) {}
 
-  void *interface_cast(QAccessible::InterfaceType type) override {
-    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface *>(this);
-    return QAccessibleWidget::interface_cast(type);
-  }
-  QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name) return nameOf(widget());
-    if (t == QAccessible::Value) return QString::number(fSlider->value()) + QLatin1Char('%');
-    return QAccessibleWidget::text(t);
-  }
   QVariant currentValue() const override { return fSlider->value(); }
   void setCurrentValue(const QVariant &value) override { fSlider->setValue(value.toInt()); }
   QVariant maximumValue() const override { return fSlider->maximum(); }
   QVariant minimumValue() const override { return fSlider->minimum(); }
   QVariant minimumStepSize() const override { return 1; }
+
+ protected:
+  QString valueText() const override { return QString::number(fSlider->value()) + QLatin1Char('%'); }
 
  private:
   ZVolumeSlider *fSlider;

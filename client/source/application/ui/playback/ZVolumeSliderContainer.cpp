@@ -7,6 +7,7 @@
 #include "ZMovieSlider.h"
 #include "ZOQTMovieController.h"
 #include "ZPlacement.h"
+#include "ZView.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -170,16 +171,9 @@ ZVolumeMuteButton::ZVolumeMuteButton(ZVolumeSliderContainer *container)
 }
 
 void ZVolumeMuteButton::keyPressEvent(QKeyEvent *event) {
-  switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (!event->isAutoRepeat()) fContainer->clickMuteButton();
-      event->accept();
-      return;
-    default:
-      QWidget::keyPressEvent(event);
-  }
+  if (!isButtonPressKey(event)) return QWidget::keyPressEvent(event);
+  if (!event->isAutoRepeat()) fContainer->clickMuteButton();
+  event->accept();
 }
 
 void ZVolumeMuteButton::paintEvent(QPaintEvent *) {}

@@ -51,11 +51,24 @@ QLineEdit *numberField(const char *objectName, QWidget *parent) {
   return field;
 }
 
-QVBoxLayout *pageLayout(QWidget *page) {
+// A new page (its controls go into `page`) and the column that lays it out.
+QVBoxLayout *newPage(QWidget *&page, const char *objectName, QWidget *parent) {
+  page = new QWidget(parent);
+  page->setObjectName(QLatin1String(objectName));
   auto *layout = new QVBoxLayout(page);
   layout->setContentsMargins(24, 24, 24, 20);
   layout->setSpacing(12);
   return layout;
+}
+
+// A row of the grid: the label of `control` on the left, the row's controls
+// on the right, left-aligned.
+QHBoxLayout *gridRow(QGridLayout *grid, int row, QWidget *control, const char *labelKey) {
+  auto *controls = new QHBoxLayout;
+  controls->setSpacing(6);
+  grid->addWidget(labelFor(control, labelKey, control->parentWidget()), row, 0);
+  grid->addLayout(controls, row, 1);
+  return controls;
 }
 
 // The skins beside the default one, by folder name; the default first.
@@ -80,10 +93,8 @@ QList<int> SettingsPages::videoCountChoices() { return {1, 2, 3, 4, 5, 10}; }
 
 SettingsPages::SettingsPages(QWidget *parent) {
   // ---- General ----
-  fGeneralView = new QWidget(parent);
-  fGeneralView->setObjectName(QStringLiteral("fGeneralView"));
   {
-    QVBoxLayout *layout = pageLayout(fGeneralView);
+    QVBoxLayout *layout = newPage(fGeneralView, "fGeneralView", parent);
     fGeneralLaunchAtStartupCB = checkBox("fGeneralLaunchAtStartupCB",
                                          "settingsWindowGeneralLaunchAtStartup", fGeneralView);
     fGeneralQuitConfirmationCB = checkBox("fGeneralQuitConfirmationCB",
@@ -102,10 +113,8 @@ SettingsPages::SettingsPages(QWidget *parent) {
   }
 
   // ---- Downloads ----
-  fDownloadsView = new QWidget(parent);
-  fDownloadsView->setObjectName(QStringLiteral("fDownloadsView"));
   {
-    QVBoxLayout *layout = pageLayout(fDownloadsView);
+    QVBoxLayout *layout = newPage(fDownloadsView, "fDownloadsView", parent);
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(10);
@@ -116,14 +125,10 @@ SettingsPages::SettingsPages(QWidget *parent) {
     fDownloadsLocationButton =
         new QPushButton(text("settingsWindowDownloadsChooseLocation"), fDownloadsView);
     fDownloadsLocationButton->setObjectName(QStringLiteral("selectDownloadPath"));
-    auto *locationRow = new QHBoxLayout;
-    locationRow->setSpacing(6);
+    QHBoxLayout *locationRow =
+        gridRow(grid, 0, fDownloadsLocationTextField, "settingsWindowDownloadsLocation");
     locationRow->addWidget(fDownloadsLocationTextField, 1);
     locationRow->addWidget(fDownloadsLocationButton);
-    grid->addWidget(
-        labelFor(fDownloadsLocationTextField, "settingsWindowDownloadsLocation", fDownloadsView), 0,
-        0);
-    grid->addLayout(locationRow, 0, 1);
 
     fDownloadsUsageTextField = numberField("fDownloadsUsageTextField", fDownloadsView);
     fDownloadsUsageStepper = new SettingsStepper(1, 50, 1, fDownloadsView);
@@ -133,31 +138,23 @@ SettingsPages::SettingsPages(QWidget *parent) {
     fDownloadsUsageDescriptionField = new QLabel(fDownloadsView);
     fDownloadsUsageDescriptionField->setObjectName(
         QStringLiteral("fDownloadsUsageDescriptionField"));
-    auto *usageRow = new QHBoxLayout;
-    usageRow->setSpacing(6);
+    QHBoxLayout *usageRow =
+        gridRow(grid, 1, fDownloadsUsageTextField, "settingsWindowDownloadsDiskUsage");
     usageRow->addWidget(fDownloadsUsageTextField);
     usageRow->addWidget(fDownloadsUsageStepper);
     usageRow->addWidget(new QLabel(text("settingsWindowDownloadsDiskUsageUnit"), fDownloadsView));
     usageRow->addWidget(fDownloadsUsageDescriptionField, 1);
-    grid->addWidget(
-        labelFor(fDownloadsUsageTextField, "settingsWindowDownloadsDiskUsage", fDownloadsView), 1,
-        0);
-    grid->addLayout(usageRow, 1, 1);
 
     fDownloadsMaxCountTextField = numberField("fDownloadsMaxCountTextField", fDownloadsView);
     fDownloadsMaxCountStepper = new SettingsStepper(1, 4, 1, fDownloadsView);
     fDownloadsMaxCountStepper->setObjectName(QStringLiteral("fDownloadsMaxCountStepper"));
     fDownloadsMaxCountStepper->setArrowNames(text("settingsWindowDownloadsMaxCountMore"),
                                              text("settingsWindowDownloadsMaxCountLess"));
-    auto *countRow = new QHBoxLayout;
-    countRow->setSpacing(6);
+    QHBoxLayout *countRow =
+        gridRow(grid, 2, fDownloadsMaxCountTextField, "settingsWindowDownloadsMaxCount");
     countRow->addWidget(fDownloadsMaxCountTextField);
     countRow->addWidget(fDownloadsMaxCountStepper);
     countRow->addStretch();
-    grid->addWidget(
-        labelFor(fDownloadsMaxCountTextField, "settingsWindowDownloadsMaxCount", fDownloadsView), 2,
-        0);
-    grid->addLayout(countRow, 2, 1);
 
     fSubscriptionsNumToDownloadPopup = new QComboBox(fDownloadsView);
     fSubscriptionsNumToDownloadPopup->setObjectName(
@@ -167,13 +164,10 @@ SettingsPages::SettingsPages(QWidget *parent) {
           count == 1 ? text("settingsWindowSubscriptionsOneVideo")
                      : localizedFormat(QStringLiteral("settingsWindowSubscriptionsNVideos"), {count}),
           count);
-    auto *subscriptionsRow = new QHBoxLayout;
+    QHBoxLayout *subscriptionsRow = gridRow(grid, 3, fSubscriptionsNumToDownloadPopup,
+                                            "settingsWindowSubscriptionsNumToDownload");
     subscriptionsRow->addWidget(fSubscriptionsNumToDownloadPopup);
     subscriptionsRow->addStretch();
-    grid->addWidget(labelFor(fSubscriptionsNumToDownloadPopup,
-                             "settingsWindowSubscriptionsNumToDownload", fDownloadsView),
-                    3, 0);
-    grid->addLayout(subscriptionsRow, 3, 1);
     layout->addLayout(grid);
 
     fDownloadsDisplayNotificationsCB = checkBox(
@@ -187,10 +181,8 @@ SettingsPages::SettingsPages(QWidget *parent) {
   }
 
   // ---- Playback ----
-  fPlaybackView = new QWidget(parent);
-  fPlaybackView->setObjectName(QStringLiteral("fPlaybackView"));
   {
-    QVBoxLayout *layout = pageLayout(fPlaybackView);
+    QVBoxLayout *layout = newPage(fPlaybackView, "fPlaybackView", parent);
     fGeneralRepeatPlaybackCB =
         checkBox("fGeneralRepeatPlaybackCB", "settingsWindowPlaybackRepeat", fPlaybackView);
     layout->addWidget(fGeneralRepeatPlaybackCB);

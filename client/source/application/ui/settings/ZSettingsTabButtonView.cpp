@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontMetrics>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -72,7 +73,8 @@ ZSettingsTabButtonView::ZSettingsTabButtonView(const QString &identifier, QWidge
     : QWidget(parent), fIdentifier(identifier) {
   installAccessibility();
   setObjectName(identifier);
-  // Reached with Tab; a click chooses the tab without taking the keyboard.
+  // Reached with Tab; a click chooses the tab without taking the keyboard
+  // from the page.
   setFocusPolicy(Qt::TabFocus);
 }
 
@@ -153,7 +155,13 @@ void ZSettingsTabButtonView::mouseReleaseEvent(QMouseEvent *event) {
   fProcessingMouseDown = false;
   fMouseInView = rect().contains(event->position().toPoint());
   setSelected(fSavedSelectionState);
-  if (fMouseInView && !fSavedSelectionState) sendAction();
+  if (!fMouseInView) return;
+  // The keyboard stays where it was, unless it was on another tab: then it
+  // follows the click, so that the focus ring marks the tab now chosen.
+  if (qobject_cast<ZSettingsTabButtonView *>(QApplication::focusWidget()) &&
+      QApplication::focusWidget() != this && QApplication::focusWidget()->window() == window())
+    setFocus(Qt::MouseFocusReason);
+  if (!fSavedSelectionState) sendAction();
 }
 
 ZSettingsTabButtonView *ZSettingsTabButtonView::neighbour(int direction) const {
