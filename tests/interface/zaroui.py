@@ -18,6 +18,7 @@ Set ZARO_UI_KEEP=1 to keep the sandbox (logs, screenshots) after a run.
 import contextlib
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -25,11 +26,31 @@ import sys
 import tempfile
 import time
 
-def _free_display():
-    for n in range(90, 200):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return n
-    raise RuntimeError("no free X display number")
+def _start_xvfb(width, height, timeout=20.0):
+    """Starts Xvfb on a display number it picks itself (-displayfd): two
+    tests starting at once never share one, as they could when each looked
+    for a free number before starting its server. Answers the process and
+    the number."""
+    read_end, write_end = os.pipe()
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                             f"{width}x{height}x24", "-nolisten", "tcp"],
+                            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    data = b""
+    end = time.monotonic() + timeout
+    try:
+        while not data.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(0.0, end - time.monotonic()))
+            chunk = os.read(read_end, 16) if ready else b""
+            if not chunk:
+                proc.kill()
+                proc.wait()
+                raise RuntimeError(f"Xvfb gave no display number (status {proc.returncode})")
+            data += chunk
+    finally:
+        os.close(read_end)
+    return proc, int(data)
 
 
 class WaitTimeout(AssertionError):
@@ -194,13 +215,9 @@ class Desktop(contextlib.AbstractContextManager):
 
     # -- set-up ------------------------------------------------------------
     def __enter__(self):
-        n = _free_display()
-        self.display = f":{n}"
-        xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0",
-                                 f"{self.width}x{self.height}x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        xvfb, n = _start_xvfb(self.width, self.height)
         self.procs.append(xvfb)
-        wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}"), 10, what="Xvfb")
+        self.display = f":{n}"
         home = os.path.join(self.root, "home")
         os.makedirs(home)
         runtime = os.path.join(self.root, "run")
