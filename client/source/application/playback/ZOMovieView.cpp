@@ -4,9 +4,16 @@
 #include "Logging.h"
 #include "ZMpvBackEnd.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QPlatformSurfaceEvent>
+#include <QWheelEvent>
+#include <QWindow>
 
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
@@ -20,6 +27,49 @@ void *procAddress(void *, const char *name) {
 
 }  // namespace
 
+// The native window mpv draws into. It draws when shown and when asked to,
+// and hands whatever input reaches it to the view.
+class ZOMovieView::Surface : public QWindow {
+ public:
+  explicit Surface(ZOMovieView *view) : fView(view) {
+    setSurfaceType(QSurface::OpenGLSurface);
+    // Clicks on the movie leave the keyboard where it is.
+    setFlag(Qt::WindowDoesNotAcceptFocus);
+  }
+
+ protected:
+  bool event(QEvent *event) override {
+    switch (event->type()) {
+      case QEvent::Expose:
+      case QEvent::UpdateRequest:
+        if (isExposed()) fView->drawFrame();
+        return true;
+      case QEvent::PlatformSurface:
+        // The native window goes (its top level does): the context must not
+        // stay current on it.
+        if (static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType() ==
+                QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed &&
+            fView->fContext && fView->fContext->surface() == this)
+          fView->fContext->doneCurrent();
+        return QWindow::event(event);
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::Wheel:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+        fView->forwardEvent(event);
+        return true;
+      default:
+        return QWindow::event(event);
+    }
+  }
+
+ private:
+  ZOMovieView *fView;
+};
+
 bool ZOMovieView::isAvailable() {
   static const bool available = [] {
     const QString platform = QGuiApplication::platformName();
@@ -31,21 +81,29 @@ bool ZOMovieView::isAvailable() {
   return available;
 }
 
-ZOMovieView::ZOMovieView(QWidget *parent) : QOpenGLWidget(parent) {
+ZOMovieView::ZOMovieView(QWidget *parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
   setAccessibleName(localized(QStringLiteral("moviePlayWindowMovie")));
-  setAutoFillBackground(false);
-  connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-    if (fRenderContext) mpv_render_context_report_swap(fRenderContext);
-  });
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  fSurface = new Surface(this);
+  fContainer = QWidget::createWindowContainer(fSurface, this);
+  fContainer->setObjectName(QStringLiteral("MovieSurface"));
+  fContainer->setFocusPolicy(Qt::NoFocus);
+  fContainer->setAccessibleName(accessibleName());
+  fContainer->setGeometry(rect());
 }
 
 ZOMovieView::~ZOMovieView() {
   releaseRenderContext();
-  // The widget's context is destroyed after this object has stopped being a
-  // movie view; its last signal must not reach us.
-  if (context()) disconnect(context(), nullptr, this, nullptr);
+  // The native window goes while this view is still whole: its last events
+  // reach a complete object.
+  delete fContainer;
+  fContainer = nullptr;
+  fSurface = nullptr;
+  fContext.reset();
 }
+
+QWindow *ZOMovieView::movieWindow() const { return fSurface; }
 
 void ZOMovieView::setEngine(ZMpvBackEnd *engine) {
   if (engine == fEngine) return;
@@ -54,8 +112,7 @@ void ZOMovieView::setEngine(ZMpvBackEnd *engine) {
   fEngine = engine;
   if (!fEngine) return;
   connect(fEngine, &ZMpvBackEnd::shuttingDown, this, &ZOMovieView::releaseRenderContext);
-  if (context()) {
-    makeCurrent();
+  if (fContext && makeCurrent()) {
     createRenderContext();
     doneCurrent();
   }
@@ -65,15 +122,53 @@ void ZOMovieView::setMovie(ZMediaBackEnd *movie) {
   fMovie = nullptr;
   if (auto *engine = qobject_cast<ZMpvBackEnd *>(movie); engine && !fEngine) setEngine(engine);
   fMovie = movie;
-  update();
+  if (fSurface) fSurface->requestUpdate();
 }
 
-void ZOMovieView::initializeGL() {
-  // A new OpenGL context (the first, or another after the view moved to a
-  // different window): the render context of the old one goes before it does.
-  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &ZOMovieView::releaseRenderContext,
-          Qt::UniqueConnection);
-  createRenderContext();
+bool ZOMovieView::event(QEvent *event) {
+  // The native window shows its own cursor: this view's, when one is set.
+  if (event->type() == QEvent::CursorChange && fSurface) {
+    if (testAttribute(Qt::WA_SetCursor))
+      fSurface->setCursor(cursor());
+    else
+      fSurface->unsetCursor();
+  }
+  return QWidget::event(event);
+}
+
+void ZOMovieView::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  if (fContainer) fContainer->setGeometry(rect());
+}
+
+bool ZOMovieView::prepareContext() {
+  if (fContext) return true;
+  if (!fSurface || !fSurface->handle() || !isAvailable()) return false;
+  auto context = std::make_unique<QOpenGLContext>();
+  context->setFormat(fSurface->requestedFormat());
+  if (!context->create()) {
+    qCWarning(zaroPlayback) << "no OpenGL context for the movie view";
+    return false;
+  }
+  fContext = std::move(context);
+  return true;
+}
+
+bool ZOMovieView::makeCurrent() {
+  if (!fContext) return false;
+  if (fSurface && fSurface->handle()) return fContext->makeCurrent(fSurface);
+  // The native window has no surface now (its top level went): the context
+  // is made current on a spare one, to free what lives in it.
+  if (!fSpareSurface) {
+    fSpareSurface = std::make_unique<QOffscreenSurface>();
+    fSpareSurface->setFormat(fContext->format());
+    fSpareSurface->create();
+  }
+  return fContext->makeCurrent(fSpareSurface.get());
+}
+
+void ZOMovieView::doneCurrent() {
+  if (fContext) fContext->doneCurrent();
 }
 
 void ZOMovieView::releaseRenderContext() {
@@ -99,7 +194,7 @@ void ZOMovieView::createRenderContext() {
     fRenderContext = nullptr;
     return;
   }
-  // Runs on one of mpv's threads: it may only queue the redraw onto our loop.
+  // Runs on one of mpv's threads: it may only queue the drawing onto our loop.
   mpv_render_context_set_update_callback(
       fRenderContext,
       [](void *view) {
@@ -122,29 +217,103 @@ void ZOMovieView::freeRenderContext() {
 void ZOMovieView::renderContextUpdated() {
   fUpdateQueued = false;
   if (!fRenderContext) return;
-  if (mpv_render_context_update(fRenderContext) & MPV_RENDER_UPDATE_FRAME) update();
+  if (mpv_render_context_update(fRenderContext) & MPV_RENDER_UPDATE_FRAME) drawFrame();
 }
 
-void ZOMovieView::paintGL() {
-  if (!fRenderContext || !fMovie) {
-    QOpenGLFunctions *gl = context()->functions();
+void ZOMovieView::drawFrame(QImage *grab) {
+  if (!fSurface || !fSurface->isExposed() || !prepareContext()) return;
+  if (!fContext->makeCurrent(fSurface)) return;
+  createRenderContext();
+  const qreal ratio = fSurface->devicePixelRatio();
+  const int width = int(fSurface->width() * ratio), height = int(fSurface->height() * ratio);
+  QOpenGLFunctions *gl = fContext->functions();
+  const bool drawsMovie = fRenderContext && fMovie;
+  if (drawsMovie) {
+    mpv_opengl_fbo fbo{int(fContext->defaultFramebufferObject()), width, height, 0};
+    int flipY = 1;
+    // Drawn at once: mpv hands a frame over when it is due (its timing
+    // offset is 0), so the Qt loop never waits inside mpv.
+    int block = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(fRenderContext, params);
+    ++fFramesDrawn;
+  } else {
+    gl->glViewport(0, 0, width, height);
     gl->glClearColor(0, 0, 0, 1);
     gl->glClear(GL_COLOR_BUFFER_BIT);
-    return;
   }
-  const qreal ratio = devicePixelRatioF();
-  mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio),
-                     0};
-  int flipY = 1;
-  // Drawn at once: mpv hands a frame over when it is due (its timing offset
-  // is 0), so the Qt loop never waits inside mpv.
-  int block = 0;
-  mpv_render_param params[] = {
-      {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-      {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-      {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-      {MPV_RENDER_PARAM_INVALID, nullptr},
-  };
-  mpv_render_context_render(fRenderContext, params);
-  ++fFramesDrawn;
+  if (grab) {
+    QImage image(width, height, QImage::Format_RGBA8888);
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl->glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    // OpenGL's rows go from the bottom up.
+    *grab = image.mirrored();
+  }
+  fContext->swapBuffers(fSurface);
+  if (drawsMovie) mpv_render_context_report_swap(fRenderContext);
+}
+
+QImage ZOMovieView::grabFramebuffer() {
+  QImage image;
+  drawFrame(&image);
+  return image;
+}
+
+void ZOMovieView::forwardEvent(QEvent *event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+      const auto *mouse = static_cast<QMouseEvent *>(event);
+      const QPointF global = mouse->globalPosition();
+      if (event->type() == QEvent::MouseButtonPress) {
+        // A click on the movie is a click on the widgets under it: their
+        // window comes forward and the first of them that takes the
+        // keyboard on a click gets it.
+        if (!window()->isActiveWindow()) window()->activateWindow();
+        for (QWidget *w = this; w; w = w->isWindow() ? nullptr : w->parentWidget())
+          if ((w->focusPolicy() & Qt::ClickFocus) && w->isEnabled()) {
+            w->setFocus(Qt::MouseFocusReason);
+            break;
+          }
+      }
+      QMouseEvent copy(mouse->type(), mapFromGlobal(global), window()->mapFromGlobal(global), global,
+                       mouse->button(), mouse->buttons(), mouse->modifiers(),
+                       mouse->pointingDevice());
+      copy.setTimestamp(mouse->timestamp());
+      QApplication::sendEvent(this, &copy);
+      event->setAccepted(copy.isAccepted());
+      return;
+    }
+    case QEvent::Wheel: {
+      const auto *wheel = static_cast<QWheelEvent *>(event);
+      const QPointF global = wheel->globalPosition();
+      QWheelEvent copy(mapFromGlobal(global), global, wheel->pixelDelta(), wheel->angleDelta(),
+                       wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted(),
+                       wheel->source(), wheel->pointingDevice());
+      QApplication::sendEvent(this, &copy);
+      event->setAccepted(copy.isAccepted());
+      return;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      // Keys go where the window's keyboard is, as if the movie had none.
+      const auto *key = static_cast<QKeyEvent *>(event);
+      QWidget *target = window()->focusWidget() ? window()->focusWidget() : this;
+      QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(),
+                     key->nativeVirtualKey(), key->nativeModifiers(), key->text(),
+                     key->isAutoRepeat(), ushort(key->count()), key->device());
+      QApplication::sendEvent(target, &copy);
+      event->setAccepted(copy.isAccepted());
+      return;
+    }
+    default:
+      return;
+  }
 }

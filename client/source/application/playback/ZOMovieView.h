@@ -2,29 +2,38 @@
 
 #include "ZPlaybackControls.h"
 
-#include <QOpenGLWidget>
+#include <QImage>
 #include <QPointer>
+#include <QWidget>
 
 #include <atomic>
+#include <memory>
 
+class QOffscreenSurface;
+class QOpenGLContext;
+class QWindow;
 class ZMpvBackEnd;
 struct mpv_render_context;
 
-// The movie view: shows the movie of the engine handed to it, drawn by mpv
-// through its render API into this widget's OpenGL framebuffer, black when
-// it shows none. It never takes the keyboard focus, so keys go to its
-// window. Without a display (the engine runs headless) it draws nothing.
+// The movie view: shows the movie of the engine handed to it, black when it
+// shows none. mpv draws each frame through its render API straight into a
+// native OpenGL window of the view's own (held in the widget tree by a
+// window container), as soon as mpv hands the frame over, and the buffers
+// are swapped: no texture for Qt to compose the window from. It never takes
+// the keyboard focus. Mouse and key events that reach the native window go
+// on to this widget (and from it to its parents, as a widget's own would);
+// a cursor set on this widget shows over the movie. Without a display (the
+// engine runs headless) it draws nothing.
 //
-// Only where the platform draws OpenGL (isAvailable()): Qt crashes on any
-// OpenGL widget in a window shown on a platform without it (the offscreen
-// platform of tests and CI), so a window shows a plain black area there
-// instead, and the movie plays unseen.
+// Only where the platform draws OpenGL (isAvailable()); a window shows a
+// plain black area elsewhere (the offscreen platform of tests and CI), and
+// the movie plays unseen.
 //
 // The view draws the pictures of one mpv engine: the one given to
-// setEngine(), or the first one given to setMovie(). Its render context is
-// made when the widget's OpenGL context exists and freed before that context,
-// or the engine, goes.
-class ZOMovieView : public QOpenGLWidget, public ZMovieViewer {
+// setEngine(), or the first one given to setMovie(). Its OpenGL context and
+// the render context on it live as long as the view (or the engine): moving
+// the view to another window re-parents the native window and keeps both.
+class ZOMovieView : public QWidget, public ZMovieViewer {
   Q_OBJECT
  public:
   // Whether movie views can be shown here: a platform with a display and
@@ -45,19 +54,42 @@ class ZOMovieView : public QOpenGLWidget, public ZMovieViewer {
   bool isRendering() const { return fRenderContext != nullptr; }
   // Movie frames drawn so far.
   qint64 framesDrawn() const { return fFramesDrawn; }
+  // The native window the movie is drawn in.
+  QWindow *movieWindow() const;
+  // Draws the current picture again and answers it (a null image while the
+  // native window is not shown). Screenshots of widgets cannot see it.
+  QImage grabFramebuffer();
 
  protected:
-  void initializeGL() override;
-  void paintGL() override;
+  bool event(QEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
 
  private:
+  class Surface;
+  friend class Surface;
+
+  // With the surface shown: makes the OpenGL context and mpv's render context
+  // on it when they do not exist yet. False when there is nothing to draw with.
+  bool prepareContext();
+  bool makeCurrent();
+  void doneCurrent();
   void createRenderContext();
   // With the view's OpenGL context current: frees the render context.
   void freeRenderContext();
   // The same, making the context current first.
   void releaseRenderContext();
   void renderContextUpdated();
+  // Draws the current frame (black without a movie) and swaps; into the image
+  // as well when one is given.
+  void drawFrame(QImage *grab = nullptr);
+  // Where forwarded input goes: this view, or for keys its window's focus.
+  void forwardEvent(QEvent *event);
 
+  Surface *fSurface = nullptr;
+  QWidget *fContainer = nullptr;
+  std::unique_ptr<QOpenGLContext> fContext;
+  // To make the context current on while the native window has no surface.
+  std::unique_ptr<QOffscreenSurface> fSpareSurface;
   QPointer<ZMpvBackEnd> fEngine;
   ZMediaBackEnd *fMovie = nullptr;
   mpv_render_context *fRenderContext = nullptr;

@@ -5,7 +5,6 @@
 #include "ZAccessibility.h"
 #include "ZMovieSlider.h"
 #include "ZOQTMovieController.h"
-#include "ZPlaybackAccessibility.h"
 #include "ZPlaybackKeys.h"
 #include "ZSkin.h"
 
@@ -82,7 +81,7 @@ void ZFullScreenView::removeMovieView() {
   }
   fTimer.stop();
   hideBarViews();
-  unsetCursor();
+  showPointer();
   if (!fMovieView) return;
   watchMouse(fMovieView, false);
   fMovieView->setMouseTracking(false);
@@ -113,26 +112,27 @@ void ZFullScreenView::resizeEvent(QResizeEvent *event) {
 
 void ZFullScreenView::mouseDidMove() {
   // The pointer shows again as soon as it moves.
-  unsetCursor();
+  showPointer();
   showBarViews();
+}
+
+void ZFullScreenView::showPointer() {
+  unsetCursor();
+  if (fMovieView) fMovieView->unsetCursor();
+}
+
+void ZFullScreenView::hidePointer() {
+  // Set on the movie view as well: it may be a native window of its own,
+  // which shows no cursor of its parents.
+  setCursor(Qt::BlankCursor);
+  if (fMovieView) fMovieView->setCursor(Qt::BlankCursor);
 }
 
 void ZFullScreenView::showBarViews() {
   if (fShowingBars) return;
   fShowingBars = true;
   layoutViews();
-  fTitleBarView->displaySetup();
-  fTitleBarView->show();
-  fTitleBarView->raise();
-  fBottomBarView->setMovieView(fMovieView);
-  fBottomBarView->displaySetup();
-  fBottomBarView->show();
-  fBottomBarView->raise();
-  fProgressBarContainerView->show();
-  fProgressBarContainerView->raise();
-  for (QWidget *bar : {static_cast<QWidget *>(fTitleBarView), static_cast<QWidget *>(fBottomBarView),
-                       static_cast<QWidget *>(fProgressBarContainerView)})
-    ZPlaybackAccessibility::announce(bar, true);
+  bars().show(fMovieView);
   update();
   fTimer.start();
 }
@@ -141,25 +141,21 @@ void ZFullScreenView::hideBarViews() {
   if (!fShowingBars) return;
   fShowingBars = false;
   layoutViews();
-  fTitleBarView->hide();
-  fTitleBarView->displayTeardown();
-  fBottomBarView->hide();
-  fBottomBarView->displayTeardown();
-  fBottomBarView->setMovieView(nullptr);
-  fProgressBarContainerView->hide();
-  for (QWidget *bar : {static_cast<QWidget *>(fTitleBarView), static_cast<QWidget *>(fBottomBarView),
-                       static_cast<QWidget *>(fProgressBarContainerView)})
-    ZPlaybackAccessibility::announce(bar, false);
+  bars().hide();
   // The keyboard stays with the view when a bar's control had it.
   setFocus(Qt::OtherFocusReason);
   update();
+}
+
+ZPlaybackBarSet ZFullScreenView::bars() const {
+  return {fTitleBarView, fBottomBarView, fProgressBarContainerView};
 }
 
 void ZFullScreenView::hideTimerFired() {
   const QPoint mouse = mapFromGlobal(fMouseLocation());
   if (fMovieContainerView->geometry().contains(mouse)) {
     hideBarViews();
-    setCursor(Qt::BlankCursor);
+    hidePointer();
   } else {
     // Over a bar: the bars stay a while longer.
     fTimer.start();

@@ -59,7 +59,10 @@ class ZFullScreenView : public ZOpaqueView {
  private:
   void showBarViews();
   void hideBarViews();
+  void showPointer();
+  void hidePointer();
   void layoutViews();
+  ZPlaybackBarSet bars() const;
   void watchMouse(QWidget *widget, bool watch);
 
   ZPlaybackEnvironment fEnvironment;

@@ -4,7 +4,6 @@
 #include "NotificationCenter.h"
 #include "ZMovieSlider.h"
 #include "ZOQTMovieController.h"
-#include "ZPlaybackAccessibility.h"
 #include "ZSkin.h"
 
 #include <QMouseEvent>
@@ -86,10 +85,6 @@ void ZNowPlayingView::layoutBars() {
 void ZNowPlayingView::enterDisplay() {
   if (fInDisplay) return;
   layoutBars();
-  fTitleBarView->displaySetup();
-  fTitleBarView->show();
-  fBottomBarView->show();
-  fProgressBarContainerView->show();
   fNowPlayingMovieViewContainer->show();
   if (fThumbnailMovieView) {
     if (fThumbnailMovieView->parentWidget() != fNowPlayingMovieViewContainer)
@@ -102,10 +97,7 @@ void ZNowPlayingView::enterDisplay() {
     slider->setAction([movie](double seconds) { movie->scrubberChanged(seconds); });
     movie->setInlineSlider(slider);
   }
-  fBottomBarView->displaySetup();
-  for (QWidget *bar : {static_cast<QWidget *>(fTitleBarView), static_cast<QWidget *>(fBottomBarView),
-                       static_cast<QWidget *>(fProgressBarContainerView)})
-    ZPlaybackAccessibility::announce(bar, true);
+  bars().show(fThumbnailMovieView);
   fInDisplay = true;
 }
 
@@ -117,15 +109,12 @@ void ZNowPlayingView::exitDisplay() {
     fThumbnailMovieView->setParent(fMovieViewHome);
   fNowPlayingMovieViewContainer->setMovieView(nullptr);
   fNowPlayingMovieViewContainer->hide();
-  fBottomBarView->hide();
-  fBottomBarView->displayTeardown();
-  fTitleBarView->hide();
-  fTitleBarView->displayTeardown();
-  fProgressBarContainerView->hide();
-  for (QWidget *bar : {static_cast<QWidget *>(fTitleBarView), static_cast<QWidget *>(fBottomBarView),
-                       static_cast<QWidget *>(fProgressBarContainerView)})
-    ZPlaybackAccessibility::announce(bar, false);
+  bars().hide();
   fInDisplay = false;
+}
+
+ZPlaybackBarSet ZNowPlayingView::bars() const {
+  return {fTitleBarView, fBottomBarView, fProgressBarContainerView};
 }
 
 void ZNowPlayingView::resizeEvent(QResizeEvent *event) {

@@ -58,6 +58,7 @@ class ZNowPlayingView : public ZOpaqueView {
 
  private:
   void layoutBars();
+  ZPlaybackBarSet bars() const;
 
   ZPlaybackEnvironment fEnvironment;
   ZInlineMovieView *fNowPlayingMovieViewContainer = nullptr;

@@ -6,6 +6,7 @@
 #include "ZNowPlayingListDataSource.h"
 #include "ZAccessibility.h"
 #include "ZOQTMovieController.h"
+#include "ZPlaybackAccessibility.h"
 #include "ZPlacement.h"
 #include "ZSkin.h"
 #include "ZView.h"
@@ -411,4 +412,29 @@ void ZFullScreenProgressBarView::paintEvent(QPaintEvent *) {
   painter.setPen(style.foregroundColor);
   painter.drawText(left, Qt::AlignCenter, currentTimeText());
   painter.drawText(right, Qt::AlignCenter, maximumTimeText());
+}
+
+// ---- ZPlaybackBarSet ---------------------------------------------------------------------
+
+void ZPlaybackBarSet::show(QWidget *movieView) const {
+  title->displaySetup();
+  controls->setMovieView(movieView);
+  controls->displaySetup();
+  for (QWidget *bar : {static_cast<QWidget *>(title), static_cast<QWidget *>(controls),
+                       static_cast<QWidget *>(progress)}) {
+    bar->show();
+    bar->raise();
+    ZPlaybackAccessibility::announce(bar, true);
+  }
+}
+
+void ZPlaybackBarSet::hide() const {
+  for (QWidget *bar : {static_cast<QWidget *>(title), static_cast<QWidget *>(controls),
+                       static_cast<QWidget *>(progress)}) {
+    bar->hide();
+    ZPlaybackAccessibility::announce(bar, false);
+  }
+  title->displayTeardown();
+  controls->displayTeardown();
+  controls->setMovieView(nullptr);
 }

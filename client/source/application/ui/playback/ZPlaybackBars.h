@@ -198,3 +198,16 @@ class ZFullScreenProgressBarView : public QWidget {
   QVariantMap fInfo;
   ZMovieSlider *fMovieSlider = nullptr;
 };
+
+// The three bars of a playback display (the window's or full screen's),
+// shown and hidden together: set up for the current video and raised above
+// the movie as they show, torn down as they hide, and assistive technology
+// told of both. The control bar works on movieView while it shows.
+struct ZPlaybackBarSet {
+  ZPlaybackTitleBarView *title = nullptr;
+  ZPlaybackBottomBarView *controls = nullptr;
+  ZFullScreenProgressBarView *progress = nullptr;
+
+  void show(QWidget *movieView) const;
+  void hide() const;
+};
