@@ -1,9 +1,15 @@
 // The movie view on a real display (run under Xvfb, with Mesa's software
 // OpenGL): mpv draws the movie's pictures into it, whether the view was
 // ready before the movie opened or only after, and the view and the engine
-// can each go first without the other failing.
+// can each go first without the other failing. Then the view in the
+// window's playback area and in full screen: it moves between them with
+// the movie playing on, and the mouse and the keys over its native window
+// reach the views around it.
+#include "LibraryFixture.h"
 #include "TestEnvironment.h"
+#include "ZFullScreenWindow.h"
 #include "ZMpvBackEnd.h"
+#include "ZNowPlayingView.h"
 #include "ZOMovieView.h"
 
 #include <QGuiApplication>
@@ -13,6 +19,8 @@
 #include <QProcess>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -154,4 +162,125 @@ TEST_F(MovieViewTest, MovingToAnotherWindowAndBackKeepsTheMoviePlayingAndDrawn) 
     EXPECT_GE(colourCount(view->grabFramebuffer()), 6);
   }
   delete view;
+}
+
+// ---- in the window and full screen ---------------------------------------------------------
+
+// As the main window holds it: the movie view waits in a hidden home of its
+// own and plays in the playback area (a ZNowPlayingView), from which full
+// screen takes it and gives it back.
+class MovieViewInDisplays : public MovieViewTest {
+ protected:
+  void SetUp() override {
+    MovieViewTest::SetUp();
+    if (IsSkipped()) return;
+    fWindow.resize(640, 480);
+    fHome = new QWidget(&fWindow);
+    fHome->hide();
+    fPlaybackArea = new ZNowPlayingView({}, &fWindow);
+    fPlaybackArea->setGeometry(0, 0, 640, 480);
+    fView = new ZOMovieView(fHome);
+    fView->setEngine(fEngine.get());
+    fPlaybackArea->setMovieView(fView);
+    fPlaybackArea->enterDisplay();
+    fWindow.show();
+    ASSERT_TRUE(TestEnvironment::waitFor([&] { return fView->isRendering(); }));
+    ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+    fView->setMovie(fEngine.get());
+    fEngine->play();
+    ASSERT_TRUE(framesGoOn());
+  }
+  void TearDown() override {
+    if (fFullScreen) leaveFullScreen();
+    delete fView;
+    MovieViewTest::TearDown();
+  }
+
+  bool framesGoOn() {
+    const qint64 drawn = fView->framesDrawn();
+    return TestEnvironment::waitFor([&] { return fView->framesDrawn() >= drawn + 10; });
+  }
+
+  // What the main window does on "ActionEnterFullScreen" and on leaving.
+  void enterFullScreen() {
+    fFullScreen = new ZFullScreenWindow({});
+    fFullScreen->showOnScreen(nullptr);
+    fFullScreen->fullScreenView()->setFocus(Qt::OtherFocusReason);
+    fPlaybackArea->exitDisplay();
+    fFullScreen->fullScreenView()->addMovieView(fView);
+  }
+  void leaveFullScreen() {
+    fView->hide();
+    fFullScreen->fullScreenView()->removeMovieView();
+    fPlaybackArea->enterDisplay();
+    fFullScreen->close();  // deletes itself
+    fFullScreen = nullptr;
+  }
+
+  QWidget fWindow;
+  QWidget *fHome = nullptr;
+  ZNowPlayingView *fPlaybackArea = nullptr;
+  ZOMovieView *fView = nullptr;
+  ZFullScreenWindow *fFullScreen = nullptr;
+};
+
+TEST_F(MovieViewInDisplays, FullScreenAndBackKeepTheNativeWindowAndTheMoviesPosition) {
+  QWindow *surface = fView->movieWindow();
+  const WId native = surface->winId();
+  double before = fEngine->currentTime().seconds();
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    enterFullScreen();
+    ASSERT_TRUE(framesGoOn());
+    EXPECT_EQ(fView->movieWindow(), surface);
+    EXPECT_EQ(surface->winId(), native);
+    EXPECT_EQ(surface->parent(), fFullScreen->windowHandle());
+    EXPECT_EQ(fView->size(), fFullScreen->size());
+    EXPECT_TRUE(fView->isRendering());
+    const QImage full = fView->grabFramebuffer();
+    EXPECT_EQ(full.size(), fFullScreen->size());
+    EXPECT_GE(colourCount(full), 6) << "the picture, not black";
+    // The movie went on where it was: not opened again from its start.
+    const double inFullScreen = fEngine->currentTime().seconds();
+    EXPECT_GT(inFullScreen, before);
+    EXPECT_GT(fEngine->rate(), 0.0);
+
+    leaveFullScreen();
+    ASSERT_TRUE(framesGoOn());
+    EXPECT_EQ(surface->winId(), native);
+    EXPECT_EQ(surface->parent(), fWindow.windowHandle());
+    EXPECT_EQ(fView->parentWidget(), fPlaybackArea->movieContainer());
+    EXPECT_GE(colourCount(fView->grabFramebuffer()), 6);
+    before = fEngine->currentTime().seconds();
+    EXPECT_GT(before, inFullScreen);
+  }
+}
+
+TEST_F(MovieViewInDisplays, TheMouseAndTheKeysOverTheMovieReachTheViewsAroundIt) {
+  NotificationRecorder requests({"ActionEnterFullScreen", "ActionLeaveFullScreen"});
+  QWindow *surface = fView->movieWindow();
+  const QPoint middle(fView->width() / 2, fView->height() / 2);
+  // In the window a double click on the movie asks for full screen.
+  QTest::mouseDClick(surface, Qt::LeftButton, {}, middle);
+  EXPECT_EQ(requests.names(), QStringList{"ActionEnterFullScreen"});
+
+  enterFullScreen();
+  ZFullScreenView *full = fFullScreen->fullScreenView();
+  full->setHideDelay(50);
+  full->setMouseLocation([&] { return fView->mapToGlobal(middle); });
+  ASSERT_FALSE(full->showingBars());
+  QTest::mouseMove(surface, middle + QPoint(5, 5));  // Qt passes on no move to where it was
+  EXPECT_TRUE(full->showingBars());
+  // Still over the movie when the time is up: the bars and the pointer hide.
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return !full->showingBars(); }, 3000));
+  EXPECT_EQ(surface->cursor().shape(), Qt::BlankCursor);
+  QTest::mouseMove(surface, middle + QPoint(20, 10));
+  EXPECT_TRUE(full->showingBars());
+  EXPECT_NE(surface->cursor().shape(), Qt::BlankCursor);
+
+  // Keys that land on the movie's window go to the full-screen view.
+  requests.clear();
+  QTest::keyClick(surface, Qt::Key_Escape);
+  QTest::mouseDClick(surface, Qt::LeftButton, {}, middle);
+  EXPECT_EQ(requests.names(), (QStringList{"ActionLeaveFullScreen", "ActionLeaveFullScreen"}));
 }
