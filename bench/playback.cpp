@@ -89,8 +89,8 @@ int playThroughView(int argc, char **argv, const QString &clip) {
 
 // What Qt itself costs to show 600 frames in a window of that size, each
 // frame only cleared: through an OpenGL widget (drawn into a texture that
-// Qt then composes into the window, as the movie view is) or through a plain
-// OpenGL window (drawn straight into the window).
+// Qt then composes into the window) or through a plain OpenGL window (drawn
+// straight into the window, as the movie view's own native window is).
 template <typename Surface>
 class ClearedFrames : public Surface {
  public:
@@ -265,8 +265,9 @@ int main(int argc, char **argv) {
   std::printf("  dropped frames           %lld vs %lld   goal: no more than mpv   %s\n",
               view.dropped, mpv.dropped, view.dropped <= mpv.dropped ? "met" : "NOT met");
 
-  // Where the difference goes: Qt's own cost of showing an OpenGL widget
-  // (two more full-window passes of the software renderer per frame).
+  // Why the movie view draws into a native window of its own: Qt's cost of
+  // showing an OpenGL widget (two more full-window passes of the software
+  // renderer per frame) against a plain OpenGL window.
   const Run widget = measure({argv[0], "--cleared-widget"});
   const Run window = measure({argv[0], "--cleared-window"});
   if (widget.ok && window.ok)
