@@ -57,6 +57,10 @@ TEST(RowEdits, TheUsualChangesAreOneStep) {
       {"123456", "156234", {{K::Move, 4, 2, 1}}},
       // A video twice in a playlist, one occurrence removed.
       {"1213", "123", {{K::Remove, 2, 1, 0}}},
+      // A narrower and a wider search: removals or insertions alone.
+      {"1234567", "2467", {{K::Remove, 0, 1, 0}, {K::Remove, 1, 1, 0}, {K::Remove, 2, 1, 0}}},
+      {"2467", "1234567", {{K::Insert, 0, 1, 0}, {K::Insert, 2, 1, 2}, {K::Insert, 4, 1, 4}}},
+      {"1234567", "12567", {{K::Remove, 2, 2, 0}}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.before) + " -> " + c.after);
@@ -92,6 +96,20 @@ TEST(RowEdits, AnyChangeReplaysToTheNewList) {
   const ZRowEdits whole = rowEdits(many, others);
   EXPECT_EQ(whole, ZRowEdits({{ZRowEdit::Remove, 2, 4997, 0}, {ZRowEdit::Insert, 2, 4997, 2}}));
   EXPECT_EQ(replayed(many, whole, others), values(others));
+
+  // A search over a large list keeps rows: removals when it narrows, then
+  // insertions when it widens again, never the whole list anew.
+  QList<int> all, narrowed;
+  for (int i = 0; i < 12000; ++i) {
+    all.append(i);
+    if (i % 3 == 1) narrowed.append(i);
+  }
+  for (const auto &[from, to] : {std::pair(all, narrowed), std::pair(narrowed, all)}) {
+    const ZRowEdits steps = rowEdits(from, to);
+    const ZRowEdit::Kind kind = from.size() > to.size() ? ZRowEdit::Remove : ZRowEdit::Insert;
+    for (const ZRowEdit &edit : steps) EXPECT_EQ(edit.kind, kind);
+    EXPECT_EQ(replayed(from, steps, to), values(to));
+  }
 }
 
 // ---- the playlists ---------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <QSet>
 
+#include <array>
 #include <functional>
 
 namespace {
@@ -33,8 +34,8 @@ void expectSameAs(const VideoInfo &info, const SqlRow &reference, const char *la
     EXPECT_EQ(info.value(key).isNull(), reference.value(key).isNull());
     EXPECT_EQ(info.value(key, "fallback"), reference.value(key, "fallback"));
     EXPECT_EQ(info[key], reference.value(key));
-    const QString *stored = info.lookup(key);
-    ASSERT_EQ(stored != nullptr, reference.contains(key));
+    const std::optional<QString> stored = info.lookup(key);
+    ASSERT_EQ(stored.has_value(), reference.contains(key));
     if (stored) {
       EXPECT_EQ(*stored, reference.value(key));
     }
@@ -151,6 +152,40 @@ TEST(VideoInfo, RowsOverATableAnswerLikeTheirDictionary) {
   // Too few values: the missing columns are present with a null value.
   expectSameAs(VideoInfo(columns, {"n"}), {{"Name", "n"}, {"id", QString()}, {"TITLE", QString()}},
                "short");
+}
+
+// Rows read from the database are packed as UTF-8 and unpacked on the first
+// change; either way they answer as their dictionary does.
+TEST(VideoInfo, PackedRowsAnswerLikeTheirDictionaryBeforeAndAfterAChange) {
+  const VideoInfo::Columns *columns = VideoInfo::Columns::intern({"Name", "id", "TITLE", "PATH"});
+  const QByteArray name = QStringLiteral("caf\u00e9 \u65e5\u672c \u05e9\u05dc\u05d5\u05dd").toUtf8();
+  const QByteArrayView texts[] = {name, "3", QByteArrayView(), ""};
+  const VideoInfo row = VideoInfo::fromUtf8(columns, texts);
+  const SqlRow asRead{{"Name", QString::fromUtf8(name)}, {"id", "3"}, {"TITLE", ""}, {"PATH", ""}};
+  expectSameAs(row, asRead, "packed");
+  EXPECT_TRUE(row.isFullRowOf(columns));
+  EXPECT_TRUE(row.valueEquals(0, QUtf8StringView(name)));
+  EXPECT_FALSE(row.valueEquals(1, QUtf8StringView("4")));
+  EXPECT_EQ(row, VideoInfo(columns, {QString::fromUtf8(name), "3", "", ""}));
+  EXPECT_NE(row, VideoInfo::fromUtf8(columns, std::array<QByteArrayView, 4>{name, "3", "", "p"}.data()));
+
+  struct Case {
+    const char *label;
+    std::function<void(VideoInfo &, SqlRow &)> change;
+  };
+  const Case cases[] = {
+      {"insert", [](VideoInfo &i, SqlRow &r) { i.insert("TITLE", "t"); r.insert("TITLE", "t"); }},
+      {"subscript", [](VideoInfo &i, SqlRow &r) { i["PATH"] = "p"; r["PATH"] = "p"; }},
+      {"remove", [](VideoInfo &i, SqlRow &r) { i.remove("Name"); r.remove("Name"); }},
+      {"key outside", [](VideoInfo &i, SqlRow &r) { i.insert("x", "y"); r.insert("x", "y"); }},
+  };
+  for (const Case &c : cases) {
+    VideoInfo copy = row;
+    SqlRow reference = asRead;
+    c.change(copy, reference);
+    expectSameAs(copy, reference, c.label);
+    expectSameAs(row, asRead, "the original after a change to its copy");
+  }
 }
 
 TEST(VideoInfo, EqualityComparesEntriesNotStorage) {

@@ -20,6 +20,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -224,10 +225,11 @@ void VideoRowSink::row(int columns, char **values, char **names) {
       return;
     }
   }
-  QList<QString> cells(fTable->size());
+  // Packed straight from the texts SQLite hands over: no QString per value.
+  std::array<QByteArrayView, VideoInfo::Columns::kMaxColumns> cells{};
   for (int i = 0; i < columns; ++i)
-    if (fColumns[i].slot >= 0) cells[fColumns[i].slot] = fColumns[i].text.take(values[i]);
-  VideoInfo row(fTable, std::move(cells));
+    if (fColumns[i].slot >= 0 && values[i]) cells[fColumns[i].slot] = QByteArrayView(values[i]);
+  VideoInfo row = VideoInfo::fromUtf8(fTable, cells.data());
   // Only a statement with more columns than a table holds gets here.
   if (!fOneSlotPerColumn)
     for (int i = 0; i < columns; ++i)
@@ -245,7 +247,7 @@ const VideoInfo *VideoRowSink::cachedRowFor(int id, char **values) const {
   if (!fOneSlotPerColumn || !cached.isFullRowOf(fTable)) return nullptr;
   for (size_t i = 0; i < fColumns.size(); ++i) {
     const char *raw = values[i];
-    if (!QAnyStringView::equal(cached.valueAt(fColumns[i].slot), QUtf8StringView(raw ? raw : "")))
+    if (!cached.valueEquals(fColumns[i].slot, QUtf8StringView(raw ? raw : "")))
       return nullptr;
   }
   return &cached;

@@ -4,6 +4,7 @@
 #include <QMutexLocker>
 
 #include <bit>
+#include <cstring>
 
 namespace {
 
@@ -82,11 +83,59 @@ VideoInfo::VideoInfo(const Columns *columns, QList<QString> values)
   fPresent = columns->size() == 64 ? ~quint64(0) : (quint64(1) << columns->size()) - 1;
 }
 
+VideoInfo VideoInfo::fromUtf8(const Columns *columns, const QByteArrayView *texts) {
+  const int count = columns->size();
+  const qsizetype header = qsizetype(sizeof(quint32)) * count;
+  qsizetype total = header;
+  for (int i = 0; i < count; ++i) total += texts[i].size();
+  VideoInfo row;
+  row.fColumns = columns;
+  row.fPresent = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
+  row.fPacked = QByteArray(total, Qt::Uninitialized);
+  char *out = row.fPacked.data();
+  quint32 end = 0;
+  for (int i = 0; i < count; ++i) {
+    if (!texts[i].isEmpty()) std::memcpy(out + header + end, texts[i].data(), texts[i].size());
+    end += quint32(texts[i].size());
+    std::memcpy(out + sizeof(quint32) * i, &end, sizeof end);
+  }
+  return row;
+}
+
+QByteArrayView VideoInfo::packedText(int index) const {
+  const char *data = fPacked.constData();
+  quint32 start = 0, end = 0;
+  if (index > 0) std::memcpy(&start, data + sizeof(quint32) * (index - 1), sizeof start);
+  std::memcpy(&end, data + sizeof(quint32) * index, sizeof end);
+  const qsizetype header = qsizetype(sizeof(quint32)) * fColumns->size();
+  return QByteArrayView(data + header + start, qsizetype(end - start));
+}
+
+QString VideoInfo::valueAt(int index) const {
+  if (!packed()) return fValues.at(index);
+  const QByteArrayView text = packedText(index);
+  // Values read from the database are never null: "" stands for NULL too.
+  return text.isEmpty() ? QStringLiteral("") : QString::fromUtf8(text);
+}
+
+bool VideoInfo::valueEquals(int index, QUtf8StringView text) const {
+  if (packed()) return packedText(index) == QByteArrayView(text.data(), text.size());
+  return QAnyStringView::equal(fValues.at(index), text);
+}
+
+void VideoInfo::unpack() {
+  if (!packed()) return;
+  QList<QString> values(fColumns->size());
+  for (int i = 0; i < fColumns->size(); ++i) values[i] = valueAt(i);
+  fValues = std::move(values);
+  fPacked = QByteArray();
+}
+
 SqlRow VideoInfo::toSqlRow() const {
   SqlRow row = fOther;
   if (fColumns)
     for (int i = 0; i < fColumns->size(); ++i)
-      if (has(i)) row.insert(fColumns->name(i), fValues.at(i));
+      if (has(i)) row.insert(fColumns->name(i), valueAt(i));
   return row;
 }
 
@@ -95,7 +144,7 @@ QString VideoInfo::value(const QString &key) const { return value(key, QString()
 QString VideoInfo::value(const QString &key, const QString &defaultValue) const {
   if (fColumns) {
     const int index = fColumns->indexOf(key);
-    if (index >= 0) return has(index) ? fValues.at(index) : defaultValue;
+    if (index >= 0) return has(index) ? valueAt(index) : defaultValue;
   }
   return fOther.value(key, defaultValue);
 }
@@ -108,13 +157,13 @@ bool VideoInfo::contains(const QString &key) const {
   return fOther.contains(key);
 }
 
-const QString *VideoInfo::lookup(const QString &key) const {
+std::optional<QString> VideoInfo::lookup(const QString &key) const {
   if (fColumns) {
     const int index = fColumns->indexOf(key);
-    if (index >= 0) return has(index) ? &fValues.at(index) : nullptr;
+    if (index >= 0) return has(index) ? std::optional<QString>(valueAt(index)) : std::nullopt;
   }
   const auto it = fOther.constFind(key);
-  return it == fOther.constEnd() ? nullptr : &*it;
+  return it == fOther.constEnd() ? std::nullopt : std::optional<QString>(*it);
 }
 
 qsizetype VideoInfo::size() const { return std::popcount(fPresent) + fOther.size(); }
@@ -130,6 +179,7 @@ QStringList VideoInfo::keys() const {
 }
 
 int VideoInfo::slotForInsert(const QString &key) {
+  unpack();
   if (!fColumns) {
     // A row put together by hand: its Videos columns go to the shared table.
     if (Columns::videos()->indexOf(key) < 0) return -1;
@@ -161,6 +211,7 @@ qsizetype VideoInfo::remove(const QString &key) {
     const int index = fColumns->indexOf(key);
     if (index >= 0) {
       if (!has(index)) return 0;
+      unpack();
       fPresent &= ~(quint64(1) << index);
       fValues[index] = QString();
       return 1;
@@ -179,8 +230,9 @@ bool VideoInfo::isFullRowOf(const Columns *columns) const {
 bool VideoInfo::operator==(const VideoInfo &other) const {
   if (fColumns == other.fColumns && fPresent == other.fPresent) {
     if (fOther != other.fOther) return false;
+    if (packed() && other.packed()) return fPacked == other.fPacked;
     for (int i = 0; fColumns && i < fColumns->size(); ++i)
-      if (has(i) && fValues.at(i) != other.fValues.at(i)) return false;
+      if (has(i) && valueAt(i) != other.valueAt(i)) return false;
     return true;
   }
   if (size() != other.size()) return false;
@@ -188,7 +240,7 @@ bool VideoInfo::operator==(const VideoInfo &other) const {
     for (int i = 0; i < fColumns->size(); ++i) {
       if (!has(i)) continue;
       const QString &key = fColumns->name(i);
-      if (!other.contains(key) || other.value(key) != fValues.at(i)) return false;
+      if (!other.contains(key) || other.value(key) != valueAt(i)) return false;
     }
   for (auto it = fOther.cbegin(); it != fOther.cend(); ++it)
     if (!other.contains(it.key()) || other.value(it.key()) != it.value()) return false;

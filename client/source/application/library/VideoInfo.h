@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUtf8StringView>
 
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 // One result row of a statement: column name as SQLite reports it -> text.
@@ -18,9 +22,12 @@ using SqlRows = QList<SqlRow>;
 // It reads like a QHash<QString, QString>, but the library keeps one per video
 // in memory, so it is stored compactly: a pointer to a shared, immutable table
 // of column names (one per distinct list of names, made once and kept for the
-// life of the process) and the values in the table's order. A key that is not
-// in the table (only ever inserted by hand) lives in a small side dictionary
-// that is empty for rows read from the database.
+// life of the process) and the values in the table's order. A row read from
+// the database keeps its values packed, as UTF-8 in one block with their end
+// offsets, and makes a QString only for the value asked for; the first change
+// unpacks it into one QString per column. A key that is not in the table
+// (only ever inserted by hand) lives in a small side dictionary that is empty
+// for rows read from the database.
 class VideoInfo {
  public:
   // A shared list of column names with its name -> position look-up. Tables
@@ -52,6 +59,9 @@ class VideoInfo {
   // A full row over a table: values[i] belongs to columns->name(i); columns
   // beyond the values hold a null string.
   VideoInfo(const Columns *columns, QList<QString> values);
+  // A full row over a table, packed: texts[i] is the UTF-8 text of
+  // columns->name(i) (a null view reads as ""), for each of the table's names.
+  static VideoInfo fromUtf8(const Columns *columns, const QByteArrayView *texts);
 
   SqlRow toSqlRow() const;
 
@@ -59,8 +69,8 @@ class VideoInfo {
   QString value(const QString &key) const;
   QString value(const QString &key, const QString &defaultValue) const;
   bool contains(const QString &key) const;
-  // The stored value, null when the key is missing (QHash's constFind).
-  const QString *lookup(const QString &key) const;
+  // The stored value, nothing when the key is missing (QHash's constFind).
+  std::optional<QString> lookup(const QString &key) const;
   qsizetype size() const;
   qsizetype count() const { return size(); }
   bool isEmpty() const { return size() == 0; }
@@ -85,16 +95,26 @@ class VideoInfo {
   const Columns *columns() const { return fColumns; }
   // True when every column of the table is present and there is no other key.
   bool isFullRowOf(const Columns *columns) const;
-  const QString &valueAt(int index) const { return fValues.at(index); }
+  // The value of table column index (present) equals the UTF-8 text.
+  bool valueEquals(int index, QUtf8StringView text) const;
 
  private:
   bool has(int index) const { return (fPresent >> index) & 1; }
+  bool packed() const { return !fPacked.isNull(); }
+  // The UTF-8 text of column index of a packed row.
+  QByteArrayView packedText(int index) const;
+  QString valueAt(int index) const;
+  // Turns a packed row into one QString per column, before a change.
+  void unpack();
   // The table position for the key, adopting the Videos table on a first
   // insert of one of its columns; -1 for a key kept aside.
   int slotForInsert(const QString &key);
 
   const Columns *fColumns = nullptr;
   quint64 fPresent = 0;            // bit i: column i holds a value
-  QList<QString> fValues;          // in the table's order; size() == table size
+  // A packed row: the end offset of each value (quint32, in table order),
+  // then the values' UTF-8 texts one after the other. Null when unpacked.
+  QByteArray fPacked;
+  QList<QString> fValues;          // unpacked: in the table's order; size() == table size
   QHash<QString, QString> fOther;  // keys outside the table
 };

@@ -3,6 +3,7 @@
 #include <dtl/dtl.hpp>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -45,6 +46,24 @@ std::optional<ZRowEdit> blockMove(const QList<T> &a, const QList<T> &b, int from
   return std::nullopt;
 }
 
+// When b's middle (length bLength) is a subsequence of a's (length aLength),
+// the rows of a's middle that b leaves out, counted from `from`; otherwise
+// nothing.
+template <class T>
+std::optional<QList<int>> leftOut(const QList<T> &a, const QList<T> &b, int from, int aLength,
+                                  int bLength) {
+  QList<int> rows;
+  int kept = 0;
+  for (int i = 0; i < aLength; ++i) {
+    if (kept < bLength && a.at(from + i) == b.at(from + kept))
+      ++kept;
+    else
+      rows.append(from + i);
+  }
+  if (kept != bLength) return std::nullopt;
+  return rows;
+}
+
 template <class T>
 ZRowEdits edits(const QList<T> &before, const QList<T> &after) {
   const int n = int(before.size());
@@ -63,6 +82,21 @@ ZRowEdits edits(const QList<T> &before, const QList<T> &after) {
   if (removed == 0) return {{ZRowEdit::Insert, prefix, added, prefix}};
   if (removed == added) {
     if (const auto move = blockMove(before, after, prefix, removed)) return {*move};
+  }
+
+  // A narrower search keeps some rows and drops the rest, a wider one the
+  // reverse: removals (or insertions) alone, found in one pass however long
+  // the lists are.
+  if (added < removed) {
+    if (const auto rows = leftOut(before, after, prefix, removed, added)) {
+      // Each removal names its row as the list stands after the ones before.
+      for (qsizetype k = 0; k < rows->size(); ++k)
+        append(result, ZRowEdit::Remove, rows->at(k) - int(k), 0);
+      return result;
+    }
+  } else if (const auto rows = leftOut(after, before, prefix, added, removed)) {
+    for (const int row : *rows) append(result, ZRowEdit::Insert, row, row);
+    return result;
   }
 
   // Two large middles that both changed a lot (a new search text over a big
