@@ -61,6 +61,8 @@ TEST(RowEdits, TheUsualChangesAreOneStep) {
       {"1234567", "2467", {{K::Remove, 0, 1, 0}, {K::Remove, 1, 1, 0}, {K::Remove, 2, 1, 0}}},
       {"2467", "1234567", {{K::Insert, 0, 1, 0}, {K::Insert, 2, 1, 2}, {K::Insert, 4, 1, 4}}},
       {"1234567", "12567", {{K::Remove, 2, 2, 0}}},
+      // Nothing in common (the rows of another browse mode): two steps.
+      {"19234", "15678", {{K::Remove, 1, 4, 0}, {K::Insert, 1, 4, 1}}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.before) + " -> " + c.after);
@@ -97,17 +99,25 @@ TEST(RowEdits, AnyChangeReplaysToTheNewList) {
   EXPECT_EQ(whole, ZRowEdits({{ZRowEdit::Remove, 2, 4997, 0}, {ZRowEdit::Insert, 2, 4997, 2}}));
   EXPECT_EQ(replayed(many, whole, others), values(others));
 
-  // A search over a large list keeps rows: removals when it narrows, then
-  // insertions when it widens again, never the whole list anew.
-  QList<int> all, narrowed;
+  // A search over a large list that drops a few runs of rows keeps the rest:
+  // removals when it narrows, insertions when it widens again; one that
+  // leaves gaps everywhere replaces the list in two steps.
+  QList<int> all, narrowed, sparse;
   for (int i = 0; i < 12000; ++i) {
     all.append(i);
-    if (i % 3 == 1) narrowed.append(i);
+    if ((i / 500) % 2 == 0) narrowed.append(i);
+    if (i % 3 == 1) sparse.append(i);
   }
   for (const auto &[from, to] : {std::pair(all, narrowed), std::pair(narrowed, all)}) {
     const ZRowEdits steps = rowEdits(from, to);
     const ZRowEdit::Kind kind = from.size() > to.size() ? ZRowEdit::Remove : ZRowEdit::Insert;
+    EXPECT_EQ(steps.size(), 12);
     for (const ZRowEdit &edit : steps) EXPECT_EQ(edit.kind, kind);
+    EXPECT_EQ(replayed(from, steps, to), values(to));
+  }
+  for (const auto &[from, to] : {std::pair(all, sparse), std::pair(sparse, all)}) {
+    const ZRowEdits steps = rowEdits(from, to);
+    EXPECT_EQ(steps.size(), 2);
     EXPECT_EQ(replayed(from, steps, to), values(to));
   }
 }

@@ -204,6 +204,9 @@ class VideoDatabase {
 
   // The video's row (from the cache when it is there), or nothing.
   std::optional<VideoInfo> getVideoInfo(int videoId);
+  // The video's cached row without a copy, for readers of many rows; null
+  // when it is not cached. Valid until the next call that changes the cache.
+  const VideoInfo *cachedVideoInfo(int videoId) const;
   // Every video id, in case-insensitive title order.
   QList<int> getAllVideos();
   // Ids of the videos matching condition (SQL text, may be empty), in the

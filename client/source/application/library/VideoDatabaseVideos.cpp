@@ -138,6 +138,11 @@ bool VideoDatabase::deleteVideosWithIds(const QList<int> &videoIds) {
 
 // ---- look-ups and lists ---------------------------------------------------------------
 
+const VideoInfo *VideoDatabase::cachedVideoInfo(int videoId) const {
+  const int index = findVideoInfo(videoId);
+  return index >= 0 ? &fVideoList.at(index) : nullptr;
+}
+
 std::optional<VideoInfo> VideoDatabase::getVideoInfo(int videoId) {
   const int index = findVideoInfo(videoId);
   if (index >= 0) return fVideoList.at(index);
@@ -150,11 +155,10 @@ std::optional<VideoInfo> VideoDatabase::getVideoInfo(int videoId) {
 }
 
 QList<int> VideoDatabase::getAllVideos() {
-  if (fVideoList.isEmpty())
-    return queryAndCacheVideos(
-               QStringLiteral("SELECT * FROM Videos ORDER BY TITLE COLLATE NOCASE;"), false)
-        .value_or(QList<int>());
-  // With a filled cache only the rows it lacks are read in full.
+  // The order comes from the title index alone; the rows are then read in
+  // the table's own order (one pass over the file, where reading them in
+  // title order would jump through it), and with a filled cache only the
+  // rows it lacks.
   const auto ids = queryIds(QStringLiteral("SELECT id FROM Videos ORDER BY TITLE COLLATE NOCASE;"));
   if (!ids) return {};
   QList<int> missing;

@@ -298,7 +298,9 @@ QList<QPair<int, QString>> ZLibraryBrowseListDataSource::videosByDateAdded(
   std::vector<Entry> entries;
   entries.reserve(videoIds.size());
   for (int id : videoIds) {
-    const auto info = fDatabase.getVideoInfo(id);
+    std::optional<VideoInfo> read;
+    const VideoInfo *info = fDatabase.cachedVideoInfo(id);
+    if (!info && (read = fDatabase.getVideoInfo(id))) info = &*read;
     if (!info || (newOnly && Utilities::videoIsViewed(*info))) continue;
     const QString added = info->value(QStringLiteral("DATE_ADDED"));
     entries.push_back({canonicalDateNumber(added), added, id});
@@ -345,7 +347,7 @@ void ZLibraryBrowseListDataSource::buildDateAdded(Build &build) {
                                Utilities::getDateAddedTextRepresentation(added, today));
       text = *it;
     }
-    if (last && last->info().value(QStringLiteral("TITLE")) == text) {
+    if (last && last->title() == text) {
       last->appendVideo(build.item(id));
       continue;
     }
@@ -439,6 +441,8 @@ bool ZLibraryBrowseListDataSource::list(const QList<ZLibraryBrowseListItemPtr> &
 }
 
 bool ZLibraryBrowseListDataSource::includeVideo(int videoId) const {
+  if (const VideoInfo *cached = fDatabase.cachedVideoInfo(videoId))
+    return cached->value(QStringLiteral("TITLE")).contains(fTextFilter, Qt::CaseInsensitive);
   const auto info = fDatabase.getVideoInfo(videoId);
   if (!info) return false;
   return info->value(QStringLiteral("TITLE")).contains(fTextFilter, Qt::CaseInsensitive);

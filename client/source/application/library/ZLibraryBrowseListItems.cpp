@@ -66,12 +66,17 @@ ZLibraryBrowseListSortKeys::ZLibraryBrowseListSortKeys(VideoDatabase &database, 
 
 ZLibraryBrowseListSortKeys::Key ZLibraryBrowseListSortKeys::makeKey(int videoId) {
   Key key;
-  const std::optional<VideoInfo> info = fDatabase.getVideoInfo(videoId);
+  // The cached row is read in place (no copy per video); a video not cached
+  // yet is read from the database.
+  std::optional<VideoInfo> read;
+  const VideoInfo *info = fDatabase.cachedVideoInfo(videoId);
+  if (!info && (read = fDatabase.getVideoInfo(videoId))) info = &*read;
   if (fSortType == 1) {
     if (info) key.text = Utilities::titleForVideo(*info).toCaseFolded();
   } else if (fSortType == 3) {
     key.number = dateAddedKey(info ? info->value(QStringLiteral("DATE_ADDED")) : QString());
   } else if (info) {
+    const auto publisher = info->lookup(QStringLiteral("PUBLISHER"));
     if (!fPublisherNames) {
       // One query for every publisher instead of one per video.
       fPublisherNames.emplace();
@@ -82,7 +87,6 @@ ZLibraryBrowseListSortKeys::Key ZLibraryBrowseListSortKeys::makeKey(int videoId)
                                   row.value(QStringLiteral("Name")));
       }
     }
-    const auto publisher = info->lookup(QStringLiteral("PUBLISHER"));
     if (publisher)
       key.text = fPublisherNames->value(int(integerNumber(*publisher).value_or(0))).toCaseFolded();
   }
@@ -243,9 +247,13 @@ void ZLibraryBrowseListVideoListItem::sortVideos(ZLibraryBrowseListSortKeys *key
   order.reserve(fVideos.size());
   for (qsizetype i = 0; i < fVideos.size(); ++i)
     order.emplace_back(keys->keyFor(fVideos.at(i)->videoId()), i);
-  std::stable_sort(order.begin(), order.end(), [keys, ascending](const auto &a, const auto &b) {
+  const auto before = [keys, ascending](const auto &a, const auto &b) {
     return ascending ? keys->compare(a.first, b.first) < 0 : keys->compare(b.first, a.first) < 0;
-  });
+  };
+  // Videos read in the order asked for (the library's title order) are
+  // left as they are after one pass.
+  if (std::is_sorted(order.begin(), order.end(), before)) return;
+  std::stable_sort(order.begin(), order.end(), before);
   QList<ZLibraryBrowseListVideoItemPtr> sorted;
   sorted.reserve(fVideos.size());
   for (const auto &entry : order) sorted.append(fVideos.at(entry.second));
@@ -254,12 +262,28 @@ void ZLibraryBrowseListVideoListItem::sortVideos(ZLibraryBrowseListSortKeys *key
 
 // ---- group row -----------------------------------------------------------------------
 
+namespace {
+
+// The row over the table of its names, in name order (rows of one query
+// share one table).
+VideoInfo compactRow(const SqlRow &row) {
+  if (row.size() > VideoInfo::Columns::kMaxColumns) return VideoInfo(row);
+  QStringList names(row.keyBegin(), row.keyEnd());
+  names.sort();
+  QList<QString> values;
+  values.reserve(names.size());
+  for (const QString &name : names) values.append(row.value(name));
+  return VideoInfo(VideoInfo::Columns::intern(names), std::move(values));
+}
+
+}  // namespace
+
 ZLibraryBrowseListContainerItem::ZLibraryBrowseListContainerItem(
     const SqlRow &info, int containerType, QList<ZLibraryBrowseListVideoItemPtr> videos)
-    : fInfoDict(info), fVideoList(std::move(videos)), fContainerType(containerType) {}
+    : fInfo(compactRow(info)), fVideoList(std::move(videos)), fContainerType(containerType) {}
 
 QString ZLibraryBrowseListContainerItem::title() const {
-  if (fContainerType == 1 && fInfoDict.isEmpty())
+  if (fContainerType == 1 && fInfo.isEmpty())
     return localized(QStringLiteral("libraryContainerItemNoBroadcasterTitle"));
   QString key;
   switch (fContainerType) {
@@ -282,7 +306,7 @@ QString ZLibraryBrowseListContainerItem::title() const {
       key = QStringLiteral("CHANNEL");
       break;
   }
-  return fInfoDict.value(key, QStringLiteral(""));
+  return fInfo.value(key, QStringLiteral(""));
 }
 
 QList<int> ZLibraryBrowseListContainerItem::videoIdList() const {

@@ -166,7 +166,8 @@ class ZLibraryBrowseListContainerItem : public ZLibraryBrowseListItem {
                                   QList<ZLibraryBrowseListVideoItemPtr> videos = {});
   ZLibraryBrowseListContainerItem *asContainer() override { return this; }
 
-  const SqlRow &info() const { return fInfoDict; }
+  // The info as a dictionary (made for the call: the row keeps it compact).
+  SqlRow info() const { return fInfo.toSqlRow(); }
   int type() const { return fContainerType; }
   // From the info by type: "Name" (1, 2, 3, 6, 7, 9), "TITLE" (4), "Title"
   // (8, 10), else "CHANNEL"; "" when missing. A publisher row without info
@@ -189,7 +190,9 @@ class ZLibraryBrowseListContainerItem : public ZLibraryBrowseListItem {
   void setSelected(bool selected);
 
  private:
-  SqlRow fInfoDict;
+  // A large library has thousands of groups: their rows are kept over a
+  // shared table of names rather than as one dictionary each.
+  VideoInfo fInfo;
   QList<ZLibraryBrowseListVideoItemPtr> fVideoList;
   int fContainerType;
   bool fExpanded = false;

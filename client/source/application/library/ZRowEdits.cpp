@@ -2,6 +2,8 @@
 
 #include <dtl/dtl.hpp>
 
+#include <QSet>
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -84,26 +86,38 @@ ZRowEdits edits(const QList<T> &before, const QList<T> &after) {
     if (const auto move = blockMove(before, after, prefix, removed)) return {*move};
   }
 
+  // Two middles that differ in many places are replaced as a whole: each
+  // step costs the views a pass over the rows after it.
+  const ZRowEdits whole{{ZRowEdit::Remove, prefix, removed, 0},
+                        {ZRowEdit::Insert, prefix, added, prefix}};
+  constexpr int kMaxSteps = 64;
+
   // A narrower search keeps some rows and drops the rest, a wider one the
   // reverse: removals (or insertions) alone, found in one pass however long
   // the lists are.
   if (added < removed) {
     if (const auto rows = leftOut(before, after, prefix, removed, added)) {
       // Each removal names its row as the list stands after the ones before.
-      for (qsizetype k = 0; k < rows->size(); ++k)
+      for (qsizetype k = 0; k < rows->size() && result.size() <= kMaxSteps; ++k)
         append(result, ZRowEdit::Remove, rows->at(k) - int(k), 0);
-      return result;
+      return result.size() <= kMaxSteps ? result : whole;
     }
   } else if (const auto rows = leftOut(after, before, prefix, added, removed)) {
-    for (const int row : *rows) append(result, ZRowEdit::Insert, row, row);
-    return result;
+    for (qsizetype k = 0; k < rows->size() && result.size() <= kMaxSteps; ++k)
+      append(result, ZRowEdit::Insert, rows->at(k), rows->at(k));
+    return result.size() <= kMaxSteps ? result : whole;
   }
 
-  // Two large middles that both changed a lot (a new search text over a big
-  // library) would take the diff long: they are replaced as a whole.
-  constexpr qint64 kDiffBudget = 16'000'000;
-  if (qint64(removed) * qint64(added) > kDiffBudget)
-    return {{ZRowEdit::Remove, prefix, removed, 0}, {ZRowEdit::Insert, prefix, added, prefix}};
+  // Two large middles that both changed a lot would take the diff long, and
+  // its memory grows with them: they are replaced as a whole. So are two
+  // middles without a common element (the rows of another browse mode),
+  // where the diff could only say as much.
+  constexpr qint64 kDiffBudget = 4'000'000;
+  if (qint64(removed) * qint64(added) > kDiffBudget) return whole;
+  QSet<T> old(before.begin() + prefix, before.begin() + prefix + removed);
+  if (std::none_of(after.begin() + prefix, after.begin() + prefix + added,
+                   [&old](const T &element) { return old.contains(element); }))
+    return whole;
 
   // The middles' shortest edit script.
   std::vector<T> a(before.begin() + prefix, before.begin() + prefix + removed);

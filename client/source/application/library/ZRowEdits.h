@@ -23,9 +23,12 @@ struct ZRowEdit {
 using ZRowEdits = QList<ZRowEdit>;
 
 // The steps from before to after: the common start and end are kept, a block
-// that only changed place is one move, anything else the shortest series of
-// removals and insertions (an elements' diff), except that two large middles
-// (more than 16 million pairs) are removed and inserted whole.
+// that only changed place is one move, rows only dropped (or only added) are
+// removals (insertions) alone, anything else the shortest series of removals
+// and insertions (an elements' diff), except that two large middles (more
+// than 4 million pairs), two middles without a common element and a change
+// of more than 64 separate steps made of removals or insertions alone are
+// removed and inserted whole.
 ZRowEdits rowEdits(const QList<int> &before, const QList<int> &after);
 ZRowEdits rowEdits(const QList<QString> &before, const QList<QString> &after);
 
