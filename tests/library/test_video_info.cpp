@@ -158,7 +158,8 @@ TEST(VideoInfo, RowsOverATableAnswerLikeTheirDictionary) {
 // change; either way they answer as their dictionary does.
 TEST(VideoInfo, PackedRowsAnswerLikeTheirDictionaryBeforeAndAfterAChange) {
   const VideoInfo::Columns *columns = VideoInfo::Columns::intern({"Name", "id", "TITLE", "PATH"});
-  const QByteArray name = QStringLiteral("caf\u00e9 \u65e5\u672c \u05e9\u05dc\u05d5\u05dd").toUtf8();
+  const QByteArray name =
+      QStringLiteral("caf\u00e9 \u65e5\u672c \u05e9\u05dc\u05d5\u05dd").toUtf8();
   const QByteArrayView texts[] = {name, "3", QByteArrayView(), ""};
   const VideoInfo row = VideoInfo::fromUtf8(columns, texts);
   const SqlRow asRead{{"Name", QString::fromUtf8(name)}, {"id", "3"}, {"TITLE", ""}, {"PATH", ""}};
@@ -167,17 +168,34 @@ TEST(VideoInfo, PackedRowsAnswerLikeTheirDictionaryBeforeAndAfterAChange) {
   EXPECT_TRUE(row.valueEquals(0, QUtf8StringView(name)));
   EXPECT_FALSE(row.valueEquals(1, QUtf8StringView("4")));
   EXPECT_EQ(row, VideoInfo(columns, {QString::fromUtf8(name), "3", "", ""}));
-  EXPECT_NE(row, VideoInfo::fromUtf8(columns, std::array<QByteArrayView, 4>{name, "3", "", "p"}.data()));
+  EXPECT_NE(row,
+            VideoInfo::fromUtf8(columns, std::array<QByteArrayView, 4>{name, "3", "", "p"}.data()));
 
   struct Case {
     const char *label;
     std::function<void(VideoInfo &, SqlRow &)> change;
   };
   const Case cases[] = {
-      {"insert", [](VideoInfo &i, SqlRow &r) { i.insert("TITLE", "t"); r.insert("TITLE", "t"); }},
-      {"subscript", [](VideoInfo &i, SqlRow &r) { i["PATH"] = "p"; r["PATH"] = "p"; }},
-      {"remove", [](VideoInfo &i, SqlRow &r) { i.remove("Name"); r.remove("Name"); }},
-      {"key outside", [](VideoInfo &i, SqlRow &r) { i.insert("x", "y"); r.insert("x", "y"); }},
+      {"insert",
+       [](VideoInfo &i, SqlRow &r) {
+         i.insert("TITLE", "t");
+         r.insert("TITLE", "t");
+       }},
+      {"subscript",
+       [](VideoInfo &i, SqlRow &r) {
+         i["PATH"] = "p";
+         r["PATH"] = "p";
+       }},
+      {"remove",
+       [](VideoInfo &i, SqlRow &r) {
+         i.remove("Name");
+         r.remove("Name");
+       }},
+      {"key outside",
+       [](VideoInfo &i, SqlRow &r) {
+         i.insert("x", "y");
+         r.insert("x", "y");
+       }},
   };
   for (const Case &c : cases) {
     VideoInfo copy = row;

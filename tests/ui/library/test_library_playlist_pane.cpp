@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
+#include <QScrollBar>
 #include <QTest>
 
 class PlaylistPaneTest : public LibraryViewTest {
@@ -135,11 +136,37 @@ TEST_F(PlaylistPaneTest, AnEmptyPlaylistShowsTheDragPicture) {
   ZLibraryPlaylistContainerView &view = pane();
   QListView *table = view.listView()->tableView();
   const QImage drawn = table->viewport()->grab().toImage();
-  const QImage picture =
-      ZSkinManager::sharedSkinManager().getCurrentSkin()->playlistDragImage();
+  const QImage picture = ZSkinManager::sharedSkinManager().getCurrentSkin()->playlistDragImage();
   const QSize size = picture.deviceIndependentSize().toSize();
   const QPoint at((drawn.width() - size.width() + 1) / 2, (drawn.height() - size.height() + 1) / 2);
   // The picture's middle is where it should be.
   EXPECT_EQ(drawn.pixelColor(at + QPoint(size.width() / 2, size.height() / 2)),
             picture.pixelColor(picture.width() / 2, picture.height() / 2));
+}
+
+// The side list's rows are as wide as the pane: no sideways scrolling, and a
+// long title is cut at the pane's edge, whatever width the pane had before.
+TEST_F(PlaylistPaneTest, TheSideListsRowsFitThePaneWithoutScrollingSideways) {
+  const int shortOne = addLibraryVideo({.title = "Short"});
+  const int longOne = addLibraryVideo(
+      {.title = QString(2000, QLatin1Char('W')), .description = QString(2000, QLatin1Char('d'))});
+  db().saveNewPlaylist("Road Trip", QList<int>{shortOne, longOne});
+  fPlaylists->rebuild();
+  fPlaylists->selectPlaylist("Road Trip");
+  ZLibraryPlaylistContainerView &view = pane();
+  QListView *table = view.listView()->tableView();
+  for (const int width : {176, 900, 176}) {
+    SCOPED_TRACE(width);
+    view.resize(width, 500);
+    QCoreApplication::processEvents();
+    table->doItemsLayout();
+    ASSERT_EQ(table->model()->rowCount(), 2);
+    EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0);
+    for (int row = 0; row < 2; ++row) {
+      const QRect cell = table->visualRect(table->model()->index(row, 0));
+      EXPECT_EQ(cell.left(), 0);
+      EXPECT_LE(cell.right(), table->viewport()->width() - 1) << row;
+    }
+  }
 }

@@ -9,8 +9,8 @@
 #include "ZDownloadTableView.h"
 #include "ZElidedLabel.h"
 #include "ZFullScreenWindow.h"
-#include "ZLibraryItemVideoDetailsView.h"
 #include "ZLibraryBrowseListView.h"
+#include "ZLibraryItemVideoDetailsView.h"
 #include "ZLibraryItemsView.h"
 #include "ZLibraryViewContainer.h"
 #include "ZMainWindowChrome.h"
@@ -497,17 +497,23 @@ TEST_F(MainWindowFrame, ZoomFillsTheVisibleAreaAndGoesBackToTheSavedFrame) {
   EXPECT_EQ(window.geometry(), QRect(10, 20, 820, 580));
 }
 
-TEST_F(MainWindowFrame, TakesTheSavedFrameAndIgnoresOneThatIsNone) {
+TEST_F(MainWindowFrame, TakesTheSavedFrameAndWithoutOneIsCentredInTheVisibleArea) {
   for (const char *saved :
-       {"30 40 900 620", "30 40 -5 620", "a b c d", "1 2 3", "1 2 99999999 3"}) {
+       {"30 40 900 620", "", "30 40 -5 620", "a b c d", "1 2 3", "1 2 99999999 3"}) {
     SCOPED_TRACE(saved);
     defaults().setString(QLatin1String(saved), QStringLiteral("NSWindow Frame ZaroClient"));
     fController = std::make_unique<MainWindowController>(
         windowEnvironment(), ZSkinManager::sharedSkinManager().getCurrentSkin());
-    if (QLatin1String(saved) == QLatin1String("30 40 900 620"))
-      EXPECT_EQ(fController->window()->geometry(), QRect(30, 40, 900, 620));
-    else
-      EXPECT_GE(fController->window()->width(), MainWindowGeometry::MinimumSize.width());
+    const MainWindow &window = *fController->window();
+    if (QLatin1String(saved) == QLatin1String("30 40 900 620")) {
+      EXPECT_EQ(window.geometry(), QRect(30, 40, 900, 620));
+    } else {
+      // Not at the screen's top left corner: where the first start puts it.
+      const QRect visible = window.standardFrame();
+      EXPECT_GE(window.width(), MainWindowGeometry::MinimumSize.width());
+      EXPECT_TRUE(visible.contains(window.geometry()));
+      EXPECT_LE((window.geometry().center() - visible.center()).manhattanLength(), 1);
+    }
     fController.reset();
   }
 }
@@ -544,7 +550,8 @@ TEST_F(MainWindowAccess, EverySkinnedControlHasARoleAndAName) {
         Case{chrome.browseByPopup, QAccessible::Button, "Browse By"},
         Case{chrome.importPopup, QAccessible::Button, "Import"},
         Case{chrome.librarySearchField, QAccessible::EditableText, "Search the Library"},
-        Case{chrome.browseByTitle, QAccessible::Graphic, "Browse By"}}) {
+        Case{chrome.browseByTitle, QAccessible::Graphic, "Browse By"},
+        Case{window.menuBar(), QAccessible::MenuBar, "Menu bar"}}) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(c.control);
     QAccessibleInterface *access = QAccessible::queryAccessibleInterface(c.control);
@@ -743,15 +750,13 @@ TEST_F(MainWindowPlayback, FullScreenOnlyWhilePlayingAndStoppingTheListEndsIt) {
   ASSERT_TRUE(window.inFullScreen());
   EXPECT_TRUE(fState.fullScreenMode());
   EXPECT_EQ(fState.playbackWindow(), static_cast<QObject *>(window.fullScreenWindow()));
-  EXPECT_EQ(window.fullScreenWindow()->geometry(),
-            QGuiApplication::screens().first()->geometry());
+  EXPECT_EQ(window.fullScreenWindow()->geometry(), QGuiApplication::screens().first()->geometry());
   EXPECT_FALSE(window.nowPlayingView()->inDisplay());
   post("ActionEnterFullScreen");  // already: no second window
   const QWidgetList windows = QApplication::topLevelWidgets();
-  EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                          [](QWidget *w) {
-                            return w->objectName() == "FullScreenWindow" && w->isVisible();
-                          }),
+  EXPECT_EQ(std::count_if(
+                windows.begin(), windows.end(),
+                [](QWidget *w) { return w->objectName() == "FullScreenWindow" && w->isVisible(); }),
             1);
 
   post("ActionLeaveFullScreen");

@@ -247,8 +247,7 @@ const VideoInfo *VideoRowSink::cachedRowFor(int id, char **values) const {
   if (!fOneSlotPerColumn || !cached.isFullRowOf(fTable)) return nullptr;
   for (size_t i = 0; i < fColumns.size(); ++i) {
     const char *raw = values[i];
-    if (!cached.valueEquals(fColumns[i].slot, QUtf8StringView(raw ? raw : "")))
-      return nullptr;
+    if (!cached.valueEquals(fColumns[i].slot, QUtf8StringView(raw ? raw : ""))) return nullptr;
   }
   return &cached;
 }

@@ -111,7 +111,7 @@ class VideoInfo {
   int slotForInsert(const QString &key);
 
   const Columns *fColumns = nullptr;
-  quint64 fPresent = 0;            // bit i: column i holds a value
+  quint64 fPresent = 0;  // bit i: column i holds a value
   // A packed row: the end offset of each value (quint32, in table order),
   // then the values' UTF-8 texts one after the other. Null when unpacked.
   QByteArray fPacked;

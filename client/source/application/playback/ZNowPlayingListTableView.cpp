@@ -6,8 +6,8 @@
 #include "Logging.h"
 #include "NotificationCenter.h"
 #include "VideoDatabase.h"
-#include "ZNowPlayingListDataSource.h"
 #include "ZModelRoles.h"
+#include "ZNowPlayingListDataSource.h"
 #include "ZPlaylistDataSource.h"
 #include "ZSkin.h"
 
@@ -30,11 +30,14 @@ ZNowPlayingListTableViewCell::ZNowPlayingListTableViewCell(ZPlaylistDataSource &
                                                            QObject *parent)
     : QStyledItemDelegate(parent), fPlaylists(playlists) {}
 
-QSize ZNowPlayingListTableViewCell::sizeHint(const QStyleOptionViewItem &option,
+QSize ZNowPlayingListTableViewCell::sizeHint(const QStyleOptionViewItem &,
                                              const QModelIndex &) const {
   const ZSkin *skin = ZSkinManager::sharedSkinManager().getCurrentSkin();
   const int height = skin && skin->playlistRowHeight() > 0 ? int(skin->playlistRowHeight()) : 80;
-  return QSize(option.rect.width(), height);
+  // No width of its own: the list gives every row its viewport's width, so
+  // that the text is cut at the list's edge (a wider hint, kept by the list
+  // from an earlier layout, made it scroll sideways instead).
+  return QSize(1, height);
 }
 
 void ZNowPlayingListTableViewCell::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -189,6 +192,7 @@ ZNowPlayingListTableView::ZNowPlayingListTableView(ZPlaylistDataSource &playlist
   fTableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
   fTableView->setSpacing(0);
   fTableView->setUniformItemSizes(true);
+  fTableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   fTableView->setDragEnabled(true);
   fTableView->setAcceptDrops(true);
   fTableView->setDropIndicatorShown(true);

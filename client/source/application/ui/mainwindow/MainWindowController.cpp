@@ -76,6 +76,7 @@ MainWindowController::MainWindowController(const MainWindowEnvironment &environm
   fWindow->resize(960, 640);
   fMenuBar = new QMenuBar(fWindowContentView);
   fMenuBar->setObjectName(QStringLiteral("MainMenuBar"));
+  fMenuBar->setAccessibleName(localized(QStringLiteral("mainWindowAccessibleMenuBarName")));
   // The menus' titles stand on the dark header.
   fMenuBar->setStyleSheet(QStringLiteral(
       "QMenuBar { background: transparent; color: #e8e8e8; }"
@@ -150,7 +151,14 @@ void MainWindowController::awakeFromNib() {
 void MainWindowController::windowDidLoad() {
   // 1. The frame saved under the autosave name.
   fWindow->setFrameAutosaveName(QStringLiteral("ZaroClient"));
-  fWindow->setFrameUsingName(fWindow->frameAutosaveName());
+  if (!fWindow->setFrameUsingName(fWindow->frameAutosaveName())) {
+    // None saved (or one that is none): placed as on the first start, fitted
+    // to the visible area and centred in it.
+    const QRect visible = fWindow->standardFrame();
+    if (!visible.isEmpty())
+      fWindow->setGeometry(
+          MainWindowGeometry::fittedFrame(fWindow->geometry(), visible, fWindow->minimumSize()));
+  }
   // 2. The chrome, from the current skin.
   if (fCurrentSkin) updateLookWithSkin(*fCurrentSkin);
   // 3. The browse list for the stored way of browsing; the view draws with the skin.
@@ -287,8 +295,8 @@ void MainWindowController::layoutContent() {
   // The details pane: 181 wide, left of the playlist area while it is shown,
   // between the frame's rows.
   const int playlist = libraryPlaylistVisible() ? int(ZSkin::playlistAreaWidth()) : 0;
-  fDetailsInfoView->setGeometry(size.width() - playlist - kDetailsPaneWidth, top,
-                                kDetailsPaneWidth, std::max(0, size.height() - top - bottom));
+  fDetailsInfoView->setGeometry(size.width() - playlist - kDetailsPaneWidth, top, kDetailsPaneWidth,
+                                std::max(0, size.height() - top - bottom));
   // The library's rows keep clear of the pane.
   fLibraryViewContainer->setContentRightInset(kDetailsPaneWidth - kContentInset);
   // The menus sit in the header, right of the window's icon.

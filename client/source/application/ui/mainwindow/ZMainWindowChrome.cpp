@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <variant>
 
 namespace {
 
@@ -41,23 +42,81 @@ QSizeF displaySize(const ZBackgroundImageView *piece) {
   return piece ? piece->image().deviceIndependentSize() : QSizeF();
 }
 
+// The six frame pieces: where each is kept, its picture and its name.
+struct FramePiece {
+  ZBackgroundImageView *ZMainWindowChrome::*view;
+  QImage (ZSkin::*image)() const;
+  const char *name;
+};
+constexpr FramePiece kFramePieces[] = {
+    {&ZMainWindowChrome::fTopLeftView, &ZSkin::topLeftImage, "TopLeftFrame"},
+    {&ZMainWindowChrome::fTopMiddleView, &ZSkin::topMiddleImage, "TopMiddleFrame"},
+    {&ZMainWindowChrome::fTopRightView, &ZSkin::topRightImage, "TopRightFrame"},
+    {&ZMainWindowChrome::fBottomLeftView, &ZSkin::bottomLeftImage, "BottomLeftFrame"},
+    {&ZMainWindowChrome::fBottomMiddleView, &ZSkin::bottomMiddleImage, "BottomMiddleFrame"},
+    {&ZMainWindowChrome::fBottomRightView, &ZSkin::bottomRightImage, "BottomRightFrame"},
+};
+
+// The skinned controls in the order they are made (the order they stack
+// in): where each is kept, its description in the skin, its tooltip's key
+// and its name.
+struct ChromeControl {
+  std::variant<ZButtonView * ZMainWindowChrome::*, ZImageView * ZMainWindowChrome::*,
+               ZPopupButtonImageView * ZMainWindowChrome::*,
+               ZSearchButtonView * ZMainWindowChrome::*>
+      slot;
+  std::optional<QVariantMap> (ZSkin::*info)() const;
+  const char *tooltipKey;
+  const char *name;
+};
+using C = ZMainWindowChrome;
+const ChromeControl kControls[] = {
+    // The window buttons and the view switcher.
+    {&C::minimizeButton, &ZSkin::minimizeButtonInfo, "tooltipWindowMinimizeButton",
+     "MinimizeButton"},
+    {&C::maximizeButton, &ZSkin::maximizeButtonInfo, "tooltipWindowMaximizeButton",
+     "MaximizeButton"},
+    {&C::closeButton, &ZSkin::closeButtonInfo, "tooltipWindowCloseButton", "CloseButton"},
+    {&C::guideButton, &ZSkin::zaroTvButtonInfo, "tooltipGuideViewButton", "GuideButton"},
+    {&C::libraryButton, &ZSkin::libraryButtonInfo, "tooltipLibraryViewButton", "LibraryButton"},
+    {&C::downloadsButton, &ZSkin::downloadsButtonInfo, "tooltipDownloadsViewButton",
+     "DownloadsButton"},
+    {&C::uploadButton, &ZSkin::uploadButtonInfo, "tooltipUploadViewButton", "UploadButton"},
+    // The library's toolbar.
+    {&C::browseByTitle, &ZSkin::browseByTitleInfo, "tooltipLibraryHowToBrowseButton",
+     "BrowseByTitle"},
+    {&C::browseByPopup, &ZSkin::browseByPopupInfo, "tooltipLibraryHowToBrowseButton",
+     "BrowseByPopup"},
+    {&C::thumbnailViewButton, &ZSkin::thumbnailViewButtonInfo, "tooltipThumbnaiViewButton",
+     "ThumbnailViewButton"},
+    {&C::detailsViewButton, &ZSkin::detailsViewButtonInfo, "tooltipDetailsViewButton",
+     "DetailsViewButton"},
+    {&C::importPopup, &ZSkin::importButtonInfo, "tooltipLibraryImportButton", "ImportPopup"},
+    {&C::librarySearchField, &ZSkin::librarySearchButtonInfo, "tooltipLibrarySearchField",
+     "LibrarySearchField"},
+    {&C::playlistsPopup, &ZSkin::playlistsButtonInfo, "tooltipLibraryPlaylistsButton",
+     "PlaylistsPopup"},
+    {&C::showPlaylistButton, &ZSkin::showPlaylistButtonInfo, "tooltipShowPlaylistButton",
+     "ShowPlaylistButton"},
+    {&C::hidePlaylistButton, &ZSkin::hidePlaylistButtonInfo, "tooltipHidePlaylistButton",
+     "HidePlaylistButton"},
+    // The downloads' and uploads' controls.
+    {&C::clearDownloadsButton, &ZSkin::clearDownloadsButtonInfo, "tooltipClearDownloadsButton",
+     "ClearDownloadsButton"},
+    {&C::uploadManagerTitle, &ZSkin::uploadManagerImageInfo, "tooltipUploadManagerTitle",
+     "UploadManagerTitle"},
+};
+
 }  // namespace
 
 void ZMainWindowChrome::clear() {
   for (QWidget *widget : allControls()) delete widget;
-  for (ZBackgroundImageView **piece : {&fTopLeftView, &fTopMiddleView, &fTopRightView,
-                                       &fBottomLeftView, &fBottomMiddleView, &fBottomRightView}) {
-    delete *piece;
-    *piece = nullptr;
+  for (const FramePiece &piece : kFramePieces) {
+    delete (this->*piece.view);
+    this->*piece.view = nullptr;
   }
-  for (ZButtonView **button :
-       {&minimizeButton, &maximizeButton, &closeButton, &libraryButton, &downloadsButton,
-        &guideButton, &uploadButton, &thumbnailViewButton, &detailsViewButton, &showPlaylistButton,
-        &hidePlaylistButton, &clearDownloadsButton})
-    *button = nullptr;
-  browseByTitle = uploadManagerTitle = nullptr;
-  browseByPopup = importPopup = playlistsPopup = nullptr;
-  librarySearchField = nullptr;
+  for (const ChromeControl &control : kControls)
+    std::visit([this](auto slot) { this->*slot = nullptr; }, control.slot);
   fTopHeight = fBottomHeight = 0;
 }
 
@@ -67,60 +126,26 @@ void ZMainWindowChrome::updateLookWithSkin(QWidget *contentView, const ZSkin &sk
   fContentView = contentView;
   contentView->installEventFilter(this);
 
-  fTopLeftView = framePiece(contentView, skin.topLeftImage(), "TopLeftFrame");
-  fTopMiddleView = framePiece(contentView, skin.topMiddleImage(), "TopMiddleFrame");
-  fTopRightView = framePiece(contentView, skin.topRightImage(), "TopRightFrame");
-  fBottomLeftView = framePiece(contentView, skin.bottomLeftImage(), "BottomLeftFrame");
-  fBottomMiddleView = framePiece(contentView, skin.bottomMiddleImage(), "BottomMiddleFrame");
-  fBottomRightView = framePiece(contentView, skin.bottomRightImage(), "BottomRightFrame");
+  for (const FramePiece &piece : kFramePieces)
+    this->*piece.view = framePiece(contentView, (skin.*piece.image)(), piece.name);
   placeFramePieces();
 
-  minimizeButton = make<ZButtonView>(contentView, skin.minimizeButtonInfo(),
-                                     "tooltipWindowMinimizeButton", "MinimizeButton");
-  maximizeButton = make<ZButtonView>(contentView, skin.maximizeButtonInfo(),
-                                     "tooltipWindowMaximizeButton", "MaximizeButton");
-  closeButton = make<ZButtonView>(contentView, skin.closeButtonInfo(), "tooltipWindowCloseButton",
-                                  "CloseButton");
-  guideButton = make<ZButtonView>(contentView, skin.zaroTvButtonInfo(), "tooltipGuideViewButton",
-                                  "GuideButton");
-  libraryButton = make<ZButtonView>(contentView, skin.libraryButtonInfo(),
-                                    "tooltipLibraryViewButton", "LibraryButton");
-  downloadsButton = make<ZButtonView>(contentView, skin.downloadsButtonInfo(),
-                                      "tooltipDownloadsViewButton", "DownloadsButton");
-  uploadButton = make<ZButtonView>(contentView, skin.uploadButtonInfo(), "tooltipUploadViewButton",
-                                   "UploadButton");
-
-  browseByTitle = make<ZImageView>(contentView, skin.browseByTitleInfo(),
-                                   "tooltipLibraryHowToBrowseButton", "BrowseByTitle");
-  browseByPopup = make<ZPopupButtonImageView>(contentView, skin.browseByPopupInfo(),
-                                              "tooltipLibraryHowToBrowseButton", "BrowseByPopup");
-  thumbnailViewButton = make<ZButtonView>(contentView, skin.thumbnailViewButtonInfo(),
-                                          "tooltipThumbnaiViewButton", "ThumbnailViewButton");
-  detailsViewButton = make<ZButtonView>(contentView, skin.detailsViewButtonInfo(),
-                                        "tooltipDetailsViewButton", "DetailsViewButton");
-  importPopup = make<ZPopupButtonImageView>(contentView, skin.importButtonInfo(),
-                                            "tooltipLibraryImportButton", "ImportPopup");
-  librarySearchField = make<ZSearchButtonView>(contentView, skin.librarySearchButtonInfo(),
-                                               "tooltipLibrarySearchField", "LibrarySearchField");
+  for (const ChromeControl &control : kControls)
+    std::visit(
+        [&](auto slot) {
+          using Control = std::remove_pointer_t<std::remove_reference_t<decltype(this->*slot)>>;
+          this->*slot =
+              make<Control>(contentView, (skin.*control.info)(), control.tooltipKey, control.name);
+        },
+        control.slot);
   if (librarySearchField)
     librarySearchField->textField()->setAccessibleName(librarySearchField->toolTip());
-  playlistsPopup = make<ZPopupButtonImageView>(contentView, skin.playlistsButtonInfo(),
-                                               "tooltipLibraryPlaylistsButton", "PlaylistsPopup");
   if (playlistsPopup) {
     // Until a playlist is chosen it says what it is for.
     playlistsPopup->setPlaceholderTitle(playlistsPopup->toolTip());
     playlistsPopup->setRightOffset(ZSkin::playlistAreaWidth());
     playlistsPopup->placeInParent();
   }
-  showPlaylistButton = make<ZButtonView>(contentView, skin.showPlaylistButtonInfo(),
-                                         "tooltipShowPlaylistButton", "ShowPlaylistButton");
-  hidePlaylistButton = make<ZButtonView>(contentView, skin.hidePlaylistButtonInfo(),
-                                         "tooltipHidePlaylistButton", "HidePlaylistButton");
-
-  clearDownloadsButton = make<ZButtonView>(contentView, skin.clearDownloadsButtonInfo(),
-                                           "tooltipClearDownloadsButton", "ClearDownloadsButton");
-  uploadManagerTitle = make<ZImageView>(contentView, skin.uploadManagerImageInfo(),
-                                        "tooltipUploadManagerTitle", "UploadManagerTitle");
 }
 
 void ZMainWindowChrome::placeFramePieces() {
