@@ -145,25 +145,25 @@ TEST_F(PlaylistPaneTest, AnEmptyPlaylistShowsTheDragPicture) {
 }
 
 // The side list's rows are as wide as the pane: no sideways scrolling, and a
-// long title is cut at the pane's edge, whatever width the pane had before.
+// long title is cut at the pane's edge, whatever width the pane had before
+// and whether or not the rows need the vertical scroll bar.
 TEST_F(PlaylistPaneTest, TheSideListsRowsFitThePaneWithoutScrollingSideways) {
-  const int shortOne = addLibraryVideo({.title = "Short"});
-  const int longOne = addLibraryVideo(
-      {.title = QString(2000, QLatin1Char('W')), .description = QString(2000, QLatin1Char('d'))});
-  db().saveNewPlaylist("Road Trip", QList<int>{shortOne, longOne});
+  QList<int> videos{addLibraryVideo(
+      {.title = QString(2000, QLatin1Char('W')), .description = QString(2000, QLatin1Char('d'))})};
+  for (int i = 0; i < 11; ++i) videos.append(addLibraryVideo({.title = QString::number(i)}));
+  db().saveNewPlaylist("Road Trip", videos);
   fPlaylists->rebuild();
   fPlaylists->selectPlaylist("Road Trip");
   ZLibraryPlaylistContainerView &view = pane();
   QListView *table = view.listView()->tableView();
-  for (const int width : {176, 900, 176}) {
-    SCOPED_TRACE(width);
-    view.resize(width, 500);
+  for (const QSize size : {QSize(176, 500), QSize(900, 500), QSize(176, 2000), QSize(176, 500)}) {
+    SCOPED_TRACE(size.width() * 10000 + size.height());
+    view.resize(size);
     QCoreApplication::processEvents();
-    table->doItemsLayout();
-    ASSERT_EQ(table->model()->rowCount(), 2);
+    ASSERT_EQ(table->model()->rowCount(), 12);
     EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
     EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0);
-    for (int row = 0; row < 2; ++row) {
+    for (int row = 0; row < 12; ++row) {
       const QRect cell = table->visualRect(table->model()->index(row, 0));
       EXPECT_EQ(cell.left(), 0);
       EXPECT_LE(cell.right(), table->viewport()->width() - 1) << row;
