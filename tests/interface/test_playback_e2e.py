@@ -6,7 +6,8 @@ the service's rate fault) stopped with its row's button after the
 confirmation; the other played with its row's button once it is finished.
 While it plays: the window's bars through the accessibility tree (play and
 pause swapping, the position slider moving, the volume controls), full
-screen entered with the F key, its bars shown by the mouse, left with Escape
+screen entered with the F key, its bars shown by the mouse (mute pressed
+through the tree gives way to unmute), left with Escape
 while the video plays on (one start in the usage log, no stop), and entered
 and left again with F.
 
@@ -86,14 +87,17 @@ def focus_window(desk):
                  "windowfocus", "--sync")
 
 
-def full_screen_bars(desk, player, frame):
+FULL_SCREEN_CONTROLS = {("push button", "Leave full screen"),
+                        ("slider", "Position in the video"), ("push button", "Pause"),
+                        ("push button", "Stop"), ("push button", "Mute"),
+                        ("push button", "Louder"), ("push button", "Softer")}
+
+
+def full_screen_bars(desk, player, frame, names=FULL_SCREEN_CONTROLS):
     """Moves the mouse over the full-screen movie until its bars show, and
     answers their controls by name. The bars hide again 6 s after they
     showed, so all of them are looked up in one go, and again after a new
     move when they hid in between (a loaded machine walks the tree slowly)."""
-    names = {("push button", "Leave full screen"), ("slider", "Position in the video"),
-             ("push button", "Pause"), ("push button", "Stop"), ("push button", "Mute"),
-             ("push button", "Louder"), ("push button", "Softer")}
     step = [0]
 
     def shown():
@@ -225,6 +229,14 @@ class PlaybackEndToEndTest(unittest.TestCase):
         zaroui.wait_until(lambda: slider.currentValue > before, 20,
                           what="the full-screen slider to move")
         desk.keep_shot("playback-fullscreen-e2e.png")
+
+        # Pressed through the accessibility tree, mute gives way to unmute,
+        # and back.
+        controls[("push button", "Mute")].queryAction().doAction(0)
+        unmute = full_screen_bars(desk, player, frame, {("push button", "Unmute")})
+        self.assertEqual(player.find_all(role="push button", name="Mute", within=frame), [])
+        unmute[("push button", "Unmute")].queryAction().doAction(0)
+        full_screen_bars(desk, player, frame, {("push button", "Mute")})
 
         # Escape leaves it; the video plays on in the window without
         # stopping or starting again.
