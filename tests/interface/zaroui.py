@@ -18,7 +18,6 @@ Set ZARO_UI_KEEP=1 to keep the sandbox (logs, screenshots) after a run.
 import contextlib
 import os
 import re
-import select
 import shutil
 import signal
 import subprocess
@@ -26,31 +25,34 @@ import sys
 import tempfile
 import time
 
-def _start_xvfb(width, height, timeout=20.0):
-    """Starts Xvfb on a display number it picks itself (-displayfd): two
-    tests starting at once never share one, as they could when each looked
-    for a free number before starting its server. Answers the process and
-    the number."""
-    read_end, write_end = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                             f"{width}x{height}x24", "-nolisten", "tcp"],
-                            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    data = b""
-    end = time.monotonic() + timeout
-    try:
-        while not data.endswith(b"\n"):
-            ready, _, _ = select.select([read_end], [], [], max(0.0, end - time.monotonic()))
-            chunk = os.read(read_end, 16) if ready else b""
-            if not chunk:
-                proc.kill()
-                proc.wait()
-                raise RuntimeError(f"Xvfb gave no display number (status {proc.returncode})")
-            data += chunk
-    finally:
-        os.close(read_end)
-    return proc, int(data)
+def _start_xvfb(width, height):
+    """Starts Xvfb on a free display number from 90 on; answers the process
+    and the number. The number is ours only when the server's lock file
+    names our process: of two tests that start at once on the same number,
+    one server ends at once (the display is taken) and that test tries the
+    next number, so no two tests ever share a display."""
+    for n in range(90, 400):
+        lock = f"/tmp/.X{n}-lock"
+        if os.path.exists(lock) or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            continue
+        proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", f"{width}x{height}x24",
+                                 "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        def settled():
+            if proc.poll() is not None:
+                return "taken"
+            try:
+                with open(lock) as f:
+                    owner = int(f.read().strip())
+            except (OSError, ValueError):
+                return None
+            return "ours" if owner == proc.pid and os.path.exists(f"/tmp/.X11-unix/X{n}") \
+                else None
+
+        if wait_until(settled, 20, interval=0.05, what=f"Xvfb on :{n}") == "ours":
+            return proc, n
+    raise RuntimeError("no free X display number")
 
 
 class WaitTimeout(AssertionError):
@@ -323,7 +325,12 @@ class Desktop(contextlib.AbstractContextManager):
         self.write_settings(FirstLaunch=False, **settings)
         player = self.start_player(binary, service_url,
                                    env={"ZARO_DIALOG_ANSWERS": "update=0", **(env or {})})
-        player.find(role="push button", name="Browse By", timeout=40)
+        try:
+            player.find(role="push button", name="Browse By", timeout=40)
+        except WaitTimeout:
+            with open(os.path.join(self.root, "player.log")) as log:
+                print("player.log:", log.read()[-3000:], file=sys.stderr)
+            raise
         return player
 
     def hand_over(self, binary, service_url, link, env=None):
