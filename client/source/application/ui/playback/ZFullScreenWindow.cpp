@@ -225,10 +225,10 @@ void ZFullScreenWindow::showOnScreen(QScreen *screen) {
 }
 
 bool ZFullScreenWindow::event(QEvent *event) {
-  // Qt makes the native window anew when the movie's OpenGL view comes in
-  // after it was shown, and the new one is not active: the keyboard would
-  // stay with the main window below (Escape there stops the video). While it
-  // shows, this window has the keyboard.
+  // Qt makes the native window anew when an OpenGL widget comes in after it
+  // was shown, and the new one is not active: the keyboard would stay with
+  // the main window below (Escape there stops the video). While it shows,
+  // this window has the keyboard.
   if (event->type() == QEvent::WinIdChange && isVisible())
     QTimer::singleShot(0, this, [this] {
       if (isVisible()) activateWindow();
