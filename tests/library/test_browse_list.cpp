@@ -374,6 +374,25 @@ TEST_F(BrowseListTest, TitleFilterKeepsGroupsAndIgnoresCase) {
   EXPECT_EQ(rows().at(1), "Bravo|charlie");
 }
 
+// Whether a title is read from the cache's stored bytes or as text, the
+// filter answers as a case-insensitive search of the text does.
+TEST_F(BrowseListTest, TitleFilterIgnoresCaseBeyondAsciiToo) {
+  const QStringList titles = {"River Run", "rIVER", "Caf\u00e9 CR\u00c8ME", "\u017Fhip",
+                              "KELVIN \u212A"};
+  QHash<QString, int> ids;
+  for (const QString &title : titles) ids[title] = addVideo(title);
+  list().reloadForBrowsingBy(0);
+  for (const QString &filter :
+       {QStringLiteral("riv"), QStringLiteral("CAF\u00c9"), QStringLiteral("cr\u00e8me"),
+        QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("n r")}) {
+    SCOPED_TRACE(filter.toStdString());
+    list().setTextFilter(filter, 0);
+    for (const QString &title : titles)
+      EXPECT_EQ(list().includeVideo(ids[title]), title.contains(filter, Qt::CaseInsensitive))
+          << title.toStdString();
+  }
+}
+
 TEST_F(BrowseListTest, RebuildPostsReloadAndSelectionThroughTheGate) {
   makeLibrary();
   NotificationRecorder recorder(kListNotifications);

@@ -27,6 +27,29 @@ VideoInfo::Columns::Columns(QStringList names) : fNames(std::move(names)) {
   for (int i = 0; i < fNames.size(); ++i) fIndex.insert(fNames.at(i), i);
 }
 
+int VideoInfo::Columns::indexOf(const QString &name) const {
+  // Readers of many rows ask for the same few names, mostly literals: the
+  // last names found are remembered by their text's address (one list per
+  // thread), and a remembered one is checked against the name itself, which
+  // costs less than hashing it.
+  struct Memo {
+    const Columns *table = nullptr;
+    const QChar *text = nullptr;
+    int index = -1;
+  };
+  thread_local Memo memo[4];
+  thread_local int next = 0;
+  for (const Memo &entry : memo)
+    if (entry.table == this && entry.text == name.constData() && fNames.at(entry.index) == name)
+      return entry.index;
+  const int index = fIndex.value(name, -1);
+  if (index >= 0 && !name.isNull()) {
+    memo[next] = {this, name.constData(), index};
+    next = (next + 1) % 4;
+  }
+  return index;
+}
+
 const VideoInfo::Columns *VideoInfo::Columns::intern(const QStringList &names) {
   QStringList unique;
   unique.reserve(std::min<qsizetype>(names.size(), kMaxColumns));
@@ -121,6 +144,13 @@ QString VideoInfo::valueAt(int index) const {
 bool VideoInfo::valueEquals(int index, QUtf8StringView text) const {
   if (packed()) return packedText(index) == QByteArrayView(text.data(), text.size());
   return QAnyStringView::equal(fValues.at(index), text);
+}
+
+std::optional<QByteArrayView> VideoInfo::packedUtf8(const QString &key) const {
+  if (!packed()) return std::nullopt;
+  const int index = fColumns->indexOf(key);
+  if (index < 0 || !has(index)) return std::nullopt;
+  return packedText(index);
 }
 
 void VideoInfo::unpack() {

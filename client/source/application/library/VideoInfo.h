@@ -45,7 +45,7 @@ class VideoInfo {
     int size() const { return int(fNames.size()); }
     const QString &name(int index) const { return fNames.at(index); }
     // The position of the name, -1 when the table does not hold it.
-    int indexOf(const QString &name) const { return fIndex.value(name, -1); }
+    int indexOf(const QString &name) const;
 
    private:
     explicit Columns(QStringList names);
@@ -97,6 +97,9 @@ class VideoInfo {
   bool isFullRowOf(const Columns *columns) const;
   // The value of table column index (present) equals the UTF-8 text.
   bool valueEquals(int index, QUtf8StringView text) const;
+  // The value's UTF-8 text as a packed row keeps it, without a copy; nothing
+  // when the row is not packed or the key is missing.
+  std::optional<QByteArrayView> packedUtf8(const QString &key) const;
 
  private:
   bool has(int index) const { return (fPresent >> index) & 1; }

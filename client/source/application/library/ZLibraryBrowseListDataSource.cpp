@@ -139,6 +139,23 @@ qint64 canonicalDateNumber(const QString &text) {
   return number;
 }
 
+// An ASCII needle in an ASCII haystack, ignoring ASCII case (the needle is
+// lower case): what QString's case-insensitive search answers for such texts.
+bool containsAsciiIgnoringCase(QByteArrayView haystack, QByteArrayView lowerNeedle) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+  const qsizetype n = lowerNeedle.size();
+  for (qsizetype start = 0; start + n <= haystack.size(); ++start) {
+    qsizetype i = 0;
+    while (i < n && lower(haystack[start + i]) == lowerNeedle[i]) ++i;
+    if (i == n) return true;
+  }
+  return false;
+}
+
+bool isAscii(QByteArrayView text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
 ZNotificationSystem &gate() { return ZNotificationSystem::sharedNotificationSystem(); }
 
 }  // namespace
@@ -148,6 +165,8 @@ ZNotificationSystem &gate() { return ZNotificationSystem::sharedNotificationSyst
 struct ZLibraryBrowseListDataSource::Build {
   ZLibraryBrowseListDataSource &source;
   bool filtering;
+  // Set for the modes that show each video once: no answer is asked twice.
+  bool eachVideoOnce = false;
   QHash<int, bool> passes;
   ZLibraryBrowseListSortKeys keys;
 
@@ -158,6 +177,7 @@ struct ZLibraryBrowseListDataSource::Build {
 
   bool pass(int videoId) {
     if (!filtering) return true;
+    if (eachVideoOnce) return source.includeVideo(videoId);
     auto it = passes.constFind(videoId);
     if (it == passes.constEnd()) it = passes.insert(videoId, source.includeVideo(videoId));
     return *it;
@@ -226,6 +246,8 @@ void ZLibraryBrowseListDataSource::reloadForBrowsingBy(int browseBy, bool force)
 void ZLibraryBrowseListDataSource::setTextFilter(const QString &text, int type) {
   fTextFilter = text;
   fTextFilterType = type;
+  const QByteArray bytes = text.toUtf8();
+  fAsciiFilter = isAscii(bytes) ? std::optional<QByteArray>(bytes.toLower()) : std::nullopt;
   if (fBrowseBy != -1) reloadForBrowsingBy(fBrowseBy, true);
 }
 
@@ -242,6 +264,8 @@ void ZLibraryBrowseListDataSource::rebuild(int browseBy) {
     ZNotificationSuspension quiet;
     // The sort settings read here are those of the mode just stored.
     Build build(*this, Utilities::currentSortType());
+    build.eachVideoOnce =
+        browseBy == kModeAll || browseBy == kModeNew || browseBy == kModeDateAdded;
     switch (browseBy) {
       case kModeAll:
       case kModeNew:
@@ -441,8 +465,14 @@ bool ZLibraryBrowseListDataSource::list(const QList<ZLibraryBrowseListItemPtr> &
 }
 
 bool ZLibraryBrowseListDataSource::includeVideo(int videoId) const {
-  if (const VideoInfo *cached = fDatabase.cachedVideoInfo(videoId))
+  if (const VideoInfo *cached = fDatabase.cachedVideoInfo(videoId)) {
+    // An ASCII filter over an ASCII title is matched on the stored bytes;
+    // anything else (where case folding reaches beyond ASCII) as text.
+    if (fAsciiFilter)
+      if (const auto title = cached->packedUtf8(QStringLiteral("TITLE")); title && isAscii(*title))
+        return containsAsciiIgnoringCase(*title, *fAsciiFilter);
     return cached->value(QStringLiteral("TITLE")).contains(fTextFilter, Qt::CaseInsensitive);
+  }
   const auto info = fDatabase.getVideoInfo(videoId);
   if (!info) return false;
   return info->value(QStringLiteral("TITLE")).contains(fTextFilter, Qt::CaseInsensitive);

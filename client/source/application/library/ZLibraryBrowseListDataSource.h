@@ -9,6 +9,8 @@
 #include <QPair>
 #include <QString>
 
+#include <optional>
+
 class ZPlaylistDataSource;
 
 // The library as one flat list of rows for the library views: group rows (a
@@ -157,6 +159,8 @@ class ZLibraryBrowseListDataSource : public QObject {
   QList<ZLibraryBrowseListItemPtr> fObjects;
   int fBrowseBy = -1;
   QString fTextFilter;
+  // The filter's bytes in lower case when it is all ASCII.
+  std::optional<QByteArray> fAsciiFilter;
   int fTextFilterType = 0;
 };
 
