@@ -90,17 +90,8 @@ void ZFullScreenView::removeMovieView() {
 }
 
 void ZFullScreenView::layoutViews() {
-  const int w = width(), h = height();
-  const int title = fTitleBarView->QWidget::height();
-  const int controls = fBottomBarView->QWidget::height();
-  const int progress = fProgressBarContainerView->QWidget::height();
-  fTitleBarView->setGeometry(0, 0, w, title);
-  fBottomBarView->setGeometry(0, h - controls, w, controls);
-  fProgressBarContainerView->setGeometry(0, h - controls - progress, w, progress);
-  if (fShowingBars)
-    fMovieContainerView->setGeometry(0, title, w, std::max(0, h - title - controls - progress));
-  else
-    fMovieContainerView->setGeometry(rect());
+  const QRect movie = bars().layout(size());
+  fMovieContainerView->setGeometry(fShowingBars ? movie : rect());
   if (fMovieView && fMovieView->parentWidget() == fMovieContainerView)
     fMovieView->setGeometry(fMovieContainerView->rect());
 }

@@ -71,15 +71,7 @@ ZNowPlayingView::~ZNowPlayingView() {
 }
 
 void ZNowPlayingView::layoutBars() {
-  const int w = width(), h = height();
-  const int title = fTitleBarView->QWidget::height();
-  const int controls = fBottomBarView->QWidget::height();
-  const int progress = fProgressBarContainerView->QWidget::height();
-  fTitleBarView->setGeometry(0, 0, w, title);
-  fBottomBarView->setGeometry(0, h - controls, w, controls);
-  fProgressBarContainerView->setGeometry(0, h - controls - progress, w, progress);
-  fNowPlayingMovieViewContainer->setGeometry(0, title, w,
-                                             std::max(0, h - title - controls - progress));
+  fNowPlayingMovieViewContainer->setGeometry(bars().layout(size()));
 }
 
 void ZNowPlayingView::enterDisplay() {

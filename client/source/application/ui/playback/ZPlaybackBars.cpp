@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -437,4 +438,15 @@ void ZPlaybackBarSet::hide() const {
   title->displayTeardown();
   controls->displayTeardown();
   controls->setMovieView(nullptr);
+}
+
+QRect ZPlaybackBarSet::layout(const QSize &display) const {
+  const int w = display.width(), h = display.height();
+  const int top = title->QWidget::height();
+  const int bottom = controls->QWidget::height();
+  const int middle = progress->QWidget::height();
+  title->setGeometry(0, 0, w, top);
+  controls->setGeometry(0, h - bottom, w, bottom);
+  progress->setGeometry(0, h - bottom - middle, w, middle);
+  return QRect(0, top, w, std::max(0, h - top - bottom - middle));
 }

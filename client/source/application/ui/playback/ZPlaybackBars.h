@@ -210,4 +210,8 @@ struct ZPlaybackBarSet {
 
   void show(QWidget *movieView) const;
   void hide() const;
+  // Lays the bars out over a display of the size: the title bar along the
+  // top, the control bar along the bottom and the progress bar on it.
+  // Answers the room left between them for the movie.
+  QRect layout(const QSize &display) const;
 };
