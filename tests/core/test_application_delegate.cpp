@@ -19,6 +19,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QProcess>
 #include <QTimer>
@@ -150,6 +152,21 @@ TEST_F(ApplicationDelegateTest, FullScreenItemNeedsAPlayingVisibleWindow) {
   EXPECT_FALSE(delegate->validateMenuItem(ApplicationDelegate::FullScreenMenuTag));
   delegate->mainWindowController()->window()->hide();
   EXPECT_FALSE(delegate->validateMenuItem(ApplicationDelegate::FullScreenMenuTag));
+}
+
+TEST_F(ApplicationDelegateTest, TheFullScreenShortcutFollowsThePlaybackNotTheMenusOpening) {
+  MainWindowController *window = delegate->mainWindowController();
+  window->window()->show();
+  auto *fullScreen = window->menuBar()->findChild<QAction *>("menuWatchFullScreen");
+  ASSERT_NE(fullScreen, nullptr);
+  // The menus opened while nothing played: the item is off.
+  for (QMenu *menu : window->menuBar()->findChildren<QMenu *>()) emit menu->aboutToShow();
+  EXPECT_FALSE(fullScreen->isEnabled());
+  // A list starts playing: its shortcut works without the menu opening.
+  NotificationCenter::defaultCenter().postNotificationName("MovieStarted");
+  EXPECT_TRUE(fullScreen->isEnabled());
+  NotificationCenter::defaultCenter().postNotificationName("ActionStopPlayingVideoList");
+  EXPECT_FALSE(fullScreen->isEnabled());
 }
 
 TEST_F(ApplicationDelegateTest, QuitAsksOnlyWhenBothSettingsAreOn) {

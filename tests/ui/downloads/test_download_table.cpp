@@ -59,6 +59,7 @@ class DownloadPageTest : public DownloadTest {
     environment.defaults = fDefaults.get();
     environment.dialogs = &fDialogs;
     environment.nowPlaying = fNowPlaying.get();
+    environment.library = fDatabase.get();
     fPage = std::make_unique<ZDownloadTableView>(environment);
     fPage->resize(size);
     fPage->show();
@@ -235,12 +236,34 @@ TEST_F(DownloadPageTest, FinishedDownloadPlaysOnlyWhenItIsInTheLibrary) {
   EXPECT_EQ(playRequests, 0);
   EXPECT_TRUE(fDialogs.asked().isEmpty());
 
-  // With one it leaves the list and plays that video alone.
-  item->setVideoId(7);
+  // A library id whose video was deleted since: no play button, and the row
+  // pressed from the keyboard plays nothing.
+  VideoDatabase::AddVideoParams params;
+  params.title = QStringLiteral("Sunrise over the ocean");
+  params.path = item->downloadedPath();
+  params.extension = QStringLiteral("mp4");
+  const int gone = fDatabase->addVideo(params);
+  params.path += QStringLiteral(".kept");
+  const int kept = fDatabase->addVideo(params);
+  ASSERT_GE(gone, 0);
+  ASSERT_GE(kept, 0);
+  item->setVideoId(gone);
+  row->refresh();
+  EXPECT_TRUE(row->stopButton()->isVisible());
+  ASSERT_TRUE(fDatabase->deleteVideosWithIds({gone}));
+  EXPECT_FALSE(row->stopButton()->isVisible());
+  row->pressStopButton();
+  EXPECT_EQ(queue().indexOfItem(item), 0);
+  EXPECT_EQ(playRequests, 0);
+
+  // With one in the library it leaves the list and plays that video alone.
+  item->setVideoId(kept);
+  row->refresh();
+  EXPECT_TRUE(row->stopButton()->isVisible());
   clickButton(0);
   EXPECT_EQ(queue().indexOfItem(item), -1);
   ASSERT_EQ(fNowPlaying->count(), 1);
-  EXPECT_EQ(fNowPlaying->videoIdAtIndex(0), 7);
+  EXPECT_EQ(fNowPlaying->videoIdAtIndex(0), kept);
   EXPECT_EQ(playRequests, 1);
   EXPECT_TRUE(table.showsEmptyMessage());
   NotificationCenter::defaultCenter().removeObserver(this);

@@ -27,7 +27,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QCloseEvent>
+#include <QHash>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -735,7 +740,138 @@ TEST_F(MainWindowPlayback, KeysGoToTheLibraryWhereAClickPutTheFocus) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
   EXPECT_EQ(QApplication::focusWidget(),
-            static_cast<QWidget *>(window.libraryViewContainer()->browseListView()));
+            static_cast<QWidget *>(window.libraryViewContainer()->itemsView()));
+}
+
+// Counts the presses of each key that reach a widget (after its children
+// left them).
+class KeyCounter : public QObject {
+ public:
+  explicit KeyCounter(QWidget *widget) { widget->installEventFilter(this); }
+  QHash<int, int> presses;
+
+ protected:
+  bool eventFilter(QObject *, QEvent *event) override {
+    if (event->type() == QEvent::KeyPress) ++presses[static_cast<QKeyEvent *>(event)->key()];
+    return false;
+  }
+};
+
+TEST_F(MainWindowPlayback, EveryKeyOverTheLibraryIsTakenOrPassedOnOnceAndShortcutsFire) {
+  const int first = addVideo(QStringLiteral("A first"));
+  addVideo(QStringLiteral("B second"));
+  MainWindowController &window = makeWindow();
+  window.window()->activateWindow();
+  // A menu shortcut of the application, as the menu bar has them.
+  QAction settings(QStringLiteral("Settings"));
+  settings.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  settings.setShortcutContext(Qt::ApplicationShortcut);
+  window.window()->addAction(&settings);
+  int settingsShown = 0;
+  QObject::connect(&settings, &QAction::triggered, [&] { ++settingsShown; });
+  KeyCounter reachingTheWindow(window.window());
+
+  ZLibraryItemsView *items = window.libraryViewContainer()->itemsView();
+  int list = -1;
+  for (int i = 0; i < fBrowseList->count() && list < 0; ++i)
+    if (fBrowseList->objectAtIndex(i)->asVideoList()) list = i;
+  ASSERT_GE(list, 0);
+  const auto selectFirst = [&] {
+    QTest::mouseClick(items, Qt::LeftButton, {}, items->videoFrame(list, 0).center());
+    ASSERT_EQ(fBrowseList->selectedVideoIds(), QList<int>({first}));
+  };
+  selectFirst();
+  // Keys the library leaves reach the window once (they went round between
+  // the library's scroll area and its items until the stack ran out).
+  struct Case {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+  };
+  for (const Case &c : {Case{Qt::Key_A, {}}, Case{Qt::Key_Z, Qt::ShiftModifier},
+                        Case{Qt::Key_1, Qt::ControlModifier}, Case{Qt::Key_F11, {}}}) {
+    SCOPED_TRACE(QKeySequence(c.key | c.modifiers).toString().toStdString());
+    QTest::keyClick(QApplication::focusWidget(), c.key, c.modifiers);
+    EXPECT_EQ(reachingTheWindow.presses.value(c.key), 1);
+    EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Comma, Qt::ControlModifier);
+  EXPECT_EQ(settingsShown, 1);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(window.chrome().librarySearchField->textField()->hasFocus());
+
+  // Watch, come back, press the shortcut again: the library has the keys.
+  selectFirst();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  ASSERT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  ASSERT_EQ(window.currentView(), MainWindowController::LibraryView);
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(items));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Comma, Qt::ControlModifier);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q);
+  EXPECT_EQ(settingsShown, 2);
+}
+
+TEST_F(MainWindowPlayback, PlayOrSpaceWithNothingPlayingShowsThePlaybackItStarts) {
+  const int first = addVideo(QStringLiteral("A first"));
+  const int second = addVideo(QStringLiteral("B second"));
+  MainWindowController &window = makeWindow();
+  window.window()->activateWindow();
+  // A list that played and stopped stays the now-playing list.
+  fNowPlaying->setVideos({first});
+  post("ActionStartPlayingNewVideoList");
+  post("ActionStopPlayingVideoList");
+  ASSERT_EQ(window.currentView(), MainWindowController::LibraryView);
+
+  // Play (the bars' button, a media key) with no list playing shows it.
+  post("ActionPlayVideo");
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  EXPECT_TRUE(window.currentlyPlayingMovies());
+  post("ActionStopPlayingVideoList");
+  ASSERT_EQ(window.currentView(), MainWindowController::LibraryView);
+
+  // Space over a selected video plays that video, in the playback view.
+  ZLibraryItemsView *items = window.libraryViewContainer()->itemsView();
+  int list = -1;
+  for (int i = 0; i < fBrowseList->count() && list < 0; ++i)
+    if (fBrowseList->objectAtIndex(i)->asVideoList()) list = i;
+  ASSERT_GE(list, 0);
+  QTest::mouseClick(items, Qt::LeftButton, {}, items->videoFrame(list, 1).center());
+  ASSERT_EQ(fBrowseList->selectedVideoIds(), QList<int>({second}));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  EXPECT_EQ(fNowPlaying->videoList(), QList<int>({second}));
+  EXPECT_EQ(fMovie.openedPaths().size(), 3);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  ASSERT_EQ(window.currentView(), MainWindowController::LibraryView);
+  // Return still plays (a list playing unseen used to swallow every start).
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  EXPECT_TRUE(window.currentlyPlayingMovies());
+}
+
+TEST_F(MainWindowPlayback, TheWindowManagersCloseOfFullScreenLeavesItAsEscapeDoes) {
+  const int video = addVideo(QStringLiteral("Only"));
+  MainWindowController &window = makeWindow();
+  fNowPlaying->setVideos({video});
+  post("ActionStartPlayingNewVideoList");
+  post("ActionEnterFullScreen");
+  ASSERT_TRUE(window.inFullScreen());
+  QPointer<ZFullScreenWindow> fullScreen = window.fullScreenWindow();
+  // Alt+F4: the window manager asks the native window to close.
+  QCloseEvent close;
+  QCoreApplication::sendEvent(fullScreen->windowHandle(), &close);
+  QTRY_VERIFY(!fullScreen);
+  EXPECT_FALSE(window.inFullScreen());
+  EXPECT_FALSE(fState.fullScreenMode());
+  EXPECT_EQ(fState.playbackWindow(), static_cast<QObject *>(window.window()));
+  // Back in the window's display, still playing, and full screen again works.
+  EXPECT_TRUE(window.nowPlayingView()->inDisplay());
+  EXPECT_TRUE(window.currentlyPlayingMovies());
+  EXPECT_EQ(window.currentView(), MainWindowController::PlaybackView);
+  post("ActionEnterFullScreen");
+  EXPECT_TRUE(window.inFullScreen());
+  post("ActionLeaveFullScreen");
+  EXPECT_FALSE(window.inFullScreen());
 }
 
 TEST_F(MainWindowPlayback, FullScreenOnlyWhilePlayingAndStoppingTheListEndsIt) {

@@ -404,11 +404,19 @@ void ApplicationDelegate::buildMenus() {
   add(help, "menuGoToWebSite", &ApplicationDelegate::goToZaroWebSite);
   add(help, "menuSubmitFeedback", &ApplicationDelegate::submitFeedback);
   add(help, "menuHelp", &ApplicationDelegate::showHelp);
-  // Menu validation: each menu's items are enabled by validateMenuItem as it opens.
-  for (QMenu *menu : {file, view, help}) {
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-      for (QAction *action : menu->actions())
-        if (!action->isSeparator()) action->setEnabled(validateMenuItem(action->data().toInt()));
-    });
-  }
+  // Menu validation: the items are enabled by validateMenuItem as a menu
+  // opens and whenever the playback changes, so that their shortcuts follow
+  // the current state too (a disabled action's shortcut never fires).
+  fMenus = {file, view, help};
+  for (QMenu *menu : fMenus)
+    connect(menu, &QMenu::aboutToShow, this, &ApplicationDelegate::validateMenuItems);
+  connect(fMainWindowController.get(), &MainWindowController::playbackStateChanged, this,
+          &ApplicationDelegate::validateMenuItems);
+  validateMenuItems();
+}
+
+void ApplicationDelegate::validateMenuItems() {
+  for (QMenu *menu : fMenus)
+    for (QAction *action : menu->actions())
+      if (!action->isSeparator()) action->setEnabled(validateMenuItem(action->data().toInt()));
 }

@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "ZUrlCommandHandler.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -13,6 +14,7 @@
 
 class MainWindowController;
 class SettingsController;
+class QMenu;
 class QMenuBar;
 class WelcomeWindowController;
 class QTimer;
@@ -79,6 +81,8 @@ class ApplicationDelegate : public QObject {
 
   static constexpr int FullScreenMenuTag = 201;
   bool validateMenuItem(int tag);
+  // Every menu item enabled as validateMenuItem answers.
+  void validateMenuItems();
 
   MainWindowController *mainWindowController();
   // The settings window's controller, once showSettings() made it.
@@ -135,6 +139,7 @@ class ApplicationDelegate : public QObject {
   QPointer<WelcomeWindowController> fWelcomeWindowController;
   std::unique_ptr<SettingsController> fSettingsController;
   QMenuBar *fMenuBar = nullptr;
+  QList<QMenu *> fMenus;
   int fState = 0;
   int fAllowedDiskUsage = 0;
   bool fUserHasBeenShownInsufficentSpaceForDownloadAlert = false;

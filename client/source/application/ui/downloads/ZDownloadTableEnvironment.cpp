@@ -1,6 +1,7 @@
 #include "ZDownloadTableEnvironment.h"
 
 #include "UserDefaults.h"
+#include "VideoDatabase.h"
 #include "ZDownloadDataSource.h"
 #include "ZNowPlayingListDataSource.h"
 
@@ -9,5 +10,6 @@ ZDownloadTableEnvironment ZDownloadTableEnvironment::shared() {
   environment.queue = &ZDownloadDataSource::sharedDownloadDataSource();
   environment.defaults = &UserDefaults::standardUserDefaults();
   environment.nowPlaying = &ZNowPlayingListDataSource::sharedNowPlayingListDataSource();
+  environment.library = &VideoDatabase::defaultVideoDatabase();
   return environment;
 }

@@ -56,6 +56,7 @@ ZDownloadTableRowView::Appearance ZDownloadTableRowView::appearance() const {
   now.timeRemaining = timeRemainingText();
   now.thumbnailPath = fDownloadItem->imageFileSaved() ? fDownloadItem->imageFilePath() : QString();
   now.complete = fDownloadItem->downloadComplete();
+  now.playable = now.complete && fTable.canPlay(*fDownloadItem);
   const ZDownloadColumns c = ZDownloadColumns::forRow(fTable.metrics(), width(), height());
   const ZProgressBarPieces bar = ZProgressBarPieces::forColumn(
       c.progress, fTable.images(),
@@ -67,7 +68,7 @@ ZDownloadTableRowView::Appearance ZDownloadTableRowView::appearance() const {
 void ZDownloadTableRowView::refresh() {
   const Appearance now = appearance();
   if (now == fShown) return;
-  if (now.complete != fShown.complete) updateButton();
+  if (now.complete != fShown.complete || now.playable != fShown.playable) updateButton();
   if (accessibleName() != now.title) setAccessibleName(now.title);
   const QString description =
       fDownloadItem ? QStringList{now.connectionSpeed, now.progress, now.timeRemaining}.join(
@@ -86,6 +87,9 @@ void ZDownloadTableRowView::setCurrent(bool current) {
 
 void ZDownloadTableRowView::updateButton() {
   const bool complete = fDownloadItem && fDownloadItem->downloadComplete();
+  // A finished download plays only while its video is in the library.
+  const bool offered = !complete || fTable.canPlay(*fDownloadItem);
+  if (offered == fStopButton->isHidden()) fStopButton->setHidden(!offered);
   const ZDownloadTableImages &images = fTable.images();
   fStopButton->setImage(complete ? images.playButton : images.stopButton,
                         complete ? images.playButtonParts : images.stopButtonParts);

@@ -58,6 +58,7 @@ class ZDownloadTableRowView : public QWidget {
     QString title, connectionSpeed, progress, timeRemaining, thumbnailPath;
     int barPixels = 0;
     bool complete = false;
+    bool playable = false;  // complete, and its video is in the library
     bool operator==(const Appearance &) const = default;
   };
   Appearance appearance() const;

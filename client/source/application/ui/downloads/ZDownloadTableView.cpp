@@ -5,6 +5,7 @@
 #include "Localization.h"
 #include "NotificationCenter.h"
 #include "UserDefaults.h"
+#include "VideoDatabase.h"
 #include "ZDownloadAccessibility.h"
 #include "ZDownloadListModel.h"
 #include "ZDownloadRowsView.h"
@@ -62,10 +63,17 @@ ZDownloadTableView::ZDownloadTableView(const ZDownloadTableEnvironment &environm
       it = fModel->rowOf(it.key()) < 0 ? fThumbnails.erase(it) : std::next(it);
   });
   connect(fModel, &M::modelReset, this, &ZDownloadTableView::downloadListChanged);
+  // A finished download whose video left the library has nothing to play.
+  NotificationCenter::defaultCenter().addObserver(
+      this, QStringLiteral("VideoDatabase_VideosDeleted"), [this](const Notification &) {
+        if (fScrollView)
+          for (ZDownloadTableRowView *row : fScrollView->visibleRowViews()) row->refresh();
+      });
   setup();
 }
 
 ZDownloadTableView::~ZDownloadTableView() {
+  NotificationCenter::defaultCenter().removeObserver(this);
   // The rows go first, while this is still the table they draw for and their
   // model is still there; what the model reports from here on must not reach
   // a half-destroyed table.
@@ -169,12 +177,18 @@ void ZDownloadTableView::paintEvent(QPaintEvent *event) {
   }
 }
 
+bool ZDownloadTableView::canPlay(const ZDownloadItem &item) const {
+  const int videoId = item.videoId();
+  return item.downloadComplete() && videoId != -1 && fEnvironment.library &&
+         fEnvironment.library->getVideoInfo(videoId).has_value();
+}
+
 void ZDownloadTableView::stopOrPlay(const ZDownloadDataSource::ItemRef &item) {
   ZDownloadDataSource &queue = *fEnvironment.queue;
   if (!item || queue.indexOfItem(item.get()) < 0) return;
   if (item->downloadComplete()) {
     const int videoId = item->videoId();
-    if (videoId == -1) return;  // not in the library: nothing to play
+    if (!canPlay(*item)) return;  // not in the library: nothing to play
     queue.removeCompletedDownload(item.get());
     if (fEnvironment.nowPlaying) fEnvironment.nowPlaying->setVideos({videoId});
     NotificationCenter::defaultCenter().postNotificationName(

@@ -39,6 +39,9 @@ class ZDownloadTableView : public ZOpaqueView {
   // What a row's button does: stops a download (after the confirmation,
   // when asked for) or plays a complete one that is in the library.
   void stopOrPlay(const ZDownloadDataSource::ItemRef &item);
+  // Whether a finished download's video is in the library to play (a
+  // video deleted since is not: its row offers no play button).
+  bool canPlay(const ZDownloadItem &item) const;
 
   ZDownloadListModel &model() const { return *fModel; }
   ZDownloadRowsView *scrollView() const { return fScrollView; }

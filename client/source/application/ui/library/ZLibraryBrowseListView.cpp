@@ -16,6 +16,12 @@ ZLibraryBrowseListView::ZLibraryBrowseListView(const ZLibraryViewEnvironment &en
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   fItemsView = new ZLibraryItemsView(environment);
   setViewport(fItemsView);
+  // The items view takes the keyboard itself: a scroll area makes itself its
+  // viewport's focus proxy, and handing the keys on from here would send
+  // every key the items view leaves back to this view, round and round.
+  // Focus given to this view goes on to the items view instead.
+  fItemsView->setFocusProxy(nullptr);
+  setFocusProxy(fItemsView);
   connect(fItemsView, &ZLibraryItemsView::contentHeightChanged, this,
           &ZLibraryBrowseListView::updateScrollBars);
 }
@@ -39,8 +45,9 @@ bool ZLibraryBrowseListView::viewportEvent(QEvent *event) {
 }
 
 void ZLibraryBrowseListView::keyPressEvent(QKeyEvent *event) {
-  // What the items view leaves (it ignores the event) goes on to the parents.
-  QCoreApplication::sendEvent(fItemsView, event);
+  // Only what the items view left arrives here: it goes on to the parents
+  // (the scroll area's own keys would scroll a second time).
+  event->ignore();
 }
 
 void ZLibraryBrowseListView::scrollContentsBy(int, int) {

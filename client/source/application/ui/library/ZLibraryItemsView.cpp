@@ -645,9 +645,13 @@ void ZLibraryItemsView::keyPressEvent(QKeyEvent *event) {
       remove();
       return;
     case Qt::Key_Space:
-      NotificationCenter::defaultCenter().postNotificationName(
-          fEnvironment.nowPlaying->videoPlaying() ? QStringLiteral("ActionPauseVideo")
-                                                  : QStringLiteral("ActionPlayVideo"));
+      // Pauses what plays; otherwise plays the selection, in the playback
+      // view, as Return does (never the last list, unseen).
+      if (fEnvironment.nowPlaying->videoPlaying())
+        NotificationCenter::defaultCenter().postNotificationName(
+            QStringLiteral("ActionPauseVideo"));
+      else
+        playNow();
       return;
     default:
       QWidget::keyPressEvent(event);

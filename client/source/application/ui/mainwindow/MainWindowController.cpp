@@ -484,6 +484,7 @@ void MainWindowController::stopPlayingVideoList() {
   cancelFullScreen();
   exitMoviePlay();
   fCurrentlyPlayingMovie = false;
+  emit playbackStateChanged();
 }
 
 void MainWindowController::movieStarted() {
@@ -491,6 +492,7 @@ void MainWindowController::movieStarted() {
   if (fCurrentlyPlayingMovie) return;
   fNowPlayingView->enterDisplay();
   fCurrentlyPlayingMovie = true;
+  emit playbackStateChanged();
 }
 
 void MainWindowController::exitMoviePlay() {
@@ -499,6 +501,12 @@ void MainWindowController::exitMoviePlay() {
 }
 
 void MainWindowController::playVideo() {
+  // Whatever starts playback shows it: with no list playing, play starts the
+  // now-playing list in the playback view, as a new list does.
+  if (!fCurrentlyPlayingMovie) {
+    startPlayingNewVideoList();
+    return;
+  }
   if (fEnvironment.movieController) fEnvironment.movieController->pauseOrPlay();
 }
 
@@ -538,6 +546,7 @@ void MainWindowController::playFullScreen() {
     fEnvironment.state->setFullScreenMode(true);
     fEnvironment.state->setPlaybackWindow(fFullScreenWindow);
   }
+  emit playbackStateChanged();
 }
 
 void MainWindowController::cancelFullScreen() {
@@ -548,12 +557,13 @@ void MainWindowController::cancelFullScreen() {
   ZFullScreenWindow *window = fFullScreenWindow;
   fFullScreenWindow = nullptr;
   fFullScreenView = nullptr;
-  window->close();
+  window->dismiss();
   if (fEnvironment.state) {
     fEnvironment.state->setFullScreenMode(false);
     fEnvironment.state->setPlaybackWindow(fWindow);
   }
   fWindow->activateWindow();
+  emit playbackStateChanged();
 }
 
 // ---- screens, keys ------------------------------------------------------------------

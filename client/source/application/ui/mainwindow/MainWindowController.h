@@ -161,6 +161,9 @@ class MainWindowController : public QObject {
 
  signals:
   void currentViewChanged(int view);
+  // A list began or stopped playing, or full screen was entered or left:
+  // what `currentlyPlayingMovies` and `inFullScreen` answer changed.
+  void playbackStateChanged();
 
  protected:
   bool eventFilter(QObject *watched, QEvent *event) override;

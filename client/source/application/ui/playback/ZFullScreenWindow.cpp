@@ -9,6 +9,7 @@
 #include "ZSkin.h"
 
 #include <QAccessible>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -225,6 +226,23 @@ bool ZFullScreenWindow::event(QEvent *event) {
       if (isVisible()) activateWindow();
     });
   return QWidget::event(event);
+}
+
+void ZFullScreenWindow::dismiss() {
+  fDismissed = true;
+  close();
+}
+
+void ZFullScreenWindow::closeEvent(QCloseEvent *event) {
+  if (fDismissed) {
+    QWidget::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  QTimer::singleShot(0, this, [] {
+    NotificationCenter::defaultCenter().postNotificationName(
+        QStringLiteral("ActionLeaveFullScreen"));
+  });
 }
 
 void ZFullScreenWindow::resizeEvent(QResizeEvent *event) {

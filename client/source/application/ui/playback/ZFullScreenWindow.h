@@ -87,11 +87,19 @@ class ZFullScreenWindow : public QWidget {
 
   // Shows the window full screen on the screen (none: the primary one).
   void showOnScreen(QScreen *screen);
+  // Closes the window for good (it deletes itself); its owner's way out,
+  // once the movie view is back home.
+  void dismiss();
 
  protected:
   bool event(QEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
+  // A close asked from outside (the window manager's close, Alt+F4) leaves
+  // full screen the way Escape does: "ActionLeaveFullScreen" is posted from
+  // the loop and the owner dismisses the window.
+  void closeEvent(QCloseEvent *event) override;
 
  private:
   ZFullScreenView *fFullScreenView;
+  bool fDismissed = false;
 };
