@@ -16,6 +16,8 @@
 #include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLWidget>
+#include <QPointer>
 #include <QProcess>
 #include <QSet>
 #include <QSignalSpy>
@@ -213,7 +215,7 @@ class MovieViewInDisplays : public MovieViewTest {
     fView->hide();
     fFullScreen->fullScreenView()->removeMovieView();
     fPlaybackArea->enterDisplay();
-    fFullScreen->close();  // deletes itself
+    fFullScreen->dismiss();  // deletes itself
     fFullScreen = nullptr;
   }
 
@@ -283,4 +285,35 @@ TEST_F(MovieViewInDisplays, TheMouseAndTheKeysOverTheMovieReachTheViewsAroundIt)
   QTest::keyClick(surface, Qt::Key_Escape);
   QTest::mouseDClick(surface, Qt::LeftButton, {}, middle);
   EXPECT_EQ(requests.names(), (QStringList{"ActionLeaveFullScreen", "ActionLeaveFullScreen"}));
+}
+
+TEST_F(MovieViewTest, AnOpenGLWidgetEnteringItsWindowLaterLeavesTheMovieWhole) {
+  // The guide's web view draws through OpenGL: the first such widget to
+  // enter a shown window makes Qt build the window anew, with its child
+  // windows. The movie's native window must not go with it.
+  QWidget window;
+  window.resize(320, 240);
+  auto *area = new QWidget(&window);
+  area->resize(320, 240);
+  auto *view = new ZOMovieView(area);
+  view->resize(320, 240);
+  view->setEngine(fEngine.get());
+  window.show();
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return view->isRendering(); }));
+  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  EXPECT_FALSE(isBlack(playAndGrab(*view)));
+  QPointer<QWindow> surface = view->movieWindow();
+
+  auto *late = new QOpenGLWidget;
+  late->resize(16, 16);
+  late->setParent(&window);
+  late->show();
+  // The window lays its views out again (Qt walks the movie's container).
+  area->move(2, 0);
+  window.resize(330, 240);
+  const qint64 drawn = view->framesDrawn();
+  EXPECT_TRUE(surface);
+  EXPECT_TRUE(TestEnvironment::waitFor(
+      [&] { return view->isRendering() && view->framesDrawn() >= drawn + 10; }));
+  EXPECT_FALSE(isBlack(view->grabFramebuffer()));
 }

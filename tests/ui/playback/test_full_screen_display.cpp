@@ -43,7 +43,7 @@ TEST(FullScreenDisplay, TheWindowKeepsTheKeyboardWhenTheMovieViewComesIn) {
   // Back in the window, the main window takes the keyboard again.
   fullScreen->fullScreenView()->removeMovieView();
   EXPECT_EQ(movieView->parentWidget(), &main);
-  fullScreen->close();
+  fullScreen->dismiss();
   delete fullScreen;
   main.activateWindow();
   EXPECT_TRUE(TestEnvironment::waitFor([&] { return QApplication::activeWindow() == &main; },

@@ -11,6 +11,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QOpenGLWidget>
 #include <QPlatformSurfaceEvent>
 #include <QWheelEvent>
 #include <QWindow>
@@ -91,6 +92,18 @@ ZOMovieView::ZOMovieView(QWidget *parent) : QWidget(parent) {
   fContainer->setFocusPolicy(Qt::NoFocus);
   fContainer->setAccessibleName(accessibleName());
   fContainer->setGeometry(rect());
+  // The window the view is made in is made ready for OpenGL with it.
+  makeOpenGLReady(this);
+}
+
+void ZOMovieView::makeOpenGLReady(QWidget *widget) {
+  if (!isAvailable() || widget->findChild<QOpenGLWidget *>(QStringLiteral("OpenGLReady"),
+                                                           Qt::FindDirectChildrenOnly))
+    return;
+  auto *marker = new QOpenGLWidget(widget);
+  marker->setObjectName(QStringLiteral("OpenGLReady"));
+  marker->setAttribute(Qt::WA_DontShowOnScreen);
+  marker->hide();
 }
 
 ZOMovieView::~ZOMovieView() {

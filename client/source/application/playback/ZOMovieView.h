@@ -56,6 +56,16 @@ class ZOMovieView : public QWidget, public ZMovieViewer {
   qint64 framesDrawn() const { return fFramesDrawn; }
   // The native window the movie is drawn in.
   QWindow *movieWindow() const;
+
+  // Qt makes a shown top-level window anew, deleting its child windows with
+  // it, when the first widget drawn through OpenGL enters it (the guide's
+  // web view does). The movie's native window would go with it and leave
+  // its container pointing at nothing (Qt's next move of the window then
+  // crashes). A window that holds an OpenGL widget from the start is made
+  // OpenGL-ready once, before any native window is in it: this puts a
+  // hidden one into the widget (the view does it for the window it is made
+  // in; full screen for itself). Nothing where OpenGL is not available.
+  static void makeOpenGLReady(QWidget *widget);
   // Draws the current picture again and answers it (a null image while the
   // native window is not shown). Screenshots of widgets cannot see it.
   QImage grabFramebuffer();

@@ -4,6 +4,7 @@
 #include "NotificationCenter.h"
 #include "ZAccessibility.h"
 #include "ZMovieSlider.h"
+#include "ZOMovieView.h"
 #include "ZOQTMovieController.h"
 #include "ZPlaybackKeys.h"
 #include "ZSkin.h"
@@ -196,6 +197,8 @@ ZFullScreenWindow::ZFullScreenWindow(const ZPlaybackEnvironment &environment)
   setWindowTitle(localized(QStringLiteral("fullScreenWindowTitle")));
   setAccessibleName(windowTitle());
   setAttribute(Qt::WA_DeleteOnClose);
+  // Ready for the movie's native window before it is shown.
+  ZOMovieView::makeOpenGLReady(this);
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
   setPalette(black);
