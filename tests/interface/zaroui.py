@@ -208,8 +208,11 @@ def _search(root, role, name, showing):
 class Desktop(contextlib.AbstractContextManager):
     """Xvfb + D-Bus session + accessibility bus + a sandboxed HOME."""
 
-    def __init__(self, width=1280, height=800, keep=None):
+    def __init__(self, width=1280, height=800, keep=None, window_manager=False):
         self.width, self.height = width, height
+        # openbox manages the windows when asked: focus follows clicks, the
+        # windows get frames, Alt+F4 asks the focused window to close.
+        self.window_manager = window_manager
         self.keep = keep if keep is not None else os.environ.get("ZARO_UI_KEEP") == "1"
         self.root = tempfile.mkdtemp(prefix="zaro-ui-")
         self.procs = []
@@ -240,6 +243,12 @@ class Desktop(contextlib.AbstractContextManager):
             "LIBGL_ALWAYS_SOFTWARE": "1",
         })
         self.env.pop("WAYLAND_DISPLAY", None)
+        if self.window_manager:
+            wm_log = open(os.path.join(self.root, "openbox.log"), "w")
+            wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                  stdout=wm_log, stderr=subprocess.STDOUT)
+            self.procs.append(wm)
+            wait_until(self._window_manager_up, 60, what="the window manager")
         out = subprocess.run(["dbus-launch", "--sh-syntax"], env=self.env,
                              capture_output=True, text=True, check=True).stdout
         for line in out.splitlines():
@@ -258,6 +267,11 @@ class Desktop(contextlib.AbstractContextManager):
             os.environ[key] = self.env[key]
         wait_until(self._a11y_bus_up, 10, what="the accessibility bus")
         return self
+
+    def _window_manager_up(self):
+        out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                             capture_output=True, text=True)
+        return out.returncode == 0 and "window id" in out.stdout
 
     def _a11y_bus_up(self):
         out = subprocess.run(["dbus-send", "--session", "--print-reply",
