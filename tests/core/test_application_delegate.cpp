@@ -109,6 +109,16 @@ TEST_F(ApplicationDelegateTest, LoginItemFollowsTheSetting) {
   delegate->updateLoginItem();
   EXPECT_EQ(playerItems(), 1);
   EXPECT_EQ(LoginItems::copyLoginItems()->size(), 2);
+  // An item the user made that starts the player through env(1) is the
+  // player's own: none is added beside it, and it goes when switched off.
+  QDir(LoginItems::autostartFolder()).removeRecursively();
+  writeLoginItem("mine.desktop", "env QT_SCALE_FACTOR=2 /opt/zaro/zaro-player");
+  delegate->updateLoginItem();
+  EXPECT_EQ(LoginItems::copyLoginItems()->size(), 1);
+  defaults().setBool(false, "GeneralOpenClientAtStartup");
+  delegate->updateLoginItem();
+  EXPECT_TRUE(LoginItems::copyLoginItems()->isEmpty());
+  defaults().setBool(true, "GeneralOpenClientAtStartup");
 }
 
 TEST_F(ApplicationDelegateTest, WebLinksAndUploadOpenServicePages) {
