@@ -226,8 +226,8 @@ TEST(PlayerEndToEnd, ALibraryFileThatIsNoDatabaseStopsTheStartAndIsKept) {
     SCOPED_TRACE(c.what);
     PlayerHome h;
     ASSERT_TRUE(TestEnvironment::writeFile(h.databasePath(), c.bytes));
-    const Finished run = runToEnd(
-        h, {"zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc"});
+    const Finished run =
+        runToEnd(h, {"zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc"});
     ASSERT_TRUE(run.ended);
     std::printf("[ %s ] exit code %d; log:\n%s", c.what, run.code, qPrintable(run.err));
     EXPECT_NE(run.code, 0);
@@ -235,8 +235,9 @@ TEST(PlayerEndToEnd, ALibraryFileThatIsNoDatabaseStopsTheStartAndIsKept) {
     EXPECT_TRUE(run.err.contains(c.reason)) << run.err.toStdString();
     const QString alerts = QString::fromUtf8(TestEnvironment::readFile(h.home + "/dialogs.log"));
     std::printf("[ %s ] alert: %s\n", c.what, qPrintable(alerts));
-    EXPECT_TRUE(alerts.startsWith("alert Zaro Player cannot read its video library, the file “" +
-                                  h.databasePath() + "” (" + c.reason + ")"))
+    EXPECT_TRUE(alerts.startsWith(
+        "alert Zaro Player Cannot Start: Zaro Player cannot read its video library, the file “" +
+        h.databasePath() + "” (" + c.reason + ")"))
         << alerts.toStdString();
     EXPECT_TRUE(alerts.contains("Move it to another folder")) << alerts.toStdString();
     EXPECT_EQ(alerts.count("\nalert ") + alerts.startsWith("alert "), 1);  // that alert alone

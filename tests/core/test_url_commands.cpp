@@ -192,7 +192,7 @@ TEST(ZUrlCommandHandler, TheTokenIsStoredBeforeTheCommandsOwnValuesAreRead) {
            one + token + "&permalinkId=abc&collectionPermalink=c!",  // a spoiled collection
            several + token,                                          // no list
            several + token + "&permalinkIds=a,b!",                   // one spoiled piece
-           sub + token + "&rssUrl=http%3A%2F%2Fh%2F%0Af.xml",        // a feed address with a newline
+           sub + token + "&rssUrl=http%3A%2F%2Fh%2F%0Af.xml",  // a feed address with a newline
            unsub + token + "&rssUrl=%00",
        }) {
     SCOPED_TRACE(url.toStdString());
@@ -230,7 +230,7 @@ TEST(ZUrlCommandHandler, ALinkWithCharactersNoUrlHoldsIsIgnoredWhole) {
   // The delimiters a URL may hold as they are stay usable.
   Recorder r;
   r.handler.processUrl(one + "&ZARO_GUIDE_AUTH=a:b@c/d?e!$'()*+,;=&permalinkId=abc");
-  EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "a:b@c/d?e!$'()* ,;=");
+  EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "a:b@c/d?e!$'()*+,;=");
   EXPECT_EQ(r.downloads, QStringList({"abc|<nil>"}));
   r.handler.processUrl(auth + "&ZARO_GUIDE_AUTH=%7B%7D%7C%5C%5E%3C%3E%22%60");
   EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "{}|\\^<>\"`");

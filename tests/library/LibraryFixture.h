@@ -47,10 +47,9 @@ inline void writeFile(const QString &path, qint64 size = 16) {
 // writing: the library drops it at its next failing statement.
 class ReadOnlyFile {
  public:
-  explicit ReadOnlyFile(const QString &path)
-      : fPath(path), fPermissions(QFile::permissions(path)) {
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
-                                    QFileDevice::ReadOther);
+  explicit ReadOnlyFile(const QString &path) : fPath(path), fPermissions(QFile::permissions(path)) {
+    QFile::setPermissions(path,
+                          QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     if (writable()) fImmutable = QProcess::execute("chattr", {"+i", path}) == 0;
   }
   ~ReadOnlyFile() {

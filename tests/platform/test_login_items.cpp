@@ -85,7 +85,8 @@ TEST(LoginItems, ThePlayerIsFoundBehindEnvAndQuoting) {
   } cases[] = {
       {"env X=1 /usr/bin/zaro-player", "/usr/bin/zaro-player"},
       {"/usr/bin/env LANG=C QT_SCALE_FACTOR=2 zaro-player %u", "zaro-player"},
-      {"env -i -u HOME --unset DISPLAY -C /tmp X=1 -- /opt/zaro/zaro-player", "/opt/zaro/zaro-player"},
+      {"env -i -u HOME --unset DISPLAY -C /tmp X=1 -- /opt/zaro/zaro-player",
+       "/opt/zaro/zaro-player"},
       {"env -S \"X=1 /opt/zaro/zaro-player --quiet\"", "/opt/zaro/zaro-player"},
       {"\"/opt/My Apps/zaro-player\" %U", "/opt/My Apps/zaro-player"},
       {"'/opt/single quoted/zaro-player'", "/opt/single quoted/zaro-player"},

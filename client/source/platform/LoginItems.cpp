@@ -27,23 +27,22 @@ QFileInfoList entryFiles() {
 
 // Values of type string: "\s", "\n", "\t", "\r" and "\\" stand for a blank,
 // a line break, a tab, a carriage return and a backslash.
+const QString kEscapeLetters = QStringLiteral("sntr\\");
+const QString kEscaped = QStringLiteral(" \n\t\r\\");
+
 QString unescapeValue(const QString &value) {
   QString out;
   out.reserve(value.size());
   for (qsizetype i = 0; i < value.size(); ++i) {
     const QChar c = value.at(i);
-    if (c != QLatin1Char('\\') || i + 1 == value.size()) {
-      out += c;
-      continue;
-    }
-    const QChar next = value.at(++i);
-    switch (next.unicode()) {
-      case 's': out += QLatin1Char(' '); break;
-      case 'n': out += QLatin1Char('\n'); break;
-      case 't': out += QLatin1Char('\t'); break;
-      case 'r': out += QLatin1Char('\r'); break;
-      case '\\': out += QLatin1Char('\\'); break;
-      default: out += c; out += next; break;  // not an escape: kept as written
+    const qsizetype k = i + 1 < value.size() && c == QLatin1Char('\\')
+                            ? kEscapeLetters.indexOf(value.at(i + 1))
+                            : -1;
+    if (k < 0) {
+      out += c;  // a backslash that begins no escape is kept as written
+    } else {
+      out += kEscaped.at(k);
+      ++i;
     }
   }
   return out;
@@ -54,16 +53,14 @@ QString escapeValue(const QString &value) {
   out.reserve(value.size() + 8);
   for (qsizetype i = 0; i < value.size(); ++i) {
     const QChar c = value.at(i);
-    switch (c.unicode()) {
-      case '\\': out += QStringLiteral("\\\\"); break;
-      case '\n': out += QStringLiteral("\\n"); break;
-      case '\t': out += QStringLiteral("\\t"); break;
-      case '\r': out += QStringLiteral("\\r"); break;
-      case ' ':
-        // Readers drop blanks at either end of a value.
-        if (i == 0 || i + 1 == value.size()) out += QStringLiteral("\\s"); else out += c;
-        break;
-      default: out += c; break;
+    // Readers drop blanks at either end of a value; inside it they stay.
+    const bool blankAtEnd = c == QLatin1Char(' ') && (i == 0 || i + 1 == value.size());
+    const qsizetype k = c == QLatin1Char(' ') && !blankAtEnd ? -1 : kEscaped.indexOf(c);
+    if (k < 0) {
+      out += c;
+    } else {
+      out += QLatin1Char('\\');
+      out += kEscapeLetters.at(k);
     }
   }
   return out;
@@ -154,6 +151,7 @@ QVariantMap readEntry(const QString &path) {
   QFile file(path);
   QString program;
   bool hidden = false;
+  bool tryExec = false;
   if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
     bool inEntry = false;
     while (!file.atEnd()) {
@@ -169,6 +167,8 @@ QVariantMap readEntry(const QString &path) {
       const QString value = line.mid(eq + 1).trimmed();
       if (key == QLatin1String("Exec"))
         program = programOf(value);
+      else if (key == QLatin1String("TryExec"))
+        tryExec = !value.isEmpty();
       else if (key == QLatin1String("Hidden"))
         hidden = hidden || value == QLatin1String("true");
       else if (key == QLatin1String("X-GNOME-Autostart-enabled"))
@@ -177,7 +177,8 @@ QVariantMap readEntry(const QString &path) {
   }
   if (program.isEmpty()) program = path;  // an entry without a program is named by its file
   return {{QStringLiteral("URL"), QUrl::fromLocalFile(program).toString()},
-          {QStringLiteral("Hidden"), hidden}};
+          {QStringLiteral("Hidden"), hidden},
+          {QStringLiteral("TryExec"), tryExec}};
 }
 
 // One argument of an Exec value, quoted: inside double quotes " ` $ and \ are
@@ -229,11 +230,48 @@ bool addURLAtEnd(const QString &programPath, bool hidden, const EntryNaming &nam
   // Once the program is gone (the package removed) the desktop passes the
   // entry over instead of failing to start it at every log-in.
   text += "TryExec=" + escapeValue(programPath).toUtf8() + "\n";
-  if (!naming.icon.isEmpty()) text += "Icon=" + escapeValue(naming.icon.simplified()).toUtf8() + "\n";
+  if (!naming.icon.isEmpty())
+    text += "Icon=" + escapeValue(naming.icon.simplified()).toUtf8() + "\n";
   text += QByteArray("Hidden=") + (hidden ? "true" : "false") + "\n";
   text += "X-GNOME-Autostart-enabled=true\n";
   file.write(text);
   return file.commit();
+}
+
+bool addTryExec(int index) {
+  const QFileInfoList files = entryFiles();
+  if (index < 0 || index >= files.size()) return false;
+  const QString path = files.at(index).filePath();
+  const QVariantMap item = readEntry(path);
+  if (item.value(QStringLiteral("TryExec")).toBool()) return true;
+  const QString program = QUrl(item.value(QStringLiteral("URL")).toString()).toLocalFile();
+  if (program.isEmpty() || program == path) return false;  // no program to name
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QList<QByteArray> lines = file.readAll().split('\n');
+  file.close();
+  // The line goes right after the entry's Exec line; the rest stays as it is.
+  QByteArray text;
+  bool inEntry = false;
+  bool added = false;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const QByteArray &line = lines.at(i);
+    text += line;
+    if (i + 1 < lines.size()) text += '\n';
+    const QByteArray trimmed = line.trimmed();
+    if (trimmed.startsWith('[')) inEntry = trimmed == "[Desktop Entry]";
+    if (inEntry && !added && trimmed.startsWith("Exec") &&
+        trimmed.mid(4).trimmed().startsWith('=')) {
+      if (i + 1 == lines.size()) text += '\n';
+      text += "TryExec=" + escapeValue(program).toUtf8() + '\n';
+      added = true;
+    }
+  }
+  if (!added) return false;
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly)) return false;
+  out.write(text);
+  return out.commit();
 }
 
 bool remove(int index) {

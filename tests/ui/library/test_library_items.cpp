@@ -258,7 +258,8 @@ TEST_F(LibraryItemsTest, RemovingFromAReadOnlyLibraryKeepsTheFilesAndSaysSo) {
   QTest::keyClick(&view, Qt::Key_Delete);
   ASSERT_EQ(fDialogs->asked().size(), 2);
   EXPECT_EQ(fDialogs->asked().at(0), "deleteVideo ");
-  EXPECT_TRUE(fDialogs->asked().at(1).startsWith("alert The videos could not be removed"))
+  EXPECT_TRUE(fDialogs->asked().at(1).startsWith(
+      "alert Videos Not Removed: The videos could not be removed"))
       << fDialogs->asked().at(1).toStdString();
   EXPECT_TRUE(QFile::exists(file));
   EXPECT_TRUE(QFile::exists(thumb));
@@ -288,8 +289,8 @@ TEST_F(LibraryItemsDeathTest, RemovingFromALockedLibraryEndsBeforeAnyFileGoes) {
   EXPECT_TRUE(QFile::exists(file));
   EXPECT_TRUE(QFile::exists(thumb));
   EXPECT_EQ(sql("SELECT count(*) FROM Videos;"), "1");
-  EXPECT_TRUE(TestEnvironment::readFile(log).contains(
-      "alert The Zaro Client library database is locked."));
+  EXPECT_TRUE(
+      TestEnvironment::readFile(log).contains("alert The Zaro Client library database is locked."));
 }
 
 TEST_F(LibraryItemsTest, BrowsingByPlaylistRemovesFromThePlaylistOnly) {

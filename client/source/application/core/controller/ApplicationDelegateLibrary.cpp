@@ -42,12 +42,11 @@ std::optional<AppError> ApplicationDelegate::prepareVideoDatabase() {
   // and drop every download. The user hears which file it is and what to do;
   // the file is left as it is.
   if (const std::optional<QString> problem = database.openDatabase()) {
-    qCCritical(zaroCore).noquote() << "cannot read the library" << database.databasePath() << "-"
-                                   << *problem;
-    Dialogs::shared().showAlert(
-        localizedFormat(QStringLiteral("appErrorCannotOpenVideoDatabase"),
-                        {database.databasePath(), *problem}),
-        localized(QStringLiteral("appErrorCannotOpenVideoDatabaseTitle")));
+    qCCritical(zaroCore).noquote()
+        << "cannot read the library" << database.databasePath() << "-" << *problem;
+    Dialogs::shared().showAlert(localizedFormat(QStringLiteral("appErrorCannotOpenVideoDatabase"),
+                                                {database.databasePath(), *problem}),
+                                localized(QStringLiteral("appErrorCannotOpenVideoDatabaseTitle")));
     return AppError::withKey(QStringLiteral("appErrorCannotOpenVideoDatabaseTitle"));
   }
   return std::nullopt;

@@ -21,16 +21,7 @@ bool isHexDigit(char16_t c) {
 // (blanks, controls, non-ASCII, " < > [ \ ] ^ ` { | } and the fragment's #)
 // makes no URL; "%" only begins an escape.
 bool mayStandInUrl(char16_t c) {
-  if (isAsciiLetterOrDigit(c)) return true;
-  switch (c) {
-    case u'-': case u'.': case u'_': case u'~':
-    case u'!': case u'$': case u'&': case u'\'': case u'(': case u')':
-    case u'*': case u'+': case u',': case u';': case u'=':
-    case u':': case u'@': case u'/': case u'?':
-      return true;
-    default:
-      return false;
-  }
+  return isAsciiLetterOrDigit(c) || QStringView(u"-._~!$&'()*+,;=:@/?").contains(QChar(c));
 }
 
 bool isParameterName(QStringView name) {

@@ -102,8 +102,7 @@ bool ZLibraryActions::removeFromLibrary(const QList<int> &videoIds) const {
     // The rows stay, so their files stay too: removing them would leave rows
     // that point at nothing.
     qCWarning(zaroLibrary, "%lld videos stay in the library: their rows could not be deleted%s",
-              static_cast<long long>(videoIds.size()),
-              fromDisk ? "; their files are kept" : "");
+              static_cast<long long>(videoIds.size()), fromDisk ? "; their files are kept" : "");
     Dialogs::shared().showAlert(localized(QStringLiteral("libraryErrorCannotRemoveVideos")),
                                 localized(QStringLiteral("libraryErrorCannotRemoveVideosTitle")));
     return true;
