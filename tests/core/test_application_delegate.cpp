@@ -111,6 +111,25 @@ TEST_F(ApplicationDelegateTest, LoginItemFollowsTheSetting) {
   delegate->updateLoginItem();
   EXPECT_EQ(playerItems(), 1);
   EXPECT_EQ(LoginItems::copyLoginItems()->size(), 2);
+  // An item the user made that starts the player through env(1) is the
+  // player's own: none is added beside it, and it goes when switched off.
+  QDir(LoginItems::autostartFolder()).removeRecursively();
+  writeLoginItem("mine.desktop", "env QT_SCALE_FACTOR=2 /opt/zaro/zaro-player");
+  delegate->updateLoginItem();
+  EXPECT_EQ(LoginItems::copyLoginItems()->size(), 1);
+  // It lacked a TryExec (as entries of earlier versions do): now it names the
+  // program, and nothing else of it changed.
+  QFile mine(LoginItems::autostartFolder() + "/mine.desktop");
+  ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+  EXPECT_EQ(mine.readAll(),
+            "[Desktop Entry]\nType=Application\n"
+            "Exec=env QT_SCALE_FACTOR=2 /opt/zaro/zaro-player\n"
+            "TryExec=/opt/zaro/zaro-player\n");
+  mine.close();
+  defaults().setBool(false, "GeneralOpenClientAtStartup");
+  delegate->updateLoginItem();
+  EXPECT_TRUE(LoginItems::copyLoginItems()->isEmpty());
+  defaults().setBool(true, "GeneralOpenClientAtStartup");
 }
 
 TEST_F(ApplicationDelegateTest, WebLinksAndUploadOpenServicePages) {

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSettings>
 
+#include <cstdio>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,8 @@ TEST(PlayerEndToEnd, FirstStartThenASecondStartHandsItsLinkOver) {
   ASSERT_TRUE(autostart.open(QIODevice::ReadOnly));
   const QByteArray entry = autostart.readAll();
   EXPECT_TRUE(entry.contains("Exec=\"" ZARO_PLAYER_BINARY "\"")) << entry.toStdString();
+  // Once the program is gone, the desktop passes the entry over.
+  EXPECT_TRUE(entry.contains("\nTryExec=" ZARO_PLAYER_BINARY "\n")) << entry.toStdString();
   EXPECT_TRUE(entry.contains("\nName=Zaro Player\n")) << entry.toStdString();
   EXPECT_TRUE(entry.contains("\nIcon=tv.zaro.ZaroPlayer\n")) << entry.toStdString();
   EXPECT_EQ(first.state(), QProcess::Running);
@@ -192,4 +195,55 @@ TEST(PlayerEndToEnd, APlantedLinkAtTheLockFileStopsTheStartWithTheAlert) {
   EXPECT_TRUE(alerts.contains("tv.zaro.ZaroPlayer.db.lock")) << alerts.toStdString();
   EXPECT_FALSE(QFileInfo::exists(h.home + "/target"));
   EXPECT_FALSE(QFileInfo::exists(h.databasePath()));
+}
+
+// A library file that is no library (garbage over its first bytes, or cut
+// short) ends the start: the user is told which file it is and what to do,
+// the process ends with a failure status, the log says why, and the file
+// keeps every byte. A download link handed to that start is not acted on.
+TEST(PlayerEndToEnd, ALibraryFileThatIsNoDatabaseStopsTheStartAndIsKept) {
+  // A real library, made by a first start.
+  PlayerHome made;
+  QProcess first;
+  ASSERT_TRUE(made.startAndWait(first));
+  first.terminate();
+  ASSERT_TRUE(first.waitForFinished(20000));
+  const QByteArray library = TestEnvironment::readFile(made.databasePath());
+  ASSERT_GT(library.size(), 8 * 4096);
+  QByteArray garbage = library;
+  garbage.replace(0, 16, QByteArray(16, '\x7f'));
+
+  const struct {
+    const char *what;
+    QByteArray bytes;
+    const char *reason;
+  } cases[] = {
+      {"garbage over its first bytes", garbage, "file is not a database"},
+      {"cut to half its size", library.left(library.size() / 2),
+       "database disk image is malformed"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    PlayerHome h;
+    ASSERT_TRUE(TestEnvironment::writeFile(h.databasePath(), c.bytes));
+    const Finished run =
+        runToEnd(h, {"zaro://cmd?command=49347A0A-C783-4e92-ADCE-ED7C93207E58&permalinkId=abc"});
+    ASSERT_TRUE(run.ended);
+    std::printf("[ %s ] exit code %d; log:\n%s", c.what, run.code, qPrintable(run.err));
+    EXPECT_NE(run.code, 0);
+    EXPECT_TRUE(run.err.contains(h.databasePath())) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(c.reason)) << run.err.toStdString();
+    const QString alerts = QString::fromUtf8(TestEnvironment::readFile(h.home + "/dialogs.log"));
+    std::printf("[ %s ] alert: %s\n", c.what, qPrintable(alerts));
+    EXPECT_TRUE(alerts.startsWith(
+        "alert Zaro Player Cannot Start: Zaro Player cannot read its video library, the file “" +
+        h.databasePath() + "” (" + c.reason + ")"))
+        << alerts.toStdString();
+    EXPECT_TRUE(alerts.contains("Move it to another folder")) << alerts.toStdString();
+    EXPECT_EQ(alerts.count("\nalert ") + alerts.startsWith("alert "), 1);  // that alert alone
+    EXPECT_TRUE(TestEnvironment::readFile(h.databasePath()) == c.bytes);
+    EXPECT_FALSE(QFileInfo::exists(h.databasePath() + "-journal"));
+    // The start did not get as far as the download queue or the first-start marks.
+    EXPECT_NE(h.setting("FirstLaunch"), "false");
+  }
 }

@@ -179,3 +179,59 @@ TEST(ZUrlCommandHandler, EmptyPermalinksOfAListAreSkippedWithoutAnAlert) {
   EXPECT_TRUE(dialogs->asked().isEmpty()) << dialogs->asked().join("; ").toStdString();
   Dialogs::setShared(nullptr);
 }
+
+// The token is the first thing a link hands over: a command that then stops
+// at a missing or ill-formed value of its own keeps the token stored.
+TEST(ZUrlCommandHandler, TheTokenIsStoredBeforeTheCommandsOwnValuesAreRead) {
+  auto &defaults = UserDefaults::standardUserDefaults();
+  const QString token = "&ZARO_GUIDE_AUTH=tok%2B";
+  for (const QString &url : {
+           one + token,                                              // no permalink
+           one + token + "&permalinkId=",                            // an empty one
+           one + token + "&permalinkId=a%2Fb",                       // outside the charset
+           one + token + "&permalinkId=abc&collectionPermalink=c!",  // a spoiled collection
+           several + token,                                          // no list
+           several + token + "&permalinkIds=a,b!",                   // one spoiled piece
+           sub + token + "&rssUrl=http%3A%2F%2Fh%2F%0Af.xml",  // a feed address with a newline
+           unsub + token + "&rssUrl=%00",
+       }) {
+    SCOPED_TRACE(url.toStdString());
+    defaults.setString("earlier", "ZaroClientAuthorization");
+    Recorder r;
+    r.handler.processUrl(url);
+    EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "tok+");
+    EXPECT_TRUE(r.downloads.isEmpty());
+    EXPECT_TRUE(r.subscribed.isEmpty());
+    EXPECT_TRUE(r.unsubscribed.isEmpty());
+  }
+}
+
+// A link holding a character that no URL holds unescaped is no URL: nothing
+// of it is carried out, wherever the character stands (the token included).
+// Escaped, the same characters are plain values.
+TEST(ZUrlCommandHandler, ALinkWithCharactersNoUrlHoldsIsIgnoredWhole) {
+  auto &defaults = UserDefaults::standardUserDefaults();
+  for (const QChar c : QStringLiteral("{}|\\^<>\"`[] ")) {
+    for (const QString &url : {
+             one + "&ZARO_GUIDE_AUTH=to" + c + "k&permalinkId=abc",
+             auth + "&ZARO_GUIDE_AUTH=" + c,
+             one + "&ZARO_GUIDE_AUTH=tok&permalinkId=abc&extra=" + c,
+             sub + "&ZARO_GUIDE_AUTH=tok&rssUrl=http://h/f" + c + ".xml",
+         }) {
+      SCOPED_TRACE(url.toStdString());
+      defaults.setString("earlier", "ZaroClientAuthorization");
+      Recorder r;
+      r.handler.processUrl(url);
+      EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "earlier");
+      EXPECT_TRUE(r.downloads.isEmpty());
+      EXPECT_TRUE(r.subscribed.isEmpty());
+    }
+  }
+  // The delimiters a URL may hold as they are stay usable.
+  Recorder r;
+  r.handler.processUrl(one + "&ZARO_GUIDE_AUTH=a:b@c/d?e!$'()*+,;=&permalinkId=abc");
+  EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "a:b@c/d?e!$'()*+,;=");
+  EXPECT_EQ(r.downloads, QStringList({"abc|<nil>"}));
+  r.handler.processUrl(auth + "&ZARO_GUIDE_AUTH=%7B%7D%7C%5C%5E%3C%3E%22%60");
+  EXPECT_EQ(defaults.stringForKey("ZaroClientAuthorization"), "{}|\\^<>\"`");
+}

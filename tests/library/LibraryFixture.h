@@ -40,6 +40,37 @@ inline void writeFile(const QString &path, qint64 size = 16) {
   file.write(QByteArray(size, 'x'));
 }
 
+// Makes a file read-only until the end of the scope. Its permissions stop a
+// user; root, whom permissions do not stop, gets the file's immutable
+// attribute (chattr +i) instead. ok() is false when neither took hold (a
+// file system without the attribute). A connection open already keeps
+// writing: the library drops it at its next failing statement.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(const QString &path) : fPath(path), fPermissions(QFile::permissions(path)) {
+    QFile::setPermissions(path,
+                          QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (writable()) fImmutable = QProcess::execute("chattr", {"+i", path}) == 0;
+  }
+  ~ReadOnlyFile() {
+    if (fImmutable) QProcess::execute("chattr", {"-i", fPath});
+    QFile::setPermissions(fPath, fPermissions);
+  }
+  ReadOnlyFile(const ReadOnlyFile &) = delete;
+  ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+
+  bool ok() const { return !writable(); }
+
+ private:
+  bool writable() const {
+    QFile file(fPath);
+    return file.open(QIODevice::WriteOnly | QIODevice::Append);
+  }
+  QString fPath;
+  QFileDevice::Permissions fPermissions;
+  bool fImmutable = false;
+};
+
 // Records the named notifications in the order they arrive.
 class NotificationRecorder {
  public:

@@ -170,6 +170,52 @@ TEST_F(LibraryTest, OpeningALibraryWithoutIndexesAddsThemAndKeepsTheData) {
   EXPECT_EQ(plain.getAllVideos().size(), 1);
 }
 
+// A library file that cannot be read as the library is refused when it is
+// opened, with the reason, and left byte for byte as it was.
+TEST_F(LibraryTest, OpeningAFileThatHoldsNoLibraryAnswersWhyAndChangesNothing) {
+  // A library with some rows, a few pages long.
+  for (int i = 0; i < 40; ++i) ASSERT_NE(addVideo(QString("video %1").arg(i)), -1);
+  fDatabase.reset();
+  const QByteArray library = TestEnvironment::readFile(dbPath());
+  ASSERT_GT(library.size(), 8 * 4096);
+  QByteArray garbage = library;
+  garbage.replace(0, 16, QByteArray(16, '#'));
+  struct Case {
+    const char *what;
+    QByteArray bytes;
+    const char *reason;
+  } cases[] = {
+      {"garbage over its first bytes", garbage, "file is not a database"},
+      {"cut to half", library.left(library.size() / 2), "database disk image is malformed"},
+      {"cut to 50 bytes", library.left(50), "database disk image is malformed"},
+      {"emptied", QByteArray(), "the file holds no video library"},
+      {"another program's database", QByteArray(), "the file holds no video library"},
+      {"a library without its Videos table", library, "the library lacks its tables Videos"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString path = fRoot + "/app/Damaged.db";
+    QFile::remove(path);
+    ASSERT_TRUE(TestEnvironment::writeFile(path, c.bytes));
+    if (QByteArray(c.what).startsWith("another"))
+      sqliteTool(path, "CREATE TABLE Notes (x); INSERT INTO Notes VALUES (1);");
+    if (QByteArray(c.what).endsWith("Videos table")) sqliteTool(path, "DROP TABLE Videos;");
+    const QByteArray before = TestEnvironment::readFile(path);
+    VideoDatabase::Paths paths = fPaths;
+    paths.databasePath = path;
+    {
+      VideoDatabase damaged(paths, fFolders.get());
+      EXPECT_EQ(damaged.openDatabase(), std::optional<QString>(c.reason));
+    }
+    EXPECT_EQ(TestEnvironment::readFile(path), before);
+    EXPECT_FALSE(QFileInfo::exists(path + "-journal"));
+  }
+  // The library itself opens.
+  VideoDatabase intact(fPaths, fFolders.get());
+  EXPECT_EQ(intact.openDatabase(), std::nullopt);
+  EXPECT_EQ(intact.getAllVideos().size(), 40);
+}
+
 // ---- statement execution -----------------------------------------------------------------
 
 TEST_F(LibraryTest, ExecuteAnswersRowsEmptyListOrNothing) {

@@ -3,6 +3,7 @@
 
 #include "LibraryFixture.h"
 #include "Localization.h"
+#include "LogCapture.h"
 
 #include <QDateTime>
 #include <QDirIterator>
@@ -348,6 +349,43 @@ TEST_F(LibraryTest, DeletingManyVideosAtOnceKeepsTheRest) {
   for (int i = 0; i < 40; ++i) EXPECT_EQ(db().getVideoInfo(ids[i]).has_value(), i % 2 == 1) << i;
 }
 
+// Rows that cannot be deleted (a read-only library file) stay whole, with
+// their playlist entries and feed items; the caller hears of it and no
+// notification says otherwise.
+TEST_F(LibraryTest, DeletionFromAReadOnlyLibraryChangesNothingAndAnswersFalse) {
+  const int a = addVideo("a", "p-a");
+  const int b = addVideo("b");
+  ASSERT_TRUE(db().addTagWithName("tag", {}, {}, a));
+  db().saveNewPlaylist("mix", QList<int>{a, b});
+  sql(QString("INSERT INTO FeedItems (FeedId, VideoId, Permalink, State) VALUES (1, %1, 'p-a', 1);")
+          .arg(a));
+  ASSERT_TRUE(db().getVideoInfo(a));
+  {
+    ReadOnlyFile readOnly(dbPath());
+    if (!readOnly.ok()) GTEST_SKIP() << "the library file cannot be made read-only here";
+    // A failing statement drops the open connection; the next one opens the
+    // file as it is now.
+    EXPECT_FALSE(db().executeSQL("SELECT * FROM NoSuchTable;"));
+    NotificationRecorder recorder(kVideoNotifications);
+    LogCapture log;
+    EXPECT_FALSE(db().deleteVideosWithIds({a, b}));
+    EXPECT_TRUE(recorder.names().isEmpty()) << recorder.names().join(", ").toStdString();
+    EXPECT_TRUE(db().getVideoInfo(a));  // still cached as it is still there
+    bool reported = false;
+    for (const LogCapture::Line &line : log.lines("zaro.library"))
+      reported = reported || line.message.contains("could not be deleted");
+    EXPECT_TRUE(reported);
+  }
+  EXPECT_EQ(sql("SELECT count(*) FROM Videos;"), "2");
+  EXPECT_EQ(sql("SELECT count(*) FROM PlaylistEntries;"), "2");
+  EXPECT_EQ(sql("SELECT count(*) FROM TagEntries;"), "1");
+  EXPECT_EQ(sql("SELECT State FROM FeedItems;"), "1");
+  // Writable again: the same deletion goes through.
+  EXPECT_FALSE(db().executeSQL("SELECT * FROM NoSuchTable;"));
+  EXPECT_TRUE(db().deleteVideosWithIds({a, b}));
+  EXPECT_EQ(sql("SELECT count(*) FROM Videos;"), "0");
+}
+
 // ---- disk-space policy ----------------------------------------------------------------------
 
 class DiskSpaceTest : public LibraryTest {
@@ -405,4 +443,18 @@ TEST_F(DiskSpaceTest, NothingGoesWhenItFitsOrNeedExceedsTheAllowance) {
   db().deleteVideosToFreeUpDiskSpace(5000, 5000);
   db().deleteVideosToFreeUpDiskSpace(6000, 5000);
   EXPECT_EQ(remaining(), fIds);
+}
+
+// A library whose rows cannot be deleted keeps every file: removing them
+// would leave rows that point at nothing.
+TEST_F(DiskSpaceTest, AReadOnlyLibraryKeepsEveryFile) {
+  QStringList files;
+  for (int id : fIds) files << db().pathForVideoId(id);
+  files << mediaFolder() + "/Images/thumb-old.jpg";
+  ReadOnlyFile readOnly(dbPath());
+  if (!readOnly.ok()) GTEST_SKIP() << "the library file cannot be made read-only here";
+  EXPECT_FALSE(db().executeSQL("SELECT * FROM NoSuchTable;"));  // drops the connection
+  db().deleteVideosToFreeUpDiskSpace(0, 1000);
+  EXPECT_EQ(remaining(), fIds);
+  for (const QString &file : files) EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
 }

@@ -25,21 +25,133 @@ QFileInfoList entryFiles() {
   return files;
 }
 
-// The program named by the entry's Exec line (its first word, quotes removed).
-QString programOf(const QString &execLine) {
-  QString exec = execLine.trimmed();
-  if (exec.startsWith(QLatin1Char('"'))) {
-    const qsizetype end = exec.indexOf(QLatin1Char('"'), 1);
-    return end > 0 ? exec.mid(1, end - 1) : exec.mid(1);
+// Values of type string: "\s", "\n", "\t", "\r" and "\\" stand for a blank,
+// a line break, a tab, a carriage return and a backslash.
+const QString kEscapeLetters = QStringLiteral("sntr\\");
+const QString kEscaped = QStringLiteral(" \n\t\r\\");
+
+QString unescapeValue(const QString &value) {
+  QString out;
+  out.reserve(value.size());
+  for (qsizetype i = 0; i < value.size(); ++i) {
+    const QChar c = value.at(i);
+    const qsizetype k = i + 1 < value.size() && c == QLatin1Char('\\')
+                            ? kEscapeLetters.indexOf(value.at(i + 1))
+                            : -1;
+    if (k < 0) {
+      out += c;  // a backslash that begins no escape is kept as written
+    } else {
+      out += kEscaped.at(k);
+      ++i;
+    }
   }
-  const qsizetype space = exec.indexOf(QLatin1Char(' '));
-  return space < 0 ? exec : exec.left(space);
+  return out;
+}
+
+QString escapeValue(const QString &value) {
+  QString out;
+  out.reserve(value.size() + 8);
+  for (qsizetype i = 0; i < value.size(); ++i) {
+    const QChar c = value.at(i);
+    // Readers drop blanks at either end of a value; inside it they stay.
+    const bool blankAtEnd = c == QLatin1Char(' ') && (i == 0 || i + 1 == value.size());
+    const qsizetype k = c == QLatin1Char(' ') && !blankAtEnd ? -1 : kEscaped.indexOf(c);
+    if (k < 0) {
+      out += c;
+    } else {
+      out += QLatin1Char('\\');
+      out += kEscapeLetters.at(k);
+    }
+  }
+  return out;
+}
+
+// The arguments of an Exec value (after unescapeValue): split at blanks
+// outside quotes; inside double quotes a backslash takes the next character
+// as it is, as it does outside quotes; single quotes take everything up to
+// the next one as it is. "%%" is a percent sign; field codes ("%u", "%F", ...)
+// standing alone name no argument of the program and are left out.
+QStringList execArguments(const QString &exec) {
+  QStringList arguments;
+  QString current;
+  bool inArgument = false;
+  for (qsizetype i = 0; i < exec.size(); ++i) {
+    const QChar c = exec.at(i);
+    if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
+      if (inArgument) arguments << current;
+      current.clear();
+      inArgument = false;
+      continue;
+    }
+    inArgument = true;
+    if (c == QLatin1Char('"')) {
+      for (++i; i < exec.size() && exec.at(i) != QLatin1Char('"'); ++i) {
+        if (exec.at(i) == QLatin1Char('\\') && i + 1 < exec.size()) ++i;
+        current += exec.at(i);
+      }
+    } else if (c == QLatin1Char('\'')) {
+      for (++i; i < exec.size() && exec.at(i) != QLatin1Char('\''); ++i) current += exec.at(i);
+    } else if (c == QLatin1Char('\\') && i + 1 < exec.size()) {
+      current += exec.at(++i);
+    } else {
+      current += c;
+    }
+  }
+  if (inArgument) arguments << current;
+  QStringList program;
+  for (const QString &argument : std::as_const(arguments)) {
+    if (argument.size() == 2 && argument.at(0) == QLatin1Char('%') &&
+        QStringLiteral("fFuUickdDnNvm").contains(argument.at(1)))
+      continue;
+    QString plain = argument;
+    program << plain.replace(QStringLiteral("%%"), QStringLiteral("%"));
+  }
+  return program;
+}
+
+// The program an entry starts: the first argument of its Exec line, or, when
+// that is env(1), the command env runs once its options and NAME=VALUE
+// settings are passed over ("env LANG=C /usr/bin/zaro-player").
+QString programOf(const QString &execValue) {
+  QStringList arguments = execArguments(unescapeValue(execValue));
+  while (!arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == QLatin1String("env")) {
+    arguments.removeFirst();
+    while (!arguments.isEmpty()) {
+      const QString argument = arguments.first();
+      if (argument == QLatin1String("-u") || argument == QLatin1String("-C") ||
+          argument == QLatin1String("--unset") || argument == QLatin1String("--chdir")) {
+        arguments.removeFirst();  // the option's value follows it
+        if (!arguments.isEmpty()) arguments.removeFirst();
+      } else if (argument.startsWith(QLatin1String("-S")) ||
+                 argument == QLatin1String("--split-string") ||
+                 argument.startsWith(QLatin1String("--split-string="))) {
+        // The rest of the command comes as one argument, to be split at blanks.
+        arguments.removeFirst();
+        QString split;
+        if (argument.startsWith(QLatin1String("--split-string=")))
+          split = argument.section(QLatin1Char('='), 1);
+        else if (argument.startsWith(QLatin1String("-S")) && argument.size() > 2)
+          split = argument.mid(2);
+        else if (!arguments.isEmpty())
+          split = arguments.takeFirst();
+        arguments = execArguments(split) + arguments;
+      } else if (argument.startsWith(QLatin1Char('-'))) {
+        arguments.removeFirst();  // -i, -0, -v, --unset=NAME, "-" ...
+      } else if (argument.indexOf(QLatin1Char('=')) > 0) {
+        arguments.removeFirst();  // NAME=VALUE
+      } else {
+        break;
+      }
+    }
+  }
+  return arguments.isEmpty() ? QString() : arguments.first();
 }
 
 QVariantMap readEntry(const QString &path) {
   QFile file(path);
   QString program;
   bool hidden = false;
+  bool tryExec = false;
   if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
     bool inEntry = false;
     while (!file.atEnd()) {
@@ -55,6 +167,8 @@ QVariantMap readEntry(const QString &path) {
       const QString value = line.mid(eq + 1).trimmed();
       if (key == QLatin1String("Exec"))
         program = programOf(value);
+      else if (key == QLatin1String("TryExec"))
+        tryExec = !value.isEmpty();
       else if (key == QLatin1String("Hidden"))
         hidden = hidden || value == QLatin1String("true");
       else if (key == QLatin1String("X-GNOME-Autostart-enabled"))
@@ -63,16 +177,22 @@ QVariantMap readEntry(const QString &path) {
   }
   if (program.isEmpty()) program = path;  // an entry without a program is named by its file
   return {{QStringLiteral("URL"), QUrl::fromLocalFile(program).toString()},
-          {QStringLiteral("Hidden"), hidden}};
+          {QStringLiteral("Hidden"), hidden},
+          {QStringLiteral("TryExec"), tryExec}};
 }
 
+// One argument of an Exec value, quoted: inside double quotes " ` $ and \ are
+// taken as they are when a backslash comes first; a percent sign is doubled.
 QString quoteExec(const QString &path) {
-  QString escaped = path;
-  escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
-      .replace(QLatin1Char('"'), QStringLiteral("\\\""))
-      .replace(QLatin1Char('`'), QStringLiteral("\\`"))
-      .replace(QLatin1Char('$'), QStringLiteral("\\$"));
-  return QLatin1Char('"') + escaped + QLatin1Char('"');
+  QString quoted = QStringLiteral("\"");
+  for (const QChar c : path) {
+    if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+        c == QLatin1Char('\\'))
+      quoted += QLatin1Char('\\');
+    quoted += c;
+    if (c == QLatin1Char('%')) quoted += c;
+  }
+  return quoted + QLatin1Char('"');
 }
 
 }  // namespace
@@ -105,13 +225,53 @@ bool addURLAtEnd(const QString &programPath, bool hidden, const EntryNaming &nam
   QByteArray text;
   text += "[Desktop Entry]\nType=Application\n";
   const QString name = naming.name.isEmpty() ? QFileInfo(programPath).fileName() : naming.name;
-  text += "Name=" + name.simplified().toUtf8() + "\n";
-  text += "Exec=" + quoteExec(programPath).toUtf8() + "\n";
-  if (!naming.icon.isEmpty()) text += "Icon=" + naming.icon.simplified().toUtf8() + "\n";
+  text += "Name=" + escapeValue(name.simplified()).toUtf8() + "\n";
+  text += "Exec=" + escapeValue(quoteExec(programPath)).toUtf8() + "\n";
+  // Once the program is gone (the package removed) the desktop passes the
+  // entry over instead of failing to start it at every log-in.
+  text += "TryExec=" + escapeValue(programPath).toUtf8() + "\n";
+  if (!naming.icon.isEmpty())
+    text += "Icon=" + escapeValue(naming.icon.simplified()).toUtf8() + "\n";
   text += QByteArray("Hidden=") + (hidden ? "true" : "false") + "\n";
   text += "X-GNOME-Autostart-enabled=true\n";
   file.write(text);
   return file.commit();
+}
+
+bool addTryExec(int index) {
+  const QFileInfoList files = entryFiles();
+  if (index < 0 || index >= files.size()) return false;
+  const QString path = files.at(index).filePath();
+  const QVariantMap item = readEntry(path);
+  if (item.value(QStringLiteral("TryExec")).toBool()) return true;
+  const QString program = QUrl(item.value(QStringLiteral("URL")).toString()).toLocalFile();
+  if (program.isEmpty() || program == path) return false;  // no program to name
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QList<QByteArray> lines = file.readAll().split('\n');
+  file.close();
+  // The line goes right after the entry's Exec line; the rest stays as it is.
+  QByteArray text;
+  bool inEntry = false;
+  bool added = false;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const QByteArray &line = lines.at(i);
+    text += line;
+    if (i + 1 < lines.size()) text += '\n';
+    const QByteArray trimmed = line.trimmed();
+    if (trimmed.startsWith('[')) inEntry = trimmed == "[Desktop Entry]";
+    if (inEntry && !added && trimmed.startsWith("Exec") &&
+        trimmed.mid(4).trimmed().startsWith('=')) {
+      if (i + 1 == lines.size()) text += '\n';
+      text += "TryExec=" + escapeValue(program).toUtf8() + '\n';
+      added = true;
+    }
+  }
+  if (!added) return false;
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly)) return false;
+  out.write(text);
+  return out.commit();
 }
 
 bool remove(int index) {

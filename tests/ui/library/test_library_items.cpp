@@ -11,6 +11,7 @@
 #include "ZDragTypes.h"
 #include "ZControls.h"
 #include "ZVideoRowControls.h"
+#include "ZLibraryActions.h"
 
 #include <QAction>
 #include <QMenu>
@@ -19,6 +20,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
+
+#include <sqlite3.h>
 
 class LibraryItemsTest : public LibraryViewTest {
  protected:
@@ -237,6 +240,57 @@ TEST_F(LibraryItemsTest, RemovingAsksAndDeletesFilesOnlyWhenTheUserSaysSo) {
   QTest::keyClick(&view, Qt::Key_Delete);
   EXPECT_FALSE(db().getVideoInfo(b));
   EXPECT_FALSE(QFile::exists(fileB));
+}
+
+// Files go only with their rows: when the library file is read-only the
+// rows stay, so every file stays, and the user is told.
+TEST_F(LibraryItemsTest, RemovingFromAReadOnlyLibraryKeepsTheFilesAndSaysSo) {
+  const int a = addLibraryVideo({"A"});
+  const QString file = db().getVideoInfo(a)->value("PATH");
+  const QString thumb = db().getVideoInfo(a)->value("IMAGE_PATH");
+  ZLibraryItemsView &view = show(0);
+  ReadOnlyFile readOnly(dbPath());
+  if (!readOnly.ok()) GTEST_SKIP() << "the library file cannot be made read-only here";
+  EXPECT_FALSE(db().executeSQL("SELECT * FROM NoSuchTable;"));  // drops the open connection
+  fDialogs->setAnswer("deleteVideo", "1");
+  fDialogs->setAnswer("deleteFromDisk", "1");
+  click(0, 0);
+  QTest::keyClick(&view, Qt::Key_Delete);
+  ASSERT_EQ(fDialogs->asked().size(), 2);
+  EXPECT_EQ(fDialogs->asked().at(0), "deleteVideo ");
+  EXPECT_TRUE(fDialogs->asked().at(1).startsWith(
+      "alert Videos Not Removed: The videos could not be removed"))
+      << fDialogs->asked().at(1).toStdString();
+  EXPECT_TRUE(QFile::exists(file));
+  EXPECT_TRUE(QFile::exists(thumb));
+  EXPECT_TRUE(db().getVideoInfo(a));
+  EXPECT_EQ(sql("SELECT count(*) FROM Videos;"), "1");
+  EXPECT_EQ(view.videoViewAt(0)->count(), 1);
+}
+
+// A library that another program keeps locked for writing: the deletion waits
+// its six tries, then the player ends with the "locked" alert before any
+// file was touched.
+using LibraryItemsDeathTest = LibraryItemsTest;
+TEST_F(LibraryItemsDeathTest, RemovingFromALockedLibraryEndsBeforeAnyFileGoes) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  const int a = addLibraryVideo({"A"});
+  const QString file = db().getVideoInfo(a)->value("PATH");
+  const QString thumb = db().getVideoInfo(a)->value("IMAGE_PATH");
+  const QString log = fRoot + "/alerts.log";
+  Dialogs::setShared(std::make_unique<ScriptedDialogs>("deleteVideo=1,deleteFromDisk=1", log));
+  sqlite3 *holder = nullptr;
+  ASSERT_EQ(sqlite3_open(dbPath().toUtf8().constData(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr), SQLITE_OK);
+  const ZLibraryActions actions(environment());
+  EXPECT_EXIT(actions.removeFromLibrary({a}), ::testing::ExitedWithCode(255), "");
+  sqlite3_exec(holder, "ROLLBACK;", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  EXPECT_TRUE(QFile::exists(file));
+  EXPECT_TRUE(QFile::exists(thumb));
+  EXPECT_EQ(sql("SELECT count(*) FROM Videos;"), "1");
+  EXPECT_TRUE(
+      TestEnvironment::readFile(log).contains("alert The Zaro Client library database is locked."));
 }
 
 TEST_F(LibraryItemsTest, BrowsingByPlaylistRemovesFromThePlaylistOnly) {

@@ -471,6 +471,7 @@ bool VideoDatabase::run(Connection &connection, const QString &sql, Sink &sink) 
       waitBeforeRetry();
       continue;
     }
+    connection.lastError = QString::fromUtf8(sqlite3_errmsg(connection.db));
     qCWarning(zaroLibrary, "SQLite error %d: %s; in: %s", rc, sqlite3_errmsg(connection.db),
               statementForLog(text));
     // Inside a transaction the connection stays, or the statements before
@@ -666,9 +667,27 @@ bool VideoDatabase::ensureIndexes() {
   return executeSQL(text).has_value();
 }
 
-VideoDatabase &VideoDatabase::openDatabase() {
+std::optional<QString> VideoDatabase::openDatabase() {
+  // Reading the list of tables reads the file's header and its first page: a
+  // file that is not an SQLite database, or one cut short, fails here, before
+  // anything was written to it.
+  const std::optional<SqlRows> rows =
+      executeSQL(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table';"));
+  if (!rows) return fCurrent->lastError;
+  QSet<QString> present;
+  for (const SqlRow &row : *rows) present.insert(row.value(QStringLiteral("name")).toLower());
+  QStringList missing;
+  for (const char *statement : kCreateTables) {
+    // "CREATE TABLE <name> (..."
+    const QString name = QString::fromLatin1(statement).section(QLatin1Char(' '), 2, 2);
+    if (!present.contains(name.toLower())) missing << name;
+  }
+  if (missing.size() == qsizetype(std::size(kCreateTables)))
+    return QStringLiteral("the file holds no video library");
+  if (!missing.isEmpty())
+    return QStringLiteral("the library lacks its tables ") + missing.join(QStringLiteral(", "));
   ensureIndexes();
-  return *this;
+  return std::nullopt;
 }
 
 // ---- the video cache ------------------------------------------------------------

@@ -136,9 +136,12 @@ class VideoDatabase {
   // the library, moves their files into the media folders and removes the old
   // folder (keeping files that a library row still points to).
   void updateFromVersion2();
-  // Used at start when the database file exists; makes sure the lookup
-  // indexes exist.
-  VideoDatabase &openDatabase();
+  // Used at start when the database file exists. Reads the file's list of
+  // tables; when the file is no SQLite database (garbage, cut short) or does
+  // not hold the library's tables, answers why (SQLite's message, or which
+  // tables are missing) and has written nothing to it. Otherwise makes sure
+  // the lookup indexes exist and answers nothing.
+  std::optional<QString> openDatabase();
 
   // Runs the statement text (several statements separated by ";" allowed).
   // The rows in SQLite's order, empty for a statement without rows, nothing on
@@ -198,8 +201,12 @@ class VideoDatabase {
   int addVideo(const AddVideoParams &params);
 
   // Deletes the videos' rows, their playlist entries and every grouping left
-  // without videos; marks their feed items as "video deleted". Files are not
-  // touched. Posts "VideoDatabase_VideosDeleted" and "VideoDatabase_Changed".
+  // without videos; marks their feed items as "video deleted"; all in one
+  // transaction. Files are not touched: callers that remove them do so only
+  // after this answered true. Posts "VideoDatabase_VideosDeleted" and
+  // "VideoDatabase_Changed". False when the rows could not be deleted (a
+  // read-only library, a failing write): then nothing changed, nothing is
+  // posted and the failure is logged.
   bool deleteVideosWithIds(const QList<int> &videoIds);
 
   // The video's row (from the cache when it is there), or nothing.
@@ -230,7 +237,8 @@ class VideoDatabase {
 
   // Deletes the oldest unsaved downloaded videos (records and files) until
   // the media folder leaves room for `needed` bytes within the allowed space
-  // (the share of free disk space the settings allow, or `allowed`).
+  // (the share of free disk space the settings allow, or `allowed`). Stops,
+  // keeping the video's files, at the first row that cannot be deleted.
   void deleteVideosToFreeUpDiskSpace(quint64 needed);
   void deleteVideosToFreeUpDiskSpace(quint64 needed, quint64 allowed);
 

@@ -134,6 +134,7 @@ struct VideoDatabase::Connection {
   FileLock lock;
   sqlite3 *db = nullptr;
   bool readOnly;  // only reading statements are allowed on it
+  QString lastError;  // SQLite's message for the last statement that failed
 };
 
 // Groups the statements of one operation into one write transaction on the

@@ -3,6 +3,7 @@
 
 #include "DateUtilities.h"
 #include "Localization.h"
+#include "Logging.h"
 #include "NotificationCenter.h"
 #include "VideoDatabase.h"
 #include "VideoDatabaseInternal.h"
@@ -105,29 +106,44 @@ int VideoDatabase::addVideo(const AddVideoParams &params) {
 // ---- deletion ----------------------------------------------------------------------
 
 bool VideoDatabase::deleteVideosWithIds(const QList<int> &videoIds) {
+  bool rowsGone = true;
   {
     Transaction transaction(*this);
-    // Every statement runs even when one before it failed.
     if (!videoIds.isEmpty()) {
       const QString ids = idList(videoIds);
-      executeSQL(sqlFormat("UPDATE FeedItems SET State=%d WHERE VideoId IN (%@);",
-                           {int(FeedItemStateVideoDeleted), ids}));
-      executeSQL(sqlFormat("DELETE FROM VIDEOS WHERE id IN (%@);", {ids}));
-      executeSQL(sqlFormat("DELETE FROM PlaylistEntries WHERE VideoId IN (%@);", {ids}));
+      // The rows first: when they cannot go (a read-only library, say),
+      // nothing else changes either.
+      if (!executeSQL(sqlFormat("DELETE FROM VIDEOS WHERE id IN (%@);", {ids}))) {
+        transaction.fail();
+        rowsGone = false;
+      } else {
+        // The statements after it run even when one of them fails.
+        executeSQL(sqlFormat("UPDATE FeedItems SET State=%d WHERE VideoId IN (%@);",
+                             {int(FeedItemStateVideoDeleted), ids}));
+        executeSQL(sqlFormat("DELETE FROM PlaylistEntries WHERE VideoId IN (%@);", {ids}));
+      }
     }
-    static const char *const kCleanUp[] = {
-        "DELETE FROM CategoryEntries WHERE VideoId NOT IN (SELECT id FROM VIDEOS)",
-        "DELETE FROM ChannelEntries WHERE VideoId NOT IN (SELECT id FROM VIDEOS)",
-        "DELETE FROM SeriesEntries WHERE VideoId NOT IN (SELECT id FROM VIDEOS)",
-        "DELETE FROM TagEntries WHERE VideoId NOT IN (SELECT id FROM VIDEOS)",
-        "DELETE FROM Categories WHERE id NOT IN (SELECT CategoryId FROM CategoryEntries)",
-        "DELETE FROM Channels WHERE id NOT IN (SELECT ChannelId FROM ChannelEntries)",
-        "DELETE FROM Series WHERE id NOT IN (SELECT SeriesId FROM SeriesEntries)",
-        "DELETE FROM Tags WHERE id NOT IN (SELECT TagId FROM TagEntries)",
-        "DELETE FROM Publishers WHERE id NOT IN (SELECT PUBLISHER FROM Videos)",
-    };
-    for (const char *statement : kCleanUp) executeSQL(QString::fromLatin1(statement));
-    transaction.commit();
+    if (rowsGone) {
+      static const char *const kCleanUp[] = {
+          "DELETE FROM CategoryEntries WHERE VideoId NOT IN (SELECT id FROM VIDEOS)",
+          "DELETE FROM ChannelEntries WHERE VideoId NOT IN (SELECT id FROM VIDEOS)",
+          "DELETE FROM SeriesEntries WHERE VideoId NOT IN (SELECT id FROM VIDEOS)",
+          "DELETE FROM TagEntries WHERE VideoId NOT IN (SELECT id FROM VIDEOS)",
+          "DELETE FROM Categories WHERE id NOT IN (SELECT CategoryId FROM CategoryEntries)",
+          "DELETE FROM Channels WHERE id NOT IN (SELECT ChannelId FROM ChannelEntries)",
+          "DELETE FROM Series WHERE id NOT IN (SELECT SeriesId FROM SeriesEntries)",
+          "DELETE FROM Tags WHERE id NOT IN (SELECT TagId FROM TagEntries)",
+          "DELETE FROM Publishers WHERE id NOT IN (SELECT PUBLISHER FROM Videos)",
+      };
+      for (const char *statement : kCleanUp) executeSQL(QString::fromLatin1(statement));
+    }
+    // A failing COMMIT discards the deletion too.
+    if (!transaction.commit()) rowsGone = false;
+  }
+  if (!rowsGone) {
+    qCWarning(zaroLibrary, "%lld videos could not be deleted from the library",
+              static_cast<long long>(videoIds.size()));
+    return false;
   }
   removeVideoInfosFromCache(videoIds);
   NotificationCenter &center = NotificationCenter::defaultCenter();
@@ -298,7 +314,9 @@ void VideoDatabase::deleteVideosToFreeUpDiskSpace(quint64 needed, quint64 allowe
     const auto info = getVideoInfo(videoId);
     const QString moviePath = info ? info->value(QStringLiteral("PATH")) : QString();
     const QString imagePath = info ? info->value(QStringLiteral("IMAGE_PATH")) : QString();
-    deleteVideosWithIds({videoId});
+    // A library that cannot delete this row deletes no other: the files of
+    // the rows that stay are kept, and nothing more is tried.
+    if (!deleteVideosWithIds({videoId})) break;
     removeFileIfPresent(moviePath);
     removeFileIfPresent(imagePath);
     used = folderSize(mediaFolder);

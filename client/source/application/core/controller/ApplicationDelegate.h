@@ -102,7 +102,9 @@ class ApplicationDelegate : public QObject {
   void informServerOfClientID();
 
   // Creates the library on the first start (migrating the previous
-  // generation), else opens it. An error when it cannot be created.
+  // generation), else opens it. An error when it cannot be created, or when
+  // the existing file cannot be read as the library: then an alert has named
+  // the file and what to do, and the file is left as it is.
   std::optional<AppError> prepareVideoDatabase();
   // Adds movie files to the library where they lie, with a progress dialog;
   // files that cannot be read as movies are reported one by one.

@@ -37,7 +37,18 @@ std::optional<AppError> ApplicationDelegate::prepareVideoDatabase() {
         .addServerCommandToRetrieveVersion2Subscriptions();
     return std::nullopt;
   }
-  database.openDatabase();
+  // A file that cannot be read as the library (garbage, cut short, no
+  // library in it) ends the start: running on would show an empty library
+  // and drop every download. The user hears which file it is and what to do;
+  // the file is left as it is.
+  if (const std::optional<QString> problem = database.openDatabase()) {
+    qCCritical(zaroCore).noquote()
+        << "cannot read the library" << database.databasePath() << "-" << *problem;
+    Dialogs::shared().showAlert(localizedFormat(QStringLiteral("appErrorCannotOpenVideoDatabase"),
+                                                {database.databasePath(), *problem}),
+                                localized(QStringLiteral("appErrorCannotOpenVideoDatabaseTitle")));
+    return AppError::withKey(QStringLiteral("appErrorCannotOpenVideoDatabaseTitle"));
+  }
   return std::nullopt;
 }
 

@@ -16,6 +16,14 @@ bool isHexDigit(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
+// The characters a URL may hold as they are (RFC 3986): letters, digits,
+// - . _ ~ and the delimiters ! $ & ' ( ) * + , ; = : @ / ?. Anything else
+// (blanks, controls, non-ASCII, " < > [ \ ] ^ ` { | } and the fragment's #)
+// makes no URL; "%" only begins an escape.
+bool mayStandInUrl(char16_t c) {
+  return isAsciiLetterOrDigit(c) || QStringView(u"-._~!$&'()*+,;=:@/?").contains(QChar(c));
+}
+
 bool isParameterName(QStringView name) {
   if (name.isEmpty()) return false;
   for (const QChar ch : name)
@@ -58,10 +66,13 @@ std::optional<QHash<QString, QString>> ZUrlCommandHandler::parseLink(const QStri
   const qsizetype n = urlString.size();
   for (qsizetype i = 0; i < n; ++i) {
     const char16_t c = urlString.at(i).unicode();
-    if (c <= 0x20 || c >= 0x7F || c == u'#') return std::nullopt;
-    if (c == u'%' && (i + 2 >= n || !isHexDigit(urlString.at(i + 1).unicode()) ||
-                      !isHexDigit(urlString.at(i + 2).unicode())))
+    if (c == u'%') {
+      if (i + 2 >= n || !isHexDigit(urlString.at(i + 1).unicode()) ||
+          !isHexDigit(urlString.at(i + 2).unicode()))
+        return std::nullopt;
+    } else if (!mayStandInUrl(c)) {
       return std::nullopt;
+    }
   }
   const qsizetype question = urlString.indexOf(QLatin1Char('?'));
   if (question < 0) return std::nullopt;
@@ -105,9 +116,19 @@ void ZUrlCommandHandler::processUrl(const QString &urlString) {
   const bool unsubscribe = command == QLatin1String(UnsubscribeCommand);
   if (!setAuthorization && !downloadOne && !downloadSeveral && !subscribe && !unsubscribe) return;
 
-  // Every value the command reads must be well-formed before any of it is
-  // carried out (the token included).
-  if (!optionalText(parameters, QStringLiteral("ZARO_GUIDE_AUTH"))) return;
+  // The token comes first, whatever becomes of the rest of the command: a
+  // link that is carried out only in part still hands its token over. A token
+  // that does not decode to text spoils the whole link.
+  const QString token = parameter("ZARO_GUIDE_AUTH");
+  if (!token.isNull()) {
+    if (!decodesToText(token)) return;
+    UserDefaults::standardUserDefaults().setString(wwwFormURLDecoded(token),
+                                                   QStringLiteral("ZaroClientAuthorization"));
+  }
+  if (setAuthorization) return;
+
+  // Every other value the command reads must be well-formed before any of it
+  // is carried out.
   if (downloadOne) {
     if (!isPermalink(parameter("permalinkId")) ||
         !optionalPermalink(parameters, QStringLiteral("collectionPermalink")))
@@ -119,14 +140,6 @@ void ZUrlCommandHandler::processUrl(const QString &urlString) {
   } else if (subscribe || unsubscribe) {
     if (!optionalText(parameters, QStringLiteral("rssUrl"))) return;
   }
-
-  // Every command first takes the authorisation token it carries.
-  const QString token = parameter("ZARO_GUIDE_AUTH");
-  if (!token.isNull()) {
-    UserDefaults::standardUserDefaults().setString(wwwFormURLDecoded(token),
-                                                   QStringLiteral("ZaroClientAuthorization"));
-  }
-  if (setAuthorization) return;
 
   if (downloadOne) {
     queueDownload(parameter("permalinkId"), parameter("collectionPermalink"));

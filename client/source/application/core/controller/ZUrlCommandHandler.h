@@ -29,13 +29,18 @@ class ZUrlCommandHandler {
   explicit ZUrlCommandHandler(Targets targets);
 
   // Carries out the command of one link. Links that do not parse (below),
-  // other schemes, unknown commands and missing required parameters are
-  // ignored without a word.
+  // other schemes and unknown commands are ignored whole, without a word.
+  // Otherwise the token the link carries ("ZARO_GUIDE_AUTH") is stored first;
+  // a command whose own values are missing or ill-formed (a permalink outside
+  // the service's charset, say) then stops there, its token kept. A token
+  // that does not decode to text spoils the whole link.
   void processUrl(const QString &urlString);
 
   // A link parses when
-  //   - it begins with "zaro://" (case-sensitive) and holds printable ASCII
-  //     only (no blanks, controls or raw non-ASCII: browsers escape them);
+  //   - it begins with "zaro://" (case-sensitive) and holds only what a URL
+  //     may hold as it is: letters, digits, - . _ ~ ! $ & ' ( ) * + , ; = :
+  //     @ / ? and escapes (no blanks, controls, raw non-ASCII, nor
+  //     " < > [ \ ] ^ ` { | }: browsers escape them);
   //   - every "%" begins an escape of two hexadecimal digits;
   //   - it has no fragment ("#");
   //   - between "zaro://" and the first "?" stand only letters, digits and

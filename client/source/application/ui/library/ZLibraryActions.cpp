@@ -98,7 +98,15 @@ bool ZLibraryActions::removeFromLibrary(const QList<int> &videoIds) const {
       files << info->value(QStringLiteral("PATH")) << info->value(QStringLiteral("IMAGE_PATH"));
     }
   }
-  database.deleteVideosWithIds(videoIds);
+  if (!database.deleteVideosWithIds(videoIds)) {
+    // The rows stay, so their files stay too: removing them would leave rows
+    // that point at nothing.
+    qCWarning(zaroLibrary, "%lld videos stay in the library: their rows could not be deleted%s",
+              static_cast<long long>(videoIds.size()), fromDisk ? "; their files are kept" : "");
+    Dialogs::shared().showAlert(localized(QStringLiteral("libraryErrorCannotRemoveVideos")),
+                                localized(QStringLiteral("libraryErrorCannotRemoveVideosTitle")));
+    return true;
+  }
   for (const QString &path : files) {
     const QFileInfo file(path);
     // Only plain files: never a folder, and a link is removed as a link.

@@ -38,7 +38,9 @@ class ZLibraryActions {
 
   // After the delete-video alert: the videos leave the library; their movie
   // and thumbnail files are removed too when the user ticked the alert's
-  // delete-from-disk box. Answers whether the user confirmed.
+  // delete-from-disk box, once their rows are gone. When the rows cannot be
+  // deleted (a read-only library) every file stays and an alert says so.
+  // Answers whether the user confirmed.
   bool removeFromLibrary(const QList<int> &videoIds) const;
   // After the delete dialog (asked once): every occurrence of each list's
   // videos leaves its playlist. Answers whether the user confirmed.
