@@ -17,6 +17,11 @@
 // application's count (see shared()).
 class MediaFolderUsage {
  public:
+  // Before the count refuses room to a download (the queue's disk test, a
+  // transfer's limit), it is walked again if older than this: files removed
+  // behind its back then count.
+  static constexpr qint64 kRecheckBeforeRefusingMs = 10000;
+
   // The application's count. It walks again after the library has deleted
   // videos ("VideoDatabase_VideosDeleted"), whose files may have gone too.
   static MediaFolderUsage &shared();

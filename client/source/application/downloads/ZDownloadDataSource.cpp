@@ -13,8 +13,6 @@ namespace {
 
 const QString kMaxSimultaneousKey = QStringLiteral("DownloadMaxSimultaneousCount");
 const QString kAllowedDiskUsageKey = QStringLiteral("DownloadAllowedDiskUsage");
-// How old the media folder's count may be when it would hold a download back.
-constexpr qint64 kRecountBeforeHoldingBackMs = 10000;
 
 quint64 saturatingAdd(quint64 a, quint64 b) {
   return a > std::numeric_limits<quint64>::max() - b ? std::numeric_limits<quint64>::max() : a + b;
@@ -256,7 +254,7 @@ bool ZDownloadDataSource::diskSpaceSuffices(const ZDownloadItem &item) const {
     return saturatingAdd(total, bytesStillToCome());
   };
   if (budget >= need(fEnvironment.mediaFolderBytes())) return true;
-  return budget >= need(fEnvironment.mediaFolderBytes(kRecountBeforeHoldingBackMs));
+  return budget >= need(fEnvironment.mediaFolderBytes(MediaFolderUsage::kRecheckBeforeRefusingMs));
 }
 
 // ---- Scan ---------------------------------------------------------------------------

@@ -94,9 +94,9 @@ class ZDownloadDataSource : public QObject {
 
   // Whether the allowed share of the free space holds the media folder, the
   // item's video and what the running downloads still bring. The media
-  // folder is counted as kept up to date; before an item is held back, it
-  // is measured again (at most every ten seconds), for files removed behind
-  // the count's back.
+  // folder is counted as kept up to date; before an item is held back, a
+  // count older than MediaFolderUsage::kRecheckBeforeRefusingMs is walked
+  // again, for files removed behind its back.
   bool diskSpaceSuffices(const ZDownloadItem &item) const;
   // The bytes the running downloads (slot states) still have to write.
   quint64 bytesStillToCome() const;

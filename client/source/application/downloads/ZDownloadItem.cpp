@@ -618,8 +618,10 @@ quint64 ZDownloadItem::transferLimit() {
   // The media folder (this partial file included) may grow up to the allowed
   // space, however long the answer says it is, or when it says nothing.
   const quint64 allowed = fEnvironment.allowedDiskSpace();
-  const quint64 used = fEnvironment.mediaFolderBytes();
-  const quint64 room = plus(start, allowed > used ? allowed - used : 0);
+  const auto roomWith = [&](quint64 used) { return plus(start, allowed > used ? allowed - used : 0); };
+  quint64 room = roomWith(fEnvironment.mediaFolderBytes());
+  if (room < limit)
+    room = roomWith(fEnvironment.mediaFolderBytes(MediaFolderUsage::kRecheckBeforeRefusingMs));
   fTransferLimitIsAnnouncedSize = fExpectedVideoLength < 0 && fileSize() > 0 && limit <= room;
   return std::min(limit, room);
 }
