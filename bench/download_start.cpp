@@ -66,8 +66,10 @@ void writeCatalog(const QString &dir, int count) {
               QByteArray::number(n) +
               "\", \"file\": \"media/clip.bin\", \"icon\": \"thumb\", \"extension\": \".mp4\" }";
   }
-  writeFile(dir + "/catalog.json", "{\n  \"images\": { \"thumb\": \"images/thumb.jpg\" },\n"
-                                   "  \"videos\": [\n" + videos + "\n  ]\n}\n");
+  writeFile(dir + "/catalog.json",
+            "{\n  \"images\": { \"thumb\": \"images/thumb.jpg\" },\n"
+            "  \"videos\": [\n" +
+                videos + "\n  ]\n}\n");
 }
 
 // What the media folder of a long-used library holds: a thumbnail and a
@@ -204,10 +206,11 @@ int run(int argc, char **argv) {
   center.removeObserver(&finished);
 
   const double idleFrame = median(idle);
-  std::printf("media folder: %d files; library %s; %d downloads of 256 KiB in %.1f s; "
-              "activation %.1f ms\n",
-              files, libraryFolder.startsWith(root) ? "on disk" : "in memory", downloads,
-              wall.elapsed() / 1000.0, activationMs);
+  std::printf(
+      "media folder: %d files; library %s; %d downloads of 256 KiB in %.1f s; "
+      "activation %.1f ms\n",
+      files, libraryFolder.startsWith(root) ? "on disk" : "in memory", downloads,
+      wall.elapsed() / 1000.0, activationMs);
   std::printf("  idle (reference)       median frame %6.2f ms  longest %6.2f ms  (%zu frames)\n",
               idleFrame, longest(idle), idle.size());
   std::printf("  downloads starting     median frame %6.2f ms  longest %6.2f ms  (%zu frames)\n",

@@ -83,8 +83,9 @@ class FullDiskTest : public DownloadTest {
     ::close(fd);
     ASSERT_EQ(full, ENOSPC) << std::strerror(full);
     const qint64 pages = (room + 4095) / 4096;
-    ASSERT_EQ(::truncate(QFile::encodeName(fFiller).constData(), std::max<off_t>(0, size - pages * 4096)),
-              0);
+    ASSERT_EQ(
+        ::truncate(QFile::encodeName(fFiller).constData(), std::max<off_t>(0, size - pages * 4096)),
+        0);
   }
   void makeRoom() { ASSERT_TRUE(QFile::remove(fFiller)); }
 

@@ -448,12 +448,10 @@ TEST_F(DownloadQueueTest, AJobWhoseVideoIsInTheLibraryIsDroppedAtRestart) {
   EXPECT_TRUE(rowStates().isEmpty());
   EXPECT_EQ(requests("/cache/").size(), transfers);
   EXPECT_EQ(requests("/service/clientLog.html").size(), 1);
-  EXPECT_EQ(fDatabase->executeSQL(QStringLiteral(
-                                      "SELECT COUNT(*) AS n FROM Videos WHERE VIDEO_PERMALINK = "
-                                      "'ocean-sunrise';"))
-                ->value(0)
-                .value("n"),
-            "1");
+  const auto videos = fDatabase->executeSQL(
+      QStringLiteral("SELECT COUNT(*) AS n FROM Videos WHERE VIDEO_PERMALINK = 'ocean-sunrise';"));
+  ASSERT_TRUE(videos);
+  EXPECT_EQ(videos->value(0).value("n"), "1");
   EXPECT_EQ(fileContents(path), TestCatalog::get().oceanVideo);
 }
 
@@ -465,19 +463,20 @@ TEST_F(DownloadQueueTest, AVideoTheLibraryRefusesFailsAndIsReportedOnceTaken) {
   startService();
   NotificationCenter::defaultCenter().removeObserver(this);
   int offered = 0;
-  NotificationCenter::defaultCenter().addObserver(
-      this, FinishedAddToDatabase, [this, &offered](const Notification &n) {
-        auto *item = n.object.value<ZDownloadItem *>();
-        if (++offered == 1) {
-          item->setLibraryAddFailed();
-          return;
-        }
-        VideoDatabase::AddVideoParams params;
-        params.title = item->title();
-        params.path = item->downloadedPath();
-        params.permaLink = item->permalink();
-        item->setVideoId(fDatabase->addVideo(params));
-      });
+  // The application's part, with a library that fails once (an I/O error).
+  const auto addOnSecondOffer = [this, &offered](const Notification &n) {
+    auto *item = n.object.value<ZDownloadItem *>();
+    if (++offered == 1) {
+      item->setLibraryAddFailed();
+      return;
+    }
+    VideoDatabase::AddVideoParams params;
+    params.title = item->title();
+    params.path = item->downloadedPath();
+    params.permaLink = item->permalink();
+    item->setVideoId(fDatabase->addVideo(params));
+  };
+  NotificationCenter::defaultCenter().addObserver(this, FinishedAddToDatabase, addOnSecondOffer);
   ASSERT_TRUE(queue().downloadVideo(QStringLiteral("ocean-sunrise"), DownloadTypeDirect));
   ZDownloadItem *item = this->item(0);
   ASSERT_EQ(fRecorder.waitForAny({Finished, ServerRequestFailed}, item), ServerRequestFailed);
@@ -537,8 +536,9 @@ TEST_F(DownloadQueueTest, AMissingThumbnailIsFetchedAgainBeforeTheTransferGoesOn
   EXPECT_EQ(fileContents(restored->imageFilePath()), TestCatalog::get().image);
   EXPECT_EQ(restored->downloadedPath(), partial);
   EXPECT_EQ(fileContents(partial), video);
-  EXPECT_EQ(requests("/cache/external/").last().value("headers").toObject().value("Range").toString(),
-            "bytes=3000000-");
+  EXPECT_EQ(
+      requests("/cache/external/").last().value("headers").toObject().value("Range").toString(),
+      "bytes=3000000-");
   EXPECT_EQ(fDatabase->getVideoInfo(restored->videoId())->value("IMAGE_PATH"),
             restored->imageFilePath());
 }

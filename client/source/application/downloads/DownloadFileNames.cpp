@@ -206,8 +206,7 @@ AppendOutcome appendToFile(const QString &path, const QByteArray &bytes) {
     outcome.error = ENOENT;
     return outcome;
   }
-  const int fd =
-      ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
   if (fd < 0) {
     outcome.error = errno;
     return outcome;

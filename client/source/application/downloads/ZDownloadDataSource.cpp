@@ -132,9 +132,9 @@ void ZDownloadDataSource::readSavedJobs() {
       continue;
     }
     int state = row.value(QStringLiteral("JobState")).toInt();
-    ItemRef item = makeItemRef(
-        new ZDownloadItem(permalink, DownloadTypeDirect, jobId, state,
-                          row.value(QStringLiteral("XMLParams")), fEnvironment));
+    ItemRef item =
+        makeItemRef(new ZDownloadItem(permalink, DownloadTypeDirect, jobId, state,
+                                      row.value(QStringLiteral("XMLParams")), fEnvironment));
     fDownloadingVideos.append(item);
     switch (state) {
       case JobStateRetrievingMetaInfo:

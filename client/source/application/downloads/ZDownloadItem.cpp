@@ -618,7 +618,9 @@ quint64 ZDownloadItem::transferLimit() {
   // The media folder (this partial file included) may grow up to the allowed
   // space, however long the answer says it is, or when it says nothing.
   const quint64 allowed = fEnvironment.allowedDiskSpace();
-  const auto roomWith = [&](quint64 used) { return plus(start, allowed > used ? allowed - used : 0); };
+  const auto roomWith = [&](quint64 used) {
+    return plus(start, allowed > used ? allowed - used : 0);
+  };
   quint64 room = roomWith(fEnvironment.mediaFolderBytes());
   if (room < limit)
     room = roomWith(fEnvironment.mediaFolderBytes(MediaFolderUsage::kRecheckBeforeRefusingMs));
@@ -682,9 +684,9 @@ void ZDownloadItem::writeVideoBlock(const QByteArray &data) {
   const QByteArray block = overrun ? data.left(qsizetype(room)) : data;
   const auto failOverrun = [this] {
     if (fTransferLimitIsAnnouncedSize)
-      failRequest(QStringLiteral("the video runs past its announced size of %1 bytes")
-                      .arg(fTransferLimit),
-                  DownloadFailure::LongerThanAnnounced);
+      failRequest(
+          QStringLiteral("the video runs past its announced size of %1 bytes").arg(fTransferLimit),
+          DownloadFailure::LongerThanAnnounced);
     else
       failRequest(QStringLiteral("the video would pass %1 bytes").arg(fTransferLimit));
   };
@@ -802,13 +804,14 @@ void ZDownloadItem::finishImage() {
       folder, DownloadFileNames::baseName(title(), fVideoPermalink), QStringLiteral(".jpg"), body,
       &error);
   if (path.isEmpty()) {
-    failRequest(QStringLiteral("cannot save the thumbnail in ") + folder + QStringLiteral(": ") +
-                    DownloadFileNames::errorText(error),
-                DownloadFileNames::isDiskFull(error) ? DownloadFailure::DiskFull
-                                                     : DownloadFailure::Server);
+    failRequest(
+        QStringLiteral("cannot save the thumbnail in ") + folder + QStringLiteral(": ") +
+            DownloadFileNames::errorText(error),
+        DownloadFileNames::isDiskFull(error) ? DownloadFailure::DiskFull : DownloadFailure::Server);
     return;
   }
-  if (fEnvironment.mediaFolderUsage) fEnvironment.mediaFolderUsage->grew(path, quint64(body.size()));
+  if (fEnvironment.mediaFolderUsage)
+    fEnvironment.mediaFolderUsage->grew(path, quint64(body.size()));
   fImageFilePath = path;
   fAdditionalInfo.insert(kImageFilePathKey, path);
   fImageFileSaved = true;

@@ -51,8 +51,7 @@ ZLocalizedText connectionSpeed(const ZDownloadItem &item) {
     ZLocalizedText why = failureText(item.lastFailure());
     if (!why.key.isEmpty()) return why;
   }
-  return connectionSpeed(state, item.downloadComplete(), item.downloadCommenced(),
-                         item.byteRate());
+  return connectionSpeed(state, item.downloadComplete(), item.downloadCommenced(), item.byteRate());
 }
 
 ZLocalizedText timeRemaining(int jobState, bool complete, double seconds) {
