@@ -2,6 +2,9 @@
 // meta information reader, file naming and the disk-space transformer.
 
 #include "DownloadFileNames.h"
+#include "LibraryUtilities.h"
+#include "MediaFolderUsage.h"
+#include "NotificationCenter.h"
 #include "PropertyList.h"
 #include "TestEnvironment.h"
 #include "UserDefaults.h"
@@ -13,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
 
@@ -271,6 +275,58 @@ TEST(DownloadFileNames, UniqueNamesCountUpAndAreCreatedInTheFolder) {
   EXPECT_TRUE(DownloadFileNames::createUniqueFile(folder + "/missing", QStringLiteral("a"),
                                                   QStringLiteral(".mp4"))
                   .isNull());
+}
+
+// ---- The media folder's count -----------------------------------------------------------
+
+// Walked once, then moved by what it is told; walked again for another folder,
+// after an invalidation or when asked for a fresher count. Paths outside the
+// folder change nothing.
+TEST(MediaFolderUsage, WalksOnceThenCountsWhatItIsTold) {
+  const QString root = TestEnvironment::makeTempDir(QStringLiteral("usage"));
+  const QString media = root + "/media";
+  ASSERT_TRUE(TestEnvironment::writeFile(media + "/a.mp4", QByteArray(1000, 'a')));
+  ASSERT_TRUE(TestEnvironment::writeFile(root + "/outside.mp4", QByteArray(50, 'o')));
+  MediaFolderUsage usage;
+  usage.grew(media + "/before.mp4", 7);  // before the first walk: the walk will see it
+  const quint64 walked = usage.bytes(media);
+  EXPECT_EQ(walked, Utilities::sizeOfMediaFolder(media));
+  EXPECT_EQ(usage.walks(), 1);
+
+  usage.grew(media + "/b.mp4", 300);
+  usage.grew(root + "/outside.mp4", 50);
+  usage.grew(root + "/media-other/c.mp4", 20);  // a folder whose name only begins the same
+  EXPECT_EQ(usage.bytes(media), walked + 300);
+  usage.shrank(media + "/b.mp4", 100);
+  EXPECT_EQ(usage.bytes(media), walked + 200);
+  usage.shrank(media + "/x", walked * 10);  // never below nothing
+  EXPECT_EQ(usage.bytes(media), 0u);
+  EXPECT_EQ(usage.walks(), 1);
+
+  usage.invalidate();
+  EXPECT_EQ(usage.bytes(media), walked);
+  EXPECT_EQ(usage.walks(), 2);
+  EXPECT_TRUE(usage.removeFile(media + "/a.mp4"));
+  EXPECT_FALSE(QFileInfo::exists(media + "/a.mp4"));
+  EXPECT_EQ(usage.bytes(media), walked - 1000);
+  EXPECT_EQ(usage.bytes(media, 60000), walked - 1000);  // fresh enough
+  EXPECT_EQ(usage.walks(), 2);
+  QThread::msleep(5);
+  EXPECT_EQ(usage.bytes(media, 1), Utilities::sizeOfMediaFolder(media));
+  EXPECT_EQ(usage.walks(), 3);
+  EXPECT_EQ(usage.bytes(root), Utilities::sizeOfMediaFolder(root));  // another folder
+  EXPECT_EQ(usage.walks(), 4);
+
+  // The application's count walks again once the library has deleted videos.
+  MediaFolderUsage &shared = MediaFolderUsage::shared();
+  shared.bytes(media);
+  const int walks = shared.walks();
+  shared.bytes(media);
+  EXPECT_EQ(shared.walks(), walks);
+  NotificationCenter::defaultCenter().postNotificationName(
+      QStringLiteral("VideoDatabase_VideosDeleted"));
+  shared.bytes(media);
+  EXPECT_EQ(shared.walks(), walks + 1);
 }
 
 // ---- Disk-space transformer ----------------------------------------------------------

@@ -5,7 +5,9 @@
 #include "DownloadTest.h"
 
 #include "LibraryUtilities.h"
+#include "MediaFolderUsage.h"
 #include "PropertyList.h"
+#include "ZDownloadTexts.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ class DownloadQueueTest : public DownloadTest {
           VideoDatabase::AddVideoParams params;
           params.title = item->title();
           params.path = item->downloadedPath();
+          params.imagePath = item->imageFilePath();
           params.permaLink = item->permalink();
           item->setVideoId(fDatabase->addVideo(params));
         });
@@ -217,6 +220,74 @@ TEST_F(DownloadQueueTest, FailuresSendEachStepBackAndScansRetryIt) {
   EXPECT_EQ(transfers.last().value("headers").toObject().value("Range").toString(), "bytes=6000-");
 }
 
+// A failure that no retry can mend (the service does not know the video; an
+// answer without a length runs past the video's announced size) ends the
+// download for good: failed with its reason on the downloads page, tried no
+// more, after a restart neither, until the user removes it.
+TEST_F(DownloadQueueTest, AFailureForGoodIsShownWithItsReasonAndNotRetried) {
+  const QByteArray meta =
+      "<R><QueueEntry><Video><Title>Short</Title><IconId>i</IconId><FileHash>h</FileHash>"
+      "<Extension>.mp4</Extension><Size>1000</Size></Video></QueueEntry></R>";
+  struct Case {
+    const char *name;
+    QByteArray permalink;
+    QByteArray exchange;  // the path of the exchange that fails
+    QString reason;       // the speed cell
+  };
+  const Case cases[] = {
+      {"the service does not know the video", "no-such-video", "/service/getMediaInfo.xml",
+       "Video not found"},
+      {"no length, past the announced size", "short-size", "/cache/", "Wrong size"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    startCannedServer([&](const CannedRequest &request) {
+      if (request.method == "POST") {
+        if (!request.body.contains(c.permalink)) return CannedServer::response(500, "");
+        return c.permalink == "no-such-video" ? CannedServer::response(404, "not found\n")
+                                              : CannedServer::response(200, meta);
+      }
+      if (request.path() == "/image.out") return CannedServer::response(200, "jpeg");
+      // Five times the announced size, and no length said.
+      return CannedServer::response(200, QByteArray(5000, 'v'), {}, false);
+    });
+    fEnvironment.scanIntervalMs = 50;
+    ASSERT_TRUE(queue().downloadVideo(QString::fromLatin1(c.permalink), DownloadTypeDirect));
+    ZDownloadItem *item = this->item(0);
+    ASSERT_EQ(fRecorder.waitForAny({ServerRequestFailed, Finished}, item), ServerRequestFailed);
+    EXPECT_EQ(item->jobState(), JobStateFailed);
+    EXPECT_EQ(rowStates(), QList<int>{JobStateFailed});
+    EXPECT_EQ(ZDownloadTexts::connectionSpeed(*item).text(), c.reason);
+    EXPECT_EQ(ZDownloadTexts::timeRemaining(*item).text(), "--");
+
+    // Scans pass it by, now and after a restart.
+    const qsizetype asked = fCanned->requestsTo(c.exchange).size();
+    queue().activate();
+    TestEnvironment::waitFor([] { return false; }, 300);
+    fQueue.reset();
+    flushDeletes();
+    queue().readSavedJobs();
+    queue().activate();
+    TestEnvironment::waitFor([] { return false; }, 300);
+    EXPECT_EQ(fCanned->requestsTo(c.exchange).size(), asked);
+    item = this->item(0);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->jobState(), JobStateFailed);
+    EXPECT_EQ(ZDownloadTexts::connectionSpeed(*item).text(), c.reason);
+
+    // The user removes it, with whatever it left.
+    const QString file = item->downloadDestinationPath();
+    item->cancelDownload();
+    EXPECT_EQ(queue().count(), 0);
+    EXPECT_TRUE(rowStates().isEmpty());
+    if (!file.isEmpty()) {
+      EXPECT_FALSE(QFileInfo::exists(file));
+    }
+    fQueue.reset();
+    flushDeletes();
+  }
+}
+
 TEST_F(DownloadQueueTest, PeriodicScanRetriesFromActivation) {
   startService();
   fEnvironment.scanIntervalMs = 100;
@@ -349,6 +420,174 @@ TEST_F(DownloadQueueTest, InterruptedTransferResumesAfterARestart) {
             QStringLiteral("bytes=%1-").arg(partial));
   EXPECT_EQ(fileContents(path), TestCatalog::get().tenMillion);
   EXPECT_TRUE(rowStates().isEmpty());
+}
+
+// A job row that outlived its finished download (its deletion failed, or the
+// application stopped in between) belongs to a video the library holds: the
+// restart drops it, and the video is neither fetched, reported nor added again.
+TEST_F(DownloadQueueTest, AJobWhoseVideoIsInTheLibraryIsDroppedAtRestart) {
+  startService();
+  ASSERT_TRUE(queue().downloadVideo(QStringLiteral("ocean-sunrise"), DownloadTypeDirect));
+  ZDownloadItem *done = item(0);
+  ASSERT_EQ(fRecorder.waitForAny({Finished, ServerRequestFailed}, done), Finished);
+  ASSERT_TRUE(
+      TestEnvironment::waitFor([&] { return requests("/service/clientLog.html").size() == 1; }));
+  // The row as a failed deletion leaves it.
+  ASSERT_GT(fDatabase->addJob(JobTypeVideoDownload, QStringLiteral("ocean-sunrise"),
+                              JobStateDownloadingVideo, done->additionalInfo()),
+            0);
+  const QString path = done->downloadedPath();
+  const qsizetype transfers = requests("/cache/").size();
+
+  fQueue.reset();
+  flushDeletes();
+  queue().readSavedJobs();
+  queue().activate();
+  TestEnvironment::waitFor([] { return false; }, 500);
+  EXPECT_EQ(queue().count(), 0);
+  EXPECT_TRUE(rowStates().isEmpty());
+  EXPECT_EQ(requests("/cache/").size(), transfers);
+  EXPECT_EQ(requests("/service/clientLog.html").size(), 1);
+  const auto videos = fDatabase->executeSQL(
+      QStringLiteral("SELECT COUNT(*) AS n FROM Videos WHERE VIDEO_PERMALINK = 'ocean-sunrise';"));
+  ASSERT_TRUE(videos);
+  EXPECT_EQ(videos->value(0).value("n"), "1");
+  EXPECT_EQ(fileContents(path), TestCatalog::get().oceanVideo);
+}
+
+// A video the library cannot take (an I/O error of the database, say) does
+// not count as finished: the download fails with that reason, keeps its
+// complete file and its row, and the next scan offers it to the library
+// again. The service hears of it once, when the library has it.
+TEST_F(DownloadQueueTest, AVideoTheLibraryRefusesFailsAndIsReportedOnceTaken) {
+  startService();
+  NotificationCenter::defaultCenter().removeObserver(this);
+  int offered = 0;
+  // The application's part, with a library that fails once (an I/O error).
+  const auto addOnSecondOffer = [this, &offered](const Notification &n) {
+    auto *item = n.object.value<ZDownloadItem *>();
+    if (++offered == 1) {
+      item->setLibraryAddFailed();
+      return;
+    }
+    VideoDatabase::AddVideoParams params;
+    params.title = item->title();
+    params.path = item->downloadedPath();
+    params.permaLink = item->permalink();
+    item->setVideoId(fDatabase->addVideo(params));
+  };
+  NotificationCenter::defaultCenter().addObserver(this, FinishedAddToDatabase, addOnSecondOffer);
+  ASSERT_TRUE(queue().downloadVideo(QStringLiteral("ocean-sunrise"), DownloadTypeDirect));
+  ZDownloadItem *item = this->item(0);
+  ASSERT_EQ(fRecorder.waitForAny({Finished, ServerRequestFailed}, item), ServerRequestFailed);
+  EXPECT_EQ(item->jobState(), JobStateFailed);
+  EXPECT_EQ(rowStates(), QList<int>{JobStateFailed});
+  EXPECT_FALSE(item->downloadComplete());
+  EXPECT_EQ(ZDownloadTexts::connectionSpeed(*item).text(), "Library error");
+  const QString path = item->downloadDestinationPath();
+  EXPECT_EQ(fileContents(path), TestCatalog::get().oceanVideo);
+  TestEnvironment::waitFor([] { return false; }, 300);
+  EXPECT_TRUE(requests("/service/clientLog.html").isEmpty());
+
+  queue().scanJobsToTrigger();
+  ASSERT_EQ(fRecorder.waitForAny({Finished, ServerRequestFailed}, item), Finished);
+  EXPECT_EQ(offered, 2);
+  EXPECT_GT(item->videoId(), 0);
+  EXPECT_EQ(item->downloadedPath(), path);
+  EXPECT_EQ(requests("/cache/external/").last().value("status").toInt(), 416);  // nothing left
+  EXPECT_TRUE(rowStates().isEmpty());
+  ASSERT_TRUE(
+      TestEnvironment::waitFor([&] { return !requests("/service/clientLog.html").isEmpty(); }));
+  TestEnvironment::waitFor([] { return false; }, 300);
+  EXPECT_EQ(requests("/service/clientLog.html").size(), 1);
+}
+
+// A job whose thumbnail file is gone (a full disk kept it from being written,
+// or it was removed) fetches it again before its transfer goes on, and the
+// transfer continues its partial file.
+TEST_F(DownloadQueueTest, AMissingThumbnailIsFetchedAgainBeforeTheTransferGoesOn) {
+  startService();
+  const QByteArray video = TestCatalog::get().tenMillion;
+  const QString partial = mediaFolder() + "/Ten%20million%20bytes.mp4";
+  ASSERT_TRUE(TestEnvironment::writeFile(partial, video.left(3000000)));
+  ASSERT_TRUE(queue().downloadVideo(QStringLiteral("ten-million"), DownloadTypeDirect));
+  ZDownloadItem *probe = item(0);
+  ASSERT_EQ(fRecorder.waitForAny({GotMetaInfo, ServerRequestFailed}, probe), GotMetaInfo);
+  JobParams params;
+  params.insert("MetaInfo", probe->metaInfoXml());
+  params.insert("ImageFilePath", imagesFolder() + "/gone.jpg");
+  params.insert("VideoFilePath", partial);
+  probe->cancelDownload();
+  ASSERT_TRUE(TestEnvironment::writeFile(partial, video.left(3000000)));  // the cancel took it
+  ASSERT_GT(fDatabase->addJob(JobTypeVideoDownload, QStringLiteral("ten-million"),
+                              JobStateDownloadingVideo, PropertyList::writeStrings(params)),
+            0);
+
+  fQueue.reset();
+  flushDeletes();
+  fRecorder.clear();
+  queue().readSavedJobs();
+  queue().activate();
+  ZDownloadItem *restored = item(0);
+  ASSERT_EQ(fRecorder.waitForAny({Finished, ServerRequestFailed}, restored), Finished);
+  EXPECT_EQ(fRecorder.names(restored),
+            (QStringList{"ImageDownloadingCommenced", "GotImage", "Resumed",
+                         "FinishedAddToDatabase", "Finished"}));
+  EXPECT_EQ(fileContents(restored->imageFilePath()), TestCatalog::get().image);
+  EXPECT_EQ(restored->downloadedPath(), partial);
+  EXPECT_EQ(fileContents(partial), video);
+  EXPECT_EQ(
+      requests("/cache/external/").last().value("headers").toObject().value("Range").toString(),
+      "bytes=3000000-");
+  EXPECT_EQ(fDatabase->getVideoInfo(restored->videoId())->value("IMAGE_PATH"),
+            restored->imageFilePath());
+}
+
+// The media folder is walked once, when the queue is activated; what the
+// downloads write and remove keeps its count right, and a restart (a new
+// count) walks it afresh.
+TEST_F(DownloadQueueTest, TheMediaFolderIsWalkedOnceAndItsCountKeptRight) {
+  startService();
+  addFault(R"({"kind": "rate", "value": 200000, "path": "/cache/", "count": 1})");
+  for (int i = 0; i < 20; ++i)
+    ASSERT_TRUE(TestEnvironment::writeFile(mediaFolder() + QStringLiteral("/earlier-%1.mp4").arg(i),
+                                           QByteArray(1000 + i, 'e')));
+  // Folders' own sizes may change with their entries on some file systems;
+  // the count leaves them as its walk found them.
+  const auto folderBytes = [this] {
+    quint64 total = 0;
+    for (const QString &folder : {mediaFolder(), imagesFolder()}) total += QFileInfo(folder).size();
+    return total;
+  };
+  const auto real = [&](quint64 foldersAtWalk) {
+    return Utilities::sizeOfMediaFolder(mediaFolder()) - folderBytes() + foldersAtWalk;
+  };
+  const quint64 foldersAtWalk = folderBytes();  // (makes the folders, as the start-up does)
+  MediaFolderUsage &usage = *fEnvironment.mediaFolderUsage;
+  queue().activate();
+  EXPECT_EQ(usage.walks(), 1);
+  EXPECT_EQ(usage.bytes(mediaFolder()), real(foldersAtWalk));
+
+  // One cancelled halfway (its partial file removed), two finished.
+  ASSERT_TRUE(queue().downloadVideo(QStringLiteral("ten-million"), DownloadTypeDirect));
+  ZDownloadItem *cancelled = item(0);
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return cancelled->fileSizeDownloaded() > 0; }));
+  cancelled->cancelDownload();
+  for (const QString permalink : {"ocean-sunrise", "hostile"}) {
+    ASSERT_TRUE(queue().downloadVideo(permalink, DownloadTypeDirect));
+    ASSERT_EQ(fRecorder.waitForAny({Finished, ServerRequestFailed}, itemFor(permalink)), Finished);
+  }
+  EXPECT_EQ(usage.walks(), 1);
+  EXPECT_EQ(usage.bytes(mediaFolder()), real(foldersAtWalk));
+
+  // A restart: the new count walks once and is right too.
+  fQueue.reset();
+  flushDeletes();
+  fEnvironment.mediaFolderUsage = std::make_shared<MediaFolderUsage>();
+  queue().activate();
+  EXPECT_EQ(fEnvironment.mediaFolderUsage->walks(), 1);
+  EXPECT_EQ(fEnvironment.mediaFolderUsage->bytes(mediaFolder()),
+            Utilities::sizeOfMediaFolder(mediaFolder()));
 }
 
 // ---- List order, cancellation, clean-up -------------------------------------------

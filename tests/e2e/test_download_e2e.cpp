@@ -96,6 +96,35 @@ TEST(DownloadEndToEnd, LinksFillTheLibraryWithVideosAndTheirGroupings) {
   EXPECT_EQ(countFor("PRAGMA integrity_check;"), "ok");
 }
 
+// A link to a video the service does not know: the download fails for good
+// (its row failed, with the reason), and neither the running player nor the
+// next start asks the service about it again.
+TEST(DownloadEndToEnd, AnUnknownVideoFailsOnceAndIsNotAskedForAgain) {
+  ServiceProcess service({"--demo", "--port", "0"});
+  ASSERT_TRUE(service.running()) << service.firstLine().toStdString();
+  PlayerHome h;
+  h.serviceURL = QString::fromStdString(service.base());
+  h.dialogAnswers = "update=0";
+  QProcess player;
+  ASSERT_TRUE(h.startAndWait(player));
+  ASSERT_TRUE(h.sendLink("zaro://cmd?command=" + DownloadOne + "&permalinkId=no-such-video"));
+  ASSERT_TRUE(TestEnvironment::waitFor(
+      [&] { return h.query("SELECT JobState FROM Jobs;") == QStringList({"8"}); }, 30000))
+      << h.query("SELECT JobState, XMLParams FROM Jobs;").join("; ").toStdString();
+  EXPECT_EQ(h.query("SELECT instr(XMLParams, 'videoUnknown') > 0 FROM Jobs;"), QStringList({"1"}));
+  EXPECT_EQ(service.requests("/service/getMediaInfo.xml").size(), 1);
+  player.terminate();
+  ASSERT_TRUE(player.waitForFinished(20000));
+
+  // The next start scans at once: the failed job stays as it is.
+  ASSERT_TRUE(h.startAndWait(player));
+  TestEnvironment::waitFor([] { return false; }, 2000);
+  EXPECT_EQ(service.requests("/service/getMediaInfo.xml").size(), 1);
+  EXPECT_EQ(h.query("SELECT JobState FROM Jobs;"), QStringList({"8"}));
+  player.terminate();
+  ASSERT_TRUE(player.waitForFinished(20000));
+}
+
 // A subscribe link starts a check pass: the newest "DownloadVideoCount" items
 // of the feed are downloaded into the library, the older ones cancelled; an
 // unsubscribe link removes the feed and its items and keeps the videos.

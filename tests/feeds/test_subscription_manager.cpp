@@ -522,6 +522,34 @@ TEST_F(SubscriptionTest, FinishedAndCancelledFeedItemDownloadsMarkTheirItems) {
                                            {"clip-5", kCancelled}}));
 }
 
+// A feed-item download restored from its job row after a restart still
+// knows its feed item: cancelling it marks the item cancelled, and the next
+// pass does not queue it again.
+TEST_F(SubscriptionTest, ARestoredFeedItemDownloadCancelledMarksItsItem) {
+  startService();
+  fDefaults->setInteger(2, QStringLiteral("DownloadVideoCount"));
+  const QString url = feedUrl("five");
+  subscribe({url});
+  runPass();
+  ASSERT_EQ(queuedPermalinks(), QStringList({"clip-1", "clip-2"}));
+
+  // The application stops and starts again: a new queue over the same library.
+  fManager.reset();
+  fQueue.reset();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  fQueue = std::make_unique<ZDownloadDataSource>(fEnvironment);
+  fQueue->readSavedJobs();
+  ASSERT_EQ(queuedPermalinks(), QStringList({"clip-1", "clip-2"}));
+  EXPECT_EQ(queued()["clip-1"]->type(), DownloadTypeFeedItem);
+  manager();  // the subscriptions are there again, as at every start
+
+  queued()["clip-1"]->cancelDownload();
+  EXPECT_EQ(items(url)["clip-1"], kCancelled);
+  EXPECT_EQ(items(url)["clip-2"], kNew);
+  runPass();
+  EXPECT_EQ(queuedPermalinks(), QStringList({"clip-2"}));
+}
+
 // ---- The subscription upgrade -------------------------------------------------------
 
 void setMigration(UserDefaults &defaults, const QString &guid, const QString &userName) {

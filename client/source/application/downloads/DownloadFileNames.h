@@ -37,8 +37,29 @@ QString uniquePath(const QString &folder, const QString &base, const QString &ex
 
 // Creates a new file (never replacing or following anything already there)
 // at the first free name as uniquePath() counts them, with the contents.
-// The path, or a null text when the file cannot be made or written.
+// Contents are written whole or not at all: into a hidden file beside the
+// new one, which takes the free name only once every byte is written (a full
+// disk leaves nothing behind). The path, or a null text when the file cannot
+// be made or written; *error then holds the system's error number.
 QString createUniqueFile(const QString &folder, const QString &base, const QString &extension,
-                         const QByteArray &contents = QByteArray());
+                         const QByteArray &contents = QByteArray(), int *error = nullptr);
+
+// What appending to a file did: whether the file could be opened, its length
+// before and after, and the system's error number when not all the bytes
+// went in (0 when they did).
+struct AppendOutcome {
+  bool opened = false;
+  qint64 sizeBefore = 0;
+  qint64 sizeAfter = 0;
+  int error = 0;
+};
+// Appends the bytes to the existing file at the path (none is created).
+AppendOutcome appendToFile(const QString &path, const QByteArray &bytes);
+
+// The error number says the disk (or the user's share of it) is full.
+bool isDiskFull(int error);
+// The system's text for an error number, with "(disk full)" after it when
+// the disk is full.
+QString errorText(int error);
 
 }  // namespace DownloadFileNames

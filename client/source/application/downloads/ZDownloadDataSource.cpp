@@ -95,9 +95,12 @@ bool ZDownloadDataSource::downloadVideo(const QString &permalink, const QString 
   ItemRef item = makeItemRef(new ZDownloadItem(permalink, type, fEnvironment));
   item->setRepresentedObject(representedObject);
   if (!channelPermalink.isEmpty()) item->setChannelPermalink(channelPermalink);
+  // The job keeps which feed item it downloads, for a restart.
+  if (type == DownloadTypeFeedItem && representedObject.isValid() && fRepresentedFeedItemId)
+    item->setFeedItemId(fRepresentedFeedItemId(representedObject));
 
   const int jobId = fEnvironment.database->addJob(JobTypeVideoDownload, permalink,
-                                                  JobStatePendingMetaInfo, QString());
+                                                  JobStatePendingMetaInfo, item->additionalInfo());
   if (jobId == -1) return true;  // the request is accepted, but nothing can be kept
   item->setJobId(jobId);
   item->setJobState(JobStatePendingMetaInfo);
@@ -121,10 +124,17 @@ void ZDownloadDataSource::readSavedJobs() {
       known = known || existing->jobId() == jobId;
     if (known) continue;
 
+    const QString permalink = row.value(QStringLiteral("JobIdentifier"));
+    if (!permalink.isEmpty() && fEnvironment.database->videoWithPermalinkExists(permalink)) {
+      // Finished before: fetching, reporting and adding it again would make
+      // a second library entry and a second report.
+      fEnvironment.database->deleteJob(jobId);
+      continue;
+    }
     int state = row.value(QStringLiteral("JobState")).toInt();
-    ItemRef item = makeItemRef(
-        new ZDownloadItem(row.value(QStringLiteral("JobIdentifier")), DownloadTypeDirect, jobId,
-                          state, row.value(QStringLiteral("XMLParams")), fEnvironment));
+    ItemRef item =
+        makeItemRef(new ZDownloadItem(permalink, DownloadTypeDirect, jobId, state,
+                                      row.value(QStringLiteral("XMLParams")), fEnvironment));
     fDownloadingVideos.append(item);
     switch (state) {
       case JobStateRetrievingMetaInfo:
@@ -145,6 +155,7 @@ void ZDownloadDataSource::readSavedJobs() {
 }
 
 void ZDownloadDataSource::activate() {
+  fEnvironment.mediaFolderBytes();
   scanJobsToTrigger();
   fPeriodicTimer.start();
 }
@@ -238,10 +249,12 @@ quint64 ZDownloadDataSource::bytesStillToCome() const {
 
 bool ZDownloadDataSource::diskSpaceSuffices(const ZDownloadItem &item) const {
   const quint64 budget = fEnvironment.allowedDiskSpace();
-  quint64 need = Utilities::sizeOfMediaFolder(fEnvironment.folders->userMediaFilesFolderPath());
-  need = saturatingAdd(need, quint64(std::max<qint64>(0, item.fileSize())));
-  need = saturatingAdd(need, bytesStillToCome());
-  return budget >= need;
+  const auto need = [&](quint64 mediaFolder) {
+    quint64 total = saturatingAdd(mediaFolder, quint64(std::max<qint64>(0, item.fileSize())));
+    return saturatingAdd(total, bytesStillToCome());
+  };
+  if (budget >= need(fEnvironment.mediaFolderBytes())) return true;
+  return budget >= need(fEnvironment.mediaFolderBytes(MediaFolderUsage::kRecheckBeforeRefusingMs));
 }
 
 // ---- Scan ---------------------------------------------------------------------------
@@ -254,7 +267,17 @@ void ZDownloadDataSource::scanJobsToTrigger() {
   for (const ItemRef &item : items) {
     if (taken >= fMaxSimultaneousDownloadCount) break;
     if (indexOfItem(item.get()) < 0) continue;
-    switch (item->jobState()) {
+    if (item->failedForGood()) continue;  // it waits for the user to remove it
+    int state = item->jobState();
+    if ((state == JobStatePendingVideo || state == JobStateInterrupted ||
+         state == JobStateFailed) &&
+        item->thumbnailMissing()) {
+      // The thumbnail first (a disk that filled up, or a file removed since).
+      setJobState(*item, JobStatePendingImage);
+      postStatusChanged(*item);
+      state = JobStatePendingImage;
+    }
+    switch (state) {
       case JobStatePendingMetaInfo:
         item->startDownloadingVideoMetaInfo();
         break;
@@ -347,7 +370,18 @@ void ZDownloadDataSource::videoDownloadResumed(ZDownloadItem &item) {
 }
 
 void ZDownloadDataSource::serverRequestFailed(ZDownloadItem &item) {
-  switch (item.jobState()) {
+  const int state = item.jobState();
+  if (state != JobStateRetrievingMetaInfo && state != JobStateRetrievingImage &&
+      state != JobStateDownloadingVideo)
+    return;
+  // The row keeps why (and whether for good) along with the state.
+  storeJobParams(item);
+  if (item.failedForGood()) {
+    setJobState(item, JobStateFailed);
+    postStatusChanged(item);
+    return;
+  }
+  switch (state) {
     case JobStateRetrievingMetaInfo:
       setJobState(item, JobStatePendingMetaInfo);
       postStatusChanged(item);
@@ -356,7 +390,7 @@ void ZDownloadDataSource::serverRequestFailed(ZDownloadItem &item) {
       setJobState(item, JobStatePendingImage);
       postStatusChanged(item);
       return;
-    case JobStateDownloadingVideo:
+    default:
       setJobState(item, JobStateFailed);
       postStatusChanged(item);
       if (!item.notificationPostedOfBadStatusCodeForDownloadingVideo()) {
@@ -365,8 +399,6 @@ void ZDownloadDataSource::serverRequestFailed(ZDownloadItem &item) {
         item.setNotificationPostedOfBadStatusCodeForDownloadingVideo();
         storeJobParams(item);
       }
-      return;
-    default:
       return;
   }
 }
@@ -385,6 +417,10 @@ void ZDownloadDataSource::videoDownloadCanceled(ZDownloadItem &item) {
   const ItemRef keep = itemRef(&item);  // alive to the end of this handler
   if (fRepresentedObjectCancellation && item.representedObject().isValid())
     fRepresentedObjectCancellation(item.representedObject(), *fEnvironment.database);
+  else if (item.feedItemId() > 0)
+    // Restored after a restart: the job named its feed item (a feed item
+    // being downloaded has no video id yet).
+    fEnvironment.database->markFeedItemAsCancelled(item.feedItemId(), 0);
   if (item.jobId() != -1) {
     fEnvironment.database->deleteJob(item.jobId());
     item.setJobId(-1);

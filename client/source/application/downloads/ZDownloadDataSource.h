@@ -33,6 +33,11 @@ class ZDownloadDataSource : public QObject {
   // cancelled in the library; installed by the subscriptions subsystem.
   using RepresentedObjectCancellation =
       std::function<void(const QVariant &representedObject, VideoDatabase &database)>;
+  // The library id of the feed item a represented object stands for (0 for
+  // none); installed by the subscriptions subsystem. The job keeps it, so
+  // that cancelling a download restored after a restart, which has no
+  // represented object, still marks its feed item cancelled.
+  using RepresentedFeedItemId = std::function<int(const QVariant &representedObject)>;
 
   // The application's queue, made on first use over the application's
   // environment. It reads its settings and observes the notifications at
@@ -44,9 +49,12 @@ class ZDownloadDataSource : public QObject {
 
   // Restores the list from the Jobs table; steps that were running when the
   // application stopped are rolled back (meta information and thumbnail to
-  // pending, a transfer to interrupted). Starts nothing.
+  // pending, a transfer to interrupted). A row whose video the library
+  // already holds is of a download that finished (only the row's deletion
+  // did not happen): it is deleted, not restored. Starts nothing.
   void readSavedJobs();
-  // Scans once and starts the periodic scan.
+  // Measures the media folder (the one walk of it; see MediaFolderUsage),
+  // scans once and starts the periodic scan.
   void activate();
 
   // Queues a video and starts its meta information request at once. False
@@ -68,6 +76,9 @@ class ZDownloadDataSource : public QObject {
   void removeCompletedDownload(ZDownloadItem *item);
 
   // Starts what the limit and the disk space allow, from the head of the list.
+  // Downloads that failed for good are passed by. A download past its
+  // thumbnail whose thumbnail file is missing fetches it again first (then
+  // continues its video file).
   void scanJobsToTrigger();
 
   int maxSimultaneousDownloadCount() const { return fMaxSimultaneousDownloadCount; }
@@ -77,9 +88,15 @@ class ZDownloadDataSource : public QObject {
   void setRepresentedObjectCancellation(RepresentedObjectCancellation cancellation) {
     fRepresentedObjectCancellation = std::move(cancellation);
   }
+  void setRepresentedFeedItemId(RepresentedFeedItemId feedItemId) {
+    fRepresentedFeedItemId = std::move(feedItemId);
+  }
 
   // Whether the allowed share of the free space holds the media folder, the
-  // item's video and what the running downloads still bring.
+  // item's video and what the running downloads still bring. The media
+  // folder is counted as kept up to date; before an item is held back, a
+  // count older than MediaFolderUsage::kRecheckBeforeRefusingMs is walked
+  // again, for files removed behind its back.
   bool diskSpaceSuffices(const ZDownloadItem &item) const;
   // The bytes the running downloads (slot states) still have to write.
   quint64 bytesStillToCome() const;
@@ -118,4 +135,5 @@ class ZDownloadDataSource : public QObject {
   int fMaxSimultaneousDownloadCount = 1;
   int fAllowedDiskUsage = 10;
   RepresentedObjectCancellation fRepresentedObjectCancellation;
+  RepresentedFeedItemId fRepresentedFeedItemId;
 };

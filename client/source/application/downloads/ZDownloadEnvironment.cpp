@@ -1,6 +1,7 @@
 #include "ZDownloadEnvironment.h"
 
 #include "DateUtilities.h"
+#include "LibraryUtilities.h"
 #include "UserDefaults.h"
 #include "VideoDatabase.h"
 #include "ZFolderManager.h"
@@ -16,6 +17,8 @@ ZDownloadEnvironment ZDownloadEnvironment::application() {
   environment.defaults = &UserDefaults::standardUserDefaults();
   environment.database = &VideoDatabase::defaultVideoDatabase();
   environment.freeBytes = &ZDownloadEnvironment::fileSystemFreeBytes;
+  environment.mediaFolderUsage =
+      std::shared_ptr<MediaFolderUsage>(&MediaFolderUsage::shared(), [](MediaFolderUsage *) {});
   return environment;
 }
 
@@ -30,4 +33,10 @@ quint64 ZDownloadEnvironment::allowedDiskSpace() const {
   const QString location = defaults->stringForKey(QStringLiteral("DownloadLocation"));
   return Utilities::allowedDiskSpace(freeBytes ? freeBytes(location) : 0,
                                      defaults->doubleForKey(QStringLiteral("DownloadAllowedDiskUsage")));
+}
+
+quint64 ZDownloadEnvironment::mediaFolderBytes(qint64 maxAgeMs) const {
+  const QString folder = folders->userMediaFilesFolderPath();
+  if (!mediaFolderUsage) return Utilities::sizeOfMediaFolder(folder);
+  return mediaFolderUsage->bytes(folder, maxAgeMs);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "MediaFolderUsage.h"
+
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QNetworkAccessManager;
 class UserDefaults;
@@ -22,11 +25,19 @@ struct ZDownloadEnvironment {
   std::function<quint64(const QString &path)> freeBytes;
   int progressIntervalMs = 2000;  // the progress timer of a running transfer
   int scanIntervalMs = 60000;     // the queue's periodic scan
+  // What the media folder holds, kept up to date by the downloads; shared by
+  // the queue and its items (copies of the environment share it). Each
+  // environment made has one of its own; the application's is the shared one.
+  std::shared_ptr<MediaFolderUsage> mediaFolderUsage = std::make_shared<MediaFolderUsage>();
 
   // The allowed download space: the free bytes of the file system holding
   // "DownloadLocation" times "DownloadAllowedDiskUsage" / 100. The media
   // folder may fill it; the queue's disk test and every transfer keep to it.
   quint64 allowedDiskSpace() const;
+
+  // The bytes the media folder holds (walked once, then kept up to date; see
+  // MediaFolderUsage), at most maxAgeMs old when that is not negative.
+  quint64 mediaFolderBytes(qint64 maxAgeMs = -1) const;
 
   // The shared folder manager, user defaults and video database, one network
   // manager for all downloads, and the file system's own free-space figure.

@@ -32,6 +32,8 @@ const QString kMetaInfoKey = QStringLiteral("MetaInfo");
 const QString kImageFilePathKey = QStringLiteral("ImageFilePath");
 const QString kVideoFilePathKey = QStringLiteral("VideoFilePath");
 const QString kBadHTTPCodeKey = QStringLiteral("VideoBadHTTPCodeNotification");
+const QString kFeedItemIdKey = QStringLiteral("FeedItemId");
+const QString kFailureKey = QStringLiteral("FailureReason");
 const QString kAuthorizationKey = QStringLiteral("ZaroClientAuthorization");
 
 // How much of a video answer may wait in memory for the main loop to write
@@ -98,6 +100,27 @@ bool truncateToEmpty(const QString &path) {
   return file.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
+// How a failure is kept in the job's parameters.
+const std::pair<DownloadFailure, const char *> kFailureNames[] = {
+    {DownloadFailure::Server, "server"},
+    {DownloadFailure::VideoUnknown, "videoUnknown"},
+    {DownloadFailure::DiskFull, "diskFull"},
+    {DownloadFailure::LongerThanAnnounced, "longerThanAnnounced"},
+    {DownloadFailure::Library, "library"},
+};
+
+QString failureName(DownloadFailure failure) {
+  for (const auto &[value, name] : kFailureNames)
+    if (value == failure) return QString::fromLatin1(name);
+  return QString();
+}
+
+DownloadFailure failureNamed(const QString &text) {
+  for (const auto &[value, name] : kFailureNames)
+    if (text == QLatin1String(name)) return value;
+  return DownloadFailure::None;
+}
+
 }  // namespace
 
 ZDownloadItem::ZDownloadItem(const QString &permalink, int type,
@@ -125,6 +148,8 @@ ZDownloadItem::ZDownloadItem(const QString &permalink, int type, int jobId, int 
   }
   if (fAdditionalInfo.contains(kVideoFilePathKey))
     fDownloadDestinationPath = fAdditionalInfo.value(kVideoFilePathKey);
+  if (fAdditionalInfo.contains(kFeedItemIdKey)) fType = DownloadTypeFeedItem;
+  fLastFailure = failureNamed(fAdditionalInfo.value(kFailureKey));
 }
 
 ZDownloadItem::~ZDownloadItem() {
@@ -140,6 +165,7 @@ ZDownloadItem::~ZDownloadItem() {
 bool ZDownloadItem::startDownloadingVideoMetaInfo() {
   if (fJobState != JobStatePendingMetaInfo) return false;
   releaseConnection(fMetaInfoRetrievingConnection);
+  clearFailure();
 
   Config config(*fEnvironment.database);
   QString url = Utilities::getMediaInfoUrl(config, *fEnvironment.defaults);
@@ -165,6 +191,7 @@ bool ZDownloadItem::startDownloadingVideoMetaInfo() {
 bool ZDownloadItem::startDownloadingImage() {
   if (fJobState != JobStatePendingImage) return false;
   releaseConnection(fImageRetrievingConnection);
+  clearFailure();
 
   const QString iconId =
       fVideoMetaInfo ? fVideoMetaInfo->value(QStringLiteral("IconId")).toString() : QString();
@@ -184,6 +211,9 @@ bool ZDownloadItem::startDownloadingImage() {
 bool ZDownloadItem::startDownloadingVideoFile() {
   if (fJobState != JobStatePendingVideo) return false;
   fCurrentConnectionData = QByteArray();
+  clearFailure();
+  // A file begun before (the thumbnail had to be fetched again) is continued.
+  if (!fDownloadDestinationPath.isEmpty()) return continueVideoFile();
 
   const QString path =
       DownloadFileNames::createUniqueFile(fEnvironment.folders->userMediaFilesFolderPath(),
@@ -210,6 +240,11 @@ bool ZDownloadItem::startDownloadingVideoFile() {
 }
 
 void ZDownloadItem::resumeDownloadVideoFile() {
+  clearFailure();
+  continueVideoFile();
+}
+
+bool ZDownloadItem::continueVideoFile() {
   releaseConnection(fVideoRetrievingConnection);
   stopProgressTimer();
   fCurrentConnectionData = QByteArray();
@@ -246,6 +281,7 @@ void ZDownloadItem::resumeDownloadVideoFile() {
   fDownloadStartTime.start();
   startProgressTimer();
   post(DownloadNotification::Resumed);
+  return fVideoRetrievingConnection != nullptr;
 }
 
 void ZDownloadItem::cancelDownload() {
@@ -316,6 +352,11 @@ std::optional<QVariantMap> ZDownloadItem::series() const {
   return mapValue(QStringLiteral("Series"));
 }
 
+bool ZDownloadItem::thumbnailMissing() const {
+  if (!fVideoMetaInfo) return false;
+  return fImageFilePath.isEmpty() || !QFileInfo::exists(fImageFilePath);
+}
+
 QImage ZDownloadItem::image() const {
   if (fImageFilePath.isEmpty()) return QImage();
   return QImage(fImageFilePath);
@@ -331,6 +372,24 @@ bool ZDownloadItem::notificationPostedOfBadStatusCodeForDownloadingVideo() const
 
 void ZDownloadItem::setNotificationPostedOfBadStatusCodeForDownloadingVideo() {
   fAdditionalInfo.insert(kBadHTTPCodeKey, QStringLiteral("1"));
+}
+
+bool ZDownloadItem::failedForGood() const {
+  return fLastFailure == DownloadFailure::VideoUnknown ||
+         fLastFailure == DownloadFailure::LongerThanAnnounced;
+}
+
+int ZDownloadItem::feedItemId() const {
+  bool ok = false;
+  const int id = fAdditionalInfo.value(kFeedItemIdKey).toInt(&ok);
+  return ok && id > 0 ? id : 0;
+}
+
+void ZDownloadItem::setFeedItemId(int feedItemId) {
+  if (feedItemId > 0)
+    fAdditionalInfo.insert(kFeedItemIdKey, QString::number(feedItemId));
+  else
+    fAdditionalInfo.remove(kFeedItemIdKey);
 }
 
 // ---- Requests -------------------------------------------------------------------
@@ -476,6 +535,12 @@ void ZDownloadItem::connectionDidReceiveResponse(QNetworkReply *reply) {
       acceptVideoResponse(reply, status);
       return;
     case Exchange::MetaInfo:
+      // The service does not know the video: asking again changes nothing.
+      if (status == 404 || status == 410)
+        failRequest(Logging::replyFailure(*reply), DownloadFailure::VideoUnknown);
+      else if (status != 200 && status != 206)
+        failRequest(Logging::replyFailure(*reply));
+      return;
     case Exchange::Image:
       if (status != 200 && status != 206) failRequest(Logging::replyFailure(*reply));
       return;
@@ -507,7 +572,7 @@ bool ZDownloadItem::acceptVideoResponse(QNetworkReply *reply, int status) {
   }
   if (status == 200 && fRequestedOffset > 0) {
     // The whole video instead of the asked-for rest: it replaces the partial file.
-    if (!truncateToEmpty(fDownloadDestinationPath)) {
+    if (!emptyVideoFile()) {
       failRequest(QStringLiteral("cannot empty ") + fDownloadDestinationPath);
       return false;
     }
@@ -537,25 +602,43 @@ bool ZDownloadItem::acceptVideoResponse(QNetworkReply *reply, int status) {
   return true;
 }
 
-quint64 ZDownloadItem::transferLimit() const {
+quint64 ZDownloadItem::transferLimit() {
   constexpr quint64 kNone = std::numeric_limits<quint64>::max();
   const auto plus = [](quint64 a, quint64 b) { return b > kNone - a ? kNone : a + b; };
   // The answer's body continues the file from the offset it was asked for.
   const quint64 start = fRequestedOffset;
   quint64 limit = kNone;
-  if (fExpectedVideoLength >= 0) limit = plus(start, quint64(fExpectedVideoLength));
-  if (fileSize() > 0) limit = std::min(limit, quint64(fileSize()));
+  // The answer's own length is the truth about the file (for a range, up to
+  // the total the service gives); the meta information's size is only the
+  // service's word beforehand, and bounds only an answer that says nothing.
+  if (fExpectedVideoLength >= 0)
+    limit = plus(start, quint64(fExpectedVideoLength));
+  else if (fileSize() > 0)
+    limit = quint64(fileSize());
   // The media folder (this partial file included) may grow up to the allowed
   // space, however long the answer says it is, or when it says nothing.
   const quint64 allowed = fEnvironment.allowedDiskSpace();
-  const quint64 used =
-      Utilities::sizeOfMediaFolder(fEnvironment.folders->userMediaFilesFolderPath());
-  return std::min(limit, plus(start, allowed > used ? allowed - used : 0));
+  const auto roomWith = [&](quint64 used) {
+    return plus(start, allowed > used ? allowed - used : 0);
+  };
+  quint64 room = roomWith(fEnvironment.mediaFolderBytes());
+  if (room < limit)
+    room = roomWith(fEnvironment.mediaFolderBytes(MediaFolderUsage::kRecheckBeforeRefusingMs));
+  fTransferLimitIsAnnouncedSize = fExpectedVideoLength < 0 && fileSize() > 0 && limit <= room;
+  return std::min(limit, room);
+}
+
+bool ZDownloadItem::emptyVideoFile() {
+  const qint64 before = QFileInfo(fDownloadDestinationPath).size();
+  if (!truncateToEmpty(fDownloadDestinationPath)) return false;
+  if (fEnvironment.mediaFolderUsage && before > 0)
+    fEnvironment.mediaFolderUsage->shrank(fDownloadDestinationPath, quint64(before));
+  return true;
 }
 
 void ZDownloadItem::restartVideoFromStart() {
   releaseConnection(fVideoRetrievingConnection);
-  if (!truncateToEmpty(fDownloadDestinationPath)) {
+  if (!emptyVideoFile()) {
     failRequest(QStringLiteral("cannot empty ") + fDownloadDestinationPath);
     return;
   }
@@ -599,32 +682,46 @@ void ZDownloadItem::writeVideoBlock(const QByteArray &data) {
       fTransferLimit > fFileSizeDownloaded ? fTransferLimit - fFileSizeDownloaded : 0;
   const bool overrun = quint64(data.size()) > room;
   const QByteArray block = overrun ? data.left(qsizetype(room)) : data;
+  const auto failOverrun = [this] {
+    if (fTransferLimitIsAnnouncedSize)
+      failRequest(
+          QStringLiteral("the video runs past its announced size of %1 bytes").arg(fTransferLimit),
+          DownloadFailure::LongerThanAnnounced);
+    else
+      failRequest(QStringLiteral("the video would pass %1 bytes").arg(fTransferLimit));
+  };
   if (overrun && block.isEmpty()) {
-    failRequest(QStringLiteral("the video would pass %1 bytes").arg(fTransferLimit));
+    failOverrun();
     post(DownloadNotification::StatusChanged);
     return;
   }
-  QFile file(fDownloadDestinationPath);
-  if (fDownloadDestinationPath.isEmpty() ||
-      !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
-                 QIODevice::Unbuffered)) {
+  const DownloadFileNames::AppendOutcome written =
+      DownloadFileNames::appendToFile(fDownloadDestinationPath, block);
+  const auto failWrite = [&] {
     failRequest(QStringLiteral("cannot write ") + fDownloadDestinationPath + QStringLiteral(": ") +
-                file.errorString());
+                    DownloadFileNames::errorText(written.error),
+                DownloadFileNames::isDiskFull(written.error) ? DownloadFailure::DiskFull
+                                                             : DownloadFailure::Server);
+  };
+  if (!written.opened) {
+    failWrite();
     post(DownloadNotification::StatusChanged);
     return;
   }
-  const qint64 before = file.size();
-  const qint64 written = file.write(block);
-  const qint64 after = file.size();
-  file.close();
-  const qint64 grown = std::max<qint64>(0, after - before);
-  if (overrun)
-    failRequest(QStringLiteral("the video would pass %1 bytes").arg(fTransferLimit));
-  else if (written != block.size() || grown != block.size())
-    failRequest(QStringLiteral("cannot write ") + fDownloadDestinationPath + QStringLiteral(": ") +
-                file.errorString());
+  const qint64 grown = std::max<qint64>(0, written.sizeAfter - written.sizeBefore);
+  if (grown > 0 && fEnvironment.mediaFolderUsage)
+    fEnvironment.mediaFolderUsage->grew(fDownloadDestinationPath, quint64(grown));
+  if (written.error != 0)
+    failWrite();
+  else if (overrun)
+    failOverrun();
+  else if (grown != block.size())
+    failRequest(QStringLiteral("the file %1 grew by %2 bytes instead of %3")
+                    .arg(fDownloadDestinationPath)
+                    .arg(grown)
+                    .arg(block.size()));
 
-  fFileSizeDownloaded = quint64(std::max<qint64>(0, after));
+  fFileSizeDownloaded = quint64(std::max<qint64>(0, written.sizeAfter));
   fCurrentDownloadedBytes += grown;
   if (fExpectedVideoLength >= 0) {
     const double total = double(fExpectedVideoLength + fDownloadedLengthForPartialDownload);
@@ -700,14 +797,21 @@ void ZDownloadItem::finishImage() {
     failRequest(QStringLiteral("the thumbnail is empty"));
     return;
   }
+  // Written whole or not at all: a thumbnail cut short is never taken as saved.
+  const QString folder = fEnvironment.folders->userMediaFileImagesFolderPath();
+  int error = 0;
   const QString path = DownloadFileNames::createUniqueFile(
-      fEnvironment.folders->userMediaFileImagesFolderPath(),
-      DownloadFileNames::baseName(title(), fVideoPermalink), QStringLiteral(".jpg"), body);
+      folder, DownloadFileNames::baseName(title(), fVideoPermalink), QStringLiteral(".jpg"), body,
+      &error);
   if (path.isEmpty()) {
-    failRequest(QStringLiteral("cannot save the thumbnail in ") +
-                fEnvironment.folders->userMediaFileImagesFolderPath());
+    failRequest(
+        QStringLiteral("cannot save the thumbnail in ") + folder + QStringLiteral(": ") +
+            DownloadFileNames::errorText(error),
+        DownloadFileNames::isDiskFull(error) ? DownloadFailure::DiskFull : DownloadFailure::Server);
     return;
   }
+  if (fEnvironment.mediaFolderUsage)
+    fEnvironment.mediaFolderUsage->grew(path, quint64(body.size()));
   fImageFilePath = path;
   fAdditionalInfo.insert(kImageFilePathKey, path);
   fImageFileSaved = true;
@@ -725,10 +829,22 @@ void ZDownloadItem::finishVideo() {
                     .arg(fExpectedVideoLength));
     return;
   }
-  sendCompletionReport();
   fDownloadComplete = true;
   fCurrentDownloadPercent = 100;
+  fLibraryAddFailed = false;
   post(DownloadNotification::FinishedAddToDatabase);
+  if (fLibraryAddFailed) {
+    // Not in the library: not finished either. The complete file stays; the
+    // next try finds it whole (the service answers that nothing is left)
+    // and offers it to the library again.
+    fLibraryAddFailed = false;
+    fDownloadComplete = false;
+    failRequest(QStringLiteral("the library did not take the video"), DownloadFailure::Library);
+    return;
+  }
+  // Reported once the library has the video: once per video, however often
+  // its transfer ended.
+  sendCompletionReport();
   post(DownloadNotification::Finished);
 }
 
@@ -739,15 +855,26 @@ void ZDownloadItem::cleanUp(bool removeUnfinishedVideoFile) {
   releaseConnection(fImageRetrievingConnection);
   releaseConnection(fVideoRetrievingConnection);
   fCurrentConnectionData = QByteArray();
-  if (removeUnfinishedVideoFile && !fDownloadComplete && !fDownloadDestinationPath.isEmpty())
-    QFile::remove(fDownloadDestinationPath);
+  if (removeUnfinishedVideoFile && !fDownloadComplete && !fDownloadDestinationPath.isEmpty()) {
+    if (fEnvironment.mediaFolderUsage)
+      fEnvironment.mediaFolderUsage->removeFile(fDownloadDestinationPath);
+    else
+      QFile::remove(fDownloadDestinationPath);
+  }
   stopProgressTimer();
 }
 
-void ZDownloadItem::failRequest(const QString &why) {
+void ZDownloadItem::failRequest(const QString &why, DownloadFailure reason) {
   qCWarning(zaroDownloads).noquote() << "download of" << fVideoPermalink << "failed:" << why;
+  fLastFailure = reason;
+  fAdditionalInfo.insert(kFailureKey, failureName(reason));
   cleanUp(false);
   post(DownloadNotification::ServerRequestFailed);
+}
+
+void ZDownloadItem::clearFailure() {
+  fLastFailure = DownloadFailure::None;
+  fAdditionalInfo.remove(kFailureKey);
 }
 
 void ZDownloadItem::post(const QString &name) {

@@ -42,8 +42,24 @@ enum DownloadType {
 };
 
 // What a job keeps across restarts ("MetaInfo", "ImageFilePath",
-// "VideoFilePath", "VideoBadHTTPCodeNotification"), stored as property-list text.
+// "VideoFilePath", "VideoBadHTTPCodeNotification"; besides them "FeedItemId",
+// the library id of the feed item a feed download was made for, and
+// "FailureReason", why its last step failed), stored as property-list text.
 using JobParams = QHash<QString, QString>;
+
+// Why the last step of a download failed. Most failures are tried again by
+// a later scan of the queue; two are final, since no retry could end
+// otherwise: the download then stays failed until the user removes it.
+enum class DownloadFailure {
+  None,
+  Server,               // an error answer, a broken connection, a bad document
+  VideoUnknown,         // the service does not know the video (404 or 410 on its meta
+                        // information); final
+  DiskFull,             // the disk holding the media folder is full
+  LongerThanAnnounced,  // an answer without a length ran past the video's announced
+                        // size; final
+  Library,              // the finished video could not be added to the library
+};
 
 // The notifications of a download; each carries the item (ZDownloadItem*) as
 // its object.
@@ -77,9 +93,10 @@ inline const QString BadHTTPResponse = QStringLiteral("VideoDownloadBadHTTPRespo
 //
 // Video data goes straight to the file, one append per delivery. A failed
 // transfer keeps its partial file for the next resume; only a cancel removes it.
-// A transfer never makes its file longer than the meta information's size,
-// the answer's announced length or the allowed disk space left: the bytes
-// beyond are not written and the transfer fails.
+// A transfer never makes its file longer than the answer's announced length
+// (the meta information's size when the answer announces none) or the
+// allowed disk space left: the bytes beyond are not written and the transfer
+// fails. A thumbnail is written whole or not at all.
 class ZDownloadItem : public QObject {
   Q_OBJECT
 
@@ -90,9 +107,10 @@ class ZDownloadItem : public QObject {
   // A new download: no job (-1), no job state (-1), no library video (-1).
   ZDownloadItem(const QString &permalink, int type, const ZDownloadEnvironment &environment);
   // A download restored from its Jobs row: the JobParams text gives back the
-  // meta information, the thumbnail's and the video file's paths. A text that
-  // does not read counts as empty; a stored meta information that no longer
-  // reads leaves the meta information unset.
+  // meta information, the thumbnail's and the video file's paths, the last
+  // failure, and, with a feed item's id, the type DownloadTypeFeedItem. A
+  // text that does not read counts as empty; a stored meta information that
+  // no longer reads leaves the meta information unset.
   ZDownloadItem(const QString &permalink, int type, int jobId, int jobState, const QString &xml,
                 const ZDownloadEnvironment &environment);
   ~ZDownloadItem() override;
@@ -102,6 +120,9 @@ class ZDownloadItem : public QObject {
   // pending video).
   bool startDownloadingVideoMetaInfo();
   bool startDownloadingImage();
+  // The video transfer from the start, into a new file. A job that has begun
+  // its file already (its thumbnail was fetched again) continues that file,
+  // as resumeDownloadVideoFile() does, and posts "VideoDownloadResumed".
   bool startDownloadingVideoFile();
   // Continues the video file from the length of the partial file (from byte
   // 0, and with a new empty file, when the partial file is gone).
@@ -160,6 +181,9 @@ class ZDownloadItem : public QObject {
   QImage image() const;
   QString imageFilePath() const { return fImageFilePath; }
   bool imageFileSaved() const { return fImageFileSaved; }
+  // The meta information is there but the thumbnail file is not (never
+  // saved, or gone since): the thumbnail is to be fetched again.
+  bool thumbnailMissing() const;
   // The video file once it is complete, else a null text.
   QString downloadedPath() const;
   // The video file's path, complete or not (null before the first transfer).
@@ -178,6 +202,25 @@ class ZDownloadItem : public QObject {
   // The queue has reported this job's first failed transfer.
   bool notificationPostedOfBadStatusCodeForDownloadingVideo() const;
   void setNotificationPostedOfBadStatusCodeForDownloadingVideo();
+
+  // Why the last step failed; none once a step has started again.
+  DownloadFailure lastFailure() const { return fLastFailure; }
+  // The last failure is final: no step is to be tried again.
+  bool failedForGood() const;
+
+  // The library id of the feed item a feed download was made for (kept with
+  // the job, so that a download restored after a restart still knows it); 0
+  // when none. A job restored with one is a feed-item download.
+  int feedItemId() const;
+  void setFeedItemId(int feedItemId);
+
+  // Called by the observer of "VideoDownloadFinishedAddToDatabase" when it
+  // could not add the finished video to the library: instead of finishing,
+  // the download then fails (its complete file kept for the next try) and
+  // "VideoDownloadFinished" is not posted. The completion report is sent only
+  // for a video the library took, so once per video however often its
+  // transfer ends.
+  void setLibraryAddFailed() { fLibraryAddFailed = true; }
 
   // One run of the progress timer: byte rate and time remaining of the
   // current transfer, then "VideoDownloadProgressUpdated".
@@ -207,8 +250,14 @@ class ZDownloadItem : public QObject {
   void connectionDidFinish(QNetworkReply *reply);
 
   bool acceptVideoResponse(QNetworkReply *reply, int status);
-  // The length the video file may reach with the accepted answer.
-  quint64 transferLimit() const;
+  // The length the video file may reach with the accepted answer; sets
+  // fTransferLimitIsAnnouncedSize.
+  quint64 transferLimit();
+  // Begins or continues the video transfer from the length of the file at
+  // fDownloadDestinationPath; false when no request could be made.
+  bool continueVideoFile();
+  // Empties the video file (its bytes counted off the media folder).
+  bool emptyVideoFile();
   void restartVideoFromStart();
   void writeVideoBlock(const QByteArray &data);
   void finishMetaInfo();
@@ -219,8 +268,10 @@ class ZDownloadItem : public QObject {
   // Stops the running exchange and the progress timer; a cancel also removes
   // the unfinished video file.
   void cleanUp(bool removeUnfinishedVideoFile);
-  // Writes why to the log, cleans up, then posts "VideoDownloadServerRequestFailed".
-  void failRequest(const QString &why);
+  // Writes why to the log, keeps the reason, cleans up, then posts
+  // "VideoDownloadServerRequestFailed".
+  void failRequest(const QString &why, DownloadFailure reason = DownloadFailure::Server);
+  void clearFailure();
   void post(const QString &name);
 
   ZDownloadEnvironment fEnvironment;
@@ -264,4 +315,8 @@ class ZDownloadItem : public QObject {
   // meta information's size, the answer's announced end, and the allowed
   // disk space left, whichever is least. Passing it fails the transfer.
   quint64 fTransferLimit = std::numeric_limits<quint64>::max();
+  // That limit is the meta information's size (the answer announced no length).
+  bool fTransferLimitIsAnnouncedSize = false;
+  DownloadFailure fLastFailure = DownloadFailure::None;
+  bool fLibraryAddFailed = false;
 };

@@ -27,9 +27,31 @@ ZLocalizedText connectionSpeed(int jobState, bool complete, bool commenced, doub
   return {"downloadsColumnvalueConnecting", {}};
 }
 
+ZLocalizedText failureText(DownloadFailure failure) {
+  switch (failure) {
+    case DownloadFailure::VideoUnknown:
+      return {"downloadsColumnvalueVideoNotFound", {}};
+    case DownloadFailure::DiskFull:
+      return {"downloadsColumnvalueDiskFull", {}};
+    case DownloadFailure::LongerThanAnnounced:
+      return {"downloadsColumnvalueWrongSize", {}};
+    case DownloadFailure::Library:
+      return {"downloadsColumnvalueLibraryFailure", {}};
+    case DownloadFailure::None:
+    case DownloadFailure::Server:
+      break;
+  }
+  return {};
+}
+
 ZLocalizedText connectionSpeed(const ZDownloadItem &item) {
-  return connectionSpeed(item.jobState(), item.downloadComplete(), item.downloadCommenced(),
-                         item.byteRate());
+  const int state = item.jobState();
+  if (state == JobStateFailed || state == JobStatePendingMetaInfo ||
+      state == JobStatePendingImage) {
+    ZLocalizedText why = failureText(item.lastFailure());
+    if (!why.key.isEmpty()) return why;
+  }
+  return connectionSpeed(state, item.downloadComplete(), item.downloadCommenced(), item.byteRate());
 }
 
 ZLocalizedText timeRemaining(int jobState, bool complete, double seconds) {

@@ -4,6 +4,7 @@
 #include <QVariantList>
 
 class ZDownloadItem;
+enum class DownloadFailure;
 
 // What the downloads page writes in a row's cells, as a string-table key and
 // the values it is filled with (tests compare both; text() is what is shown).
@@ -22,7 +23,15 @@ namespace ZDownloadTexts {
 // restart, finished, the byte rate (KB/s above 1024 bytes a second, else
 // bytes/s) once a transfer has started, else connecting.
 ZLocalizedText connectionSpeed(int jobState, bool complete, bool commenced, double byteRate);
+// For a download, its failure's own text comes first: once it has failed
+// (and while a step that failed waits to be tried again) with a failure that
+// has a name of its own (failureText()); otherwise the state decides, as above.
 ZLocalizedText connectionSpeed(const ZDownloadItem &item);
+
+// The text of a failure with a name of its own: the video unknown to the
+// service, a full disk, a video longer than announced, the library; a null
+// key for the others (a server failure is told by the state).
+ZLocalizedText failureText(DownloadFailure failure);
 
 // The time-remaining cell: unknown while waiting for a slot, after a
 // failure and for an estimate that is not a positive finite number; done once

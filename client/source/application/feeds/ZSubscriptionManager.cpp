@@ -138,6 +138,11 @@ ZDownloadDataSource &ZSubscriptionManager::downloads() {
           if (const ZFeedItemRef item = feedItemOf(representedObject))
             markFeedItemAsCancelled(library, *item);
         });
+    // The job keeps the feed item's id, so that a restart does not lose it.
+    queue.setRepresentedFeedItemId([](const QVariant &representedObject) {
+      const ZFeedItemRef item = feedItemOf(representedObject);
+      return item ? item->id() : 0;
+    });
     fCancellationInstalled = true;
   }
   return queue;

@@ -100,7 +100,11 @@ bool ApplicationDelegate::addDownloadedVideo(ZDownloadItem &item) {
 void ApplicationDelegate::downloadFinished(const Notification &note) {
   ZDownloadItem *item = itemOf(note);
   if (!item) return;
-  if (!addDownloadedVideo(*item)) return;
+  if (!addDownloadedVideo(*item)) {
+    // The download fails instead of finishing, and tries again later.
+    item->setLibraryAddFailed();
+    return;
+  }
   if (UserDefaults::standardUserDefaults().boolForKey(
           QStringLiteral("DownloadNewVideoNotification")) &&
       QApplication::applicationState() != Qt::ApplicationActive && fMainWindowController) {
