@@ -87,6 +87,17 @@ class Monkey:
     def fail(self, step, what):
         lines = [f"{what} at step {step} of seed {self.seed}", "last steps:"]
         lines += [f"  {s}" for s in self.steps[-15:]]
+        try:
+            self.desk.screenshot(os.path.join(self.desk.root, "failure.png"))
+        except Exception:  # the display may be gone with the player
+            pass
+        if self.player.proc.poll() is None and shutil.which("gdb"):
+            # Alive but not answering: where its main thread waits.
+            trace = subprocess.run(["gdb", "-batch", "-p", str(self.player.proc.pid),
+                                    "-ex", "thread 1", "-ex", "bt 40"],
+                                   capture_output=True, text=True, timeout=120).stdout
+            lines.append("the player's main thread:")
+            lines += [line for line in trace.splitlines() if line.startswith("#")]
         log_path = os.path.join(self.desk.root, "player.log")
         if os.path.exists(log_path):
             with open(log_path, errors="replace") as log:
