@@ -485,6 +485,19 @@ TEST_F(MovieControllerTest,
             QStringList({"/ui/player/video/end videoID=b", "/ui/player/video/start videoID=c"}));
 }
 
+TEST_F(MovieControllerTest, VideosDeletedBeforeThePlayingOneLeaveItTheLastToEnd) {
+  playList("abc");
+  fController->skipForwardOne();
+  fController->skipForwardOne();  // c, the last, plays
+  db().deleteVideosWithIds({fVideo["a"]});
+  fRecorder->clear();
+  takeLog();
+  fMovie.finish();  // the list stops; c does not start over
+  EXPECT_EQ(fRecorder->names(), QStringList({"ActionStopPlayingVideoList"}));
+  EXPECT_FALSE(fController->isPlaying());
+  EXPECT_EQ(takeLog(), QStringList({"/ui/player/video/end videoID=c"}));
+}
+
 TEST_F(MovieControllerTest, AChangedNowPlayingListUnloadsTheMovieQuietly) {
   playList("abc");
   fController->skipForwardOne();
