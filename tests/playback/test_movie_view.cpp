@@ -6,6 +6,7 @@
 // the movie playing on, and the mouse and the keys over its native window
 // reach the views around it.
 #include "LibraryFixture.h"
+#include "OpenMovie.h"
 #include "TestEnvironment.h"
 #include "ZFullScreenWindow.h"
 #include "ZMpvBackEnd.h"
@@ -92,7 +93,7 @@ class MovieViewTest : public ::testing::Test {
 
 TEST_F(MovieViewTest, DrawsTheMoviesPicturesAndBlackWithoutAMovie) {
   auto view = showView();
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   const QImage picture = playAndGrab(*view);
   EXPECT_FALSE(isBlack(picture));
   EXPECT_GE(colourCount(picture), 6) << "the test pattern's colour bars";
@@ -103,7 +104,7 @@ TEST_F(MovieViewTest, DrawsTheMoviesPicturesAndBlackWithoutAMovie) {
 }
 
 TEST_F(MovieViewTest, AViewReadyOnlyAfterTheMovieOpenedStillGetsItsPictures) {
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   fEngine->play();
   TestEnvironment::waitFor([] { return false; }, 300);  // playing to the null output
   auto view = showView();
@@ -115,7 +116,7 @@ TEST_F(MovieViewTest, AViewReadyOnlyAfterTheMovieOpenedStillGetsItsPictures) {
 TEST_F(MovieViewTest, EitherTheViewOrTheEngineMayGoFirst) {
   {
     auto view = showView();
-    ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+    ASSERT_TRUE(openMovie(*fEngine, *sClip));
     playAndGrab(*view);
   }
   // The view is gone: the movie plays on to its end.
@@ -123,13 +124,13 @@ TEST_F(MovieViewTest, EitherTheViewOrTheEngineMayGoFirst) {
   EXPECT_TRUE(TestEnvironment::waitFor([&] { return ended.count() == 1; }, 15000));
 
   auto view = showView();
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   playAndGrab(*view);
   fEngine->shutDown();
   EXPECT_FALSE(view->isRendering());
   view->update();
   TestEnvironment::waitFor([] { return false; }, 100);
-  EXPECT_FALSE(fEngine->open(*sClip, nullptr));
+  EXPECT_FALSE(openMovie(*fEngine, *sClip));
 }
 
 TEST_F(MovieViewTest, MovingToAnotherWindowAndBackKeepsTheMoviePlayingAndDrawn) {
@@ -143,7 +144,7 @@ TEST_F(MovieViewTest, MovingToAnotherWindowAndBackKeepsTheMoviePlayingAndDrawn) 
   view->setEngine(fEngine.get());
   window.show();
   ASSERT_TRUE(TestEnvironment::waitFor([&] { return view->isRendering(); }));
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   EXPECT_FALSE(isBlack(playAndGrab(*view)));
 
   for (QWidget *host : {&fullScreen, &window}) {
@@ -185,7 +186,7 @@ class MovieViewInDisplays : public MovieViewTest {
     fPlaybackArea->enterDisplay();
     fWindow.show();
     ASSERT_TRUE(TestEnvironment::waitFor([&] { return fView->isRendering(); }));
-    ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+    ASSERT_TRUE(openMovie(*fEngine, *sClip));
     fView->setMovie(fEngine.get());
     fEngine->play();
     ASSERT_TRUE(framesGoOn());
