@@ -293,6 +293,35 @@ TEST_F(MovieControllerTest, StopStoresTheExactPositionThatResumeAppliesAndPlayIg
            "/ui/player/video/start videoID=a", "/ui/player/stop videoID=a&position=00:00:00"}));
 }
 
+// When the application quits the position is kept as a stop keeps it, and
+// the movie is left as it is.
+TEST_F(MovieControllerTest, StoringThePositionLeavesTheMoviePlaying) {
+  fController->storePosition();  // nothing loaded: nothing stored
+  EXPECT_FALSE(fDefaults->hasStoredValue("MoviePlayPosition:a"));
+
+  playList("ab");
+  fMovie.setCurrentTime(ZTime{1500, 600});
+  fRecorder->clear();
+  takeLog();
+  fController->storePosition();
+  EXPECT_EQ(fDefaults->stringForKey("MoviePlayPosition:a"), "1500/600");
+  EXPECT_TRUE(fController->isPlaying());
+  EXPECT_TRUE(fRecorder->names().isEmpty());
+  EXPECT_TRUE(takeLog().isEmpty());
+
+  fController->pause();
+  fMovie.setCurrentTime(ZTime{1800, 600});
+  fController->storePosition();
+  EXPECT_EQ(fDefaults->stringForKey("MoviePlayPosition:a"), "1800/600");
+
+  // A movie at its end keeps none.
+  fController->skipForwardOne();
+  fController->play();
+  fMovie.finish();
+  fController->storePosition();
+  EXPECT_FALSE(fDefaults->hasStoredValue("MoviePlayPosition:b"));
+}
+
 TEST_F(MovieControllerTest, VideosWithoutPermalinkKeepPositionsOfTheirOwn) {
   const int first = addVideo("imported one");
   const int second = addVideo("imported two");

@@ -154,9 +154,9 @@ TEST_F(MovieViewTest, MovingToAnotherWindowAndBackKeepsTheMoviePlayingAndDrawn) 
     view->resize(host->size());
     view->show();
     host->show();
-    EXPECT_TRUE(TestEnvironment::waitFor(
-        [&] { return view->isRendering() && view->framesDrawn() >= drawn + 10; }))
-        << host;
+    EXPECT_TRUE(TestEnvironment::waitFor([&] {
+      return view->isRendering() && view->framesDrawn() >= drawn + 10;
+    })) << host;
     EXPECT_GT(fEngine->currentTime().seconds(), before);  // not started over
     EXPECT_GT(fEngine->rate(), 0.0);
     EXPECT_FALSE(isBlack(view->grabFramebuffer()));
@@ -255,6 +255,27 @@ TEST_F(MovieViewInDisplays, FullScreenAndBackKeepTheNativeWindowAndTheMoviesPosi
     before = fEngine->currentTime().seconds();
     EXPECT_GT(before, inFullScreen);
   }
+}
+
+// The window closed to the status icon while the movie plays: nothing is
+// drawn, but mpv's frames are taken as they come, so its video output goes
+// on at the movie's pace instead of waiting for each frame in vain and
+// dropping the next ones; the movie shows again with the window.
+TEST_F(MovieViewInDisplays, AHiddenWindowLetsTheMovieGoOnUnseen) {
+  fWindow.hide();
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return !fView->movieWindow()->isExposed(); }));
+  QTest::qWait(100);
+  const qint64 drawn = fView->framesDrawn();
+  const qint64 skipped = fView->framesSkipped();
+  const qint64 dropped = fEngine->droppedFrameCount();
+  QTest::qWait(1000);  // 25 frames of the movie
+  EXPECT_EQ(fView->framesDrawn(), drawn);
+  EXPECT_GE(fView->framesSkipped(), skipped + 10);
+  EXPECT_LE(fEngine->droppedFrameCount(), dropped + 3);
+
+  fWindow.show();
+  ASSERT_TRUE(framesGoOn());
+  EXPECT_GE(colourCount(fView->grabFramebuffer()), 6);
 }
 
 TEST_F(MovieViewInDisplays, TheMouseAndTheKeysOverTheMovieReachTheViewsAroundIt) {

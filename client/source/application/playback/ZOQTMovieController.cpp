@@ -18,6 +18,8 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QUrl>
 
 #include <algorithm>
@@ -56,13 +58,24 @@ ZOQTMovieController &ZOQTMovieController::sharedMovieController() {
   // Made once, on first use, whichever caller comes first.
   static ZOQTMovieController *controller = [] {
     auto *engine = new ZMpvBackEnd();
-    // mpv's threads end with the application, after the movie view has let
-    // go of its pictures.
-    if (QCoreApplication *app = QCoreApplication::instance())
-      QObject::connect(app, &QCoreApplication::aboutToQuit, engine, &ZMpvBackEnd::shutDown);
-    return new ZOQTMovieController(
+    auto *shared = new ZOQTMovieController(
         *engine, ZNowPlayingListDataSource::sharedNowPlayingListDataSource(),
         VideoDatabase::defaultVideoDatabase(), UserDefaults::standardUserDefaults());
+    if (QCoreApplication *app = QCoreApplication::instance()) {
+      // However the application quits (its menu, a signal, another
+      // program's quit request), the video that plays keeps its position as
+      // a stop would; then mpv's threads end, after the movie view has let
+      // go of its pictures.
+      QObject::connect(app, &QCoreApplication::aboutToQuit, shared, [shared, engine] {
+        shared->storePosition();
+        engine->shutDown();
+      });
+      // The session's end asks the application to save its state first.
+      if (auto *gui = qobject_cast<QGuiApplication *>(app))
+        QObject::connect(gui, &QGuiApplication::commitDataRequest, shared,
+                         [shared](QSessionManager &) { shared->storePosition(); });
+    }
+    return shared;
   }();
   return *controller;
 }
