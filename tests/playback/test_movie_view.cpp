@@ -154,9 +154,9 @@ TEST_F(MovieViewTest, MovingToAnotherWindowAndBackKeepsTheMoviePlayingAndDrawn) 
     view->resize(host->size());
     view->show();
     host->show();
-    EXPECT_TRUE(TestEnvironment::waitFor([&] {
-      return view->isRendering() && view->framesDrawn() >= drawn + 10;
-    })) << host;
+    EXPECT_TRUE(TestEnvironment::waitFor(
+        [&] { return view->isRendering() && view->framesDrawn() >= drawn + 10; }))
+        << host;
     EXPECT_GT(fEngine->currentTime().seconds(), before);  // not started over
     EXPECT_GT(fEngine->rate(), 0.0);
     EXPECT_FALSE(isBlack(view->grabFramebuffer()));

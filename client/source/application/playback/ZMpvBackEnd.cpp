@@ -93,7 +93,7 @@ void ZMpvBackEnd::setUp() {
   // mpv's messages go to the playback logging category, as far as it shows them.
   mpv_request_log_messages(fHandle, zaroPlayback().isDebugEnabled()  ? "v"
                                     : zaroPlayback().isInfoEnabled() ? "info"
-                                                                     : "warn");
+                                                                   : "warn");
   mpv_observe_property(fHandle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
   mpv_observe_property(fHandle, kDuration, "duration", MPV_FORMAT_DOUBLE);
   mpv_observe_property(fHandle, kPause, "pause", MPV_FORMAT_FLAG);

@@ -307,8 +307,8 @@ void ZOMovieView::forwardEvent(QEvent *event) {
             break;
           }
       }
-      QMouseEvent copy(mouse->type(), mapFromGlobal(global), window()->mapFromGlobal(global),
-                       global, mouse->button(), mouse->buttons(), mouse->modifiers(),
+      QMouseEvent copy(mouse->type(), mapFromGlobal(global), window()->mapFromGlobal(global), global,
+                       mouse->button(), mouse->buttons(), mouse->modifiers(),
                        mouse->pointingDevice());
       copy.setTimestamp(mouse->timestamp());
       QApplication::sendEvent(this, &copy);
