@@ -66,19 +66,20 @@ int playThroughView(int argc, char **argv, const QString &clip) {
     app.quit();
   });
   // Once the view draws, as the player does: open, show, play.
+  QObject::connect(&engine, &ZMediaBackEnd::opened, &app, [&] {
+    view->setMovie(&engine);
+    engine.play();
+  });
+  QObject::connect(&engine, &ZMediaBackEnd::openFailed, &app, [&](const QString &error) {
+    std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(clip), qPrintable(error));
+    app.exit(1);
+  });
   QTimer start;
   start.setInterval(10);
   QObject::connect(&start, &QTimer::timeout, &app, [&] {
     if (!view->isRendering()) return;
     start.stop();
-    QString error;
-    if (!engine.open(clip, &error)) {
-      std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(clip), qPrintable(error));
-      app.exit(1);
-      return;
-    }
-    view->setMovie(&engine);
-    engine.play();
+    engine.open(clip);
   });
   start.start();
   QTimer::singleShot(120000, &app, [&] { app.exit(1); });

@@ -3,13 +3,17 @@
 // "zaro-player --play" is marked viewed and leaves its usage entries in the
 // library; files that cannot be played give their alerts, and the player and
 // the library come through unharmed. The player runs under a German locale,
-// which writes decimal commas.
+// which writes decimal commas. A player that quits while a video plays
+// keeps the video's position.
 #include "PlayerHome.h"
 #include "ServiceProcess.h"
 #include "TestEnvironment.h"
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSettings>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -78,12 +82,9 @@ TEST(PlaybackEndToEnd, ADownloadedVideoPlayedToItsEndIsViewedAndLogged) {
       << entries[2].toStdString();
   for (const QString &time : h.query("SELECT TIME FROM LOG_RECORD;"))
     EXPECT_TRUE(QDateTime::fromString(time, "yyyy-MM-dd HH:mm:ss").isValid()) << time.toStdString();
-  // The position where the list stopped, exactly as a time value (the
-  // settings file is written a moment after the log entry).
-  TestEnvironment::waitFor(
-      [&] { return !h.setting("MoviePlayPosition:cooking-basics-1").isEmpty(); }, 20000);
-  EXPECT_TRUE(h.setting("MoviePlayPosition:cooking-basics-1").endsWith("/1000000"))
-      << h.setting("MoviePlayPosition:cooking-basics-1").toStdString();
+  // Played to its end, the video keeps no position to resume from: the
+  // stop that ends the list does not store its end again.
+  EXPECT_EQ(h.setting("MoviePlayPosition:cooking-basics-1").toStdString(), "");
 
   // Bad input: a row whose file is gone, one whose file is no movie, an id
   // the library does not have, and an id that is no number.
@@ -121,4 +122,65 @@ TEST(PlaybackEndToEnd, ADownloadedVideoPlayedToItsEndIsViewedAndLogged) {
   ASSERT_TRUE(player.waitForFinished(20000));
   EXPECT_EQ(player.exitCode(), 0);
   EXPECT_EQ(h.query("PRAGMA integrity_check;").value(0), "ok");
+  EXPECT_FALSE(QSettings(h.settingsFile(), QSettings::IniFormat)
+                   .contains("MoviePlayPosition:cooking-basics-1"));
+}
+
+// However the player is asked to quit while a video plays (a signal, or the
+// quit message the uninstaller and "--quit" send), the video keeps its
+// position to resume from, as a stop would have kept it.
+TEST(PlaybackEndToEnd, QuittingWhileAVideoPlaysKeepsItsPosition) {
+  const QString clip = TestEnvironment::makeTempDir("clip") + "/long one.mp4";
+  QProcess ffmpeg;
+  ffmpeg.start("ffmpeg",
+               {"-hide_banner", "-loglevel", "error", "-y",
+                "-f",           "lavfi",     "-i",    "testsrc2=size=160x120:rate=25",
+                "-f",           "lavfi",     "-i",    "sine=frequency=440:sample_rate=48000",
+                "-t",           "30",        "-c:v",  "libx264",
+                "-pix_fmt",     "yuv420p",   "-c:a",  "aac",
+                "-shortest",    clip});
+  ASSERT_TRUE(ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0);
+
+  const struct {
+    const char *way;
+    std::function<void(QProcess &, const PlayerHome &)> quit;
+  } ways[] = {
+      {"a termination signal", [](QProcess &player, const PlayerHome &) { player.terminate(); }},
+      {"the quit message",
+       [](QProcess &, const PlayerHome &h) { EXPECT_EQ(startAgain(h, {"--quit"}), 0); }},
+  };
+  for (const auto &way : ways) {
+    SCOPED_TRACE(way.way);
+    PlayerHome h;
+    h.dialogAnswers = "update=0";
+    QProcess player;
+    ASSERT_TRUE(h.startAndWait(player));
+    h.query(
+        "INSERT INTO Videos (TITLE, PATH, EXTENSION, VIDEO_PERMALINK, SOURCE) VALUES "
+        "('Long one', '" +
+        clip + "', 'mp4', 'long-one', 1);");
+    const QString id =
+        h.query("SELECT id FROM Videos WHERE VIDEO_PERMALINK = 'long-one';").value(0);
+    ASSERT_FALSE(id.isEmpty());
+    EXPECT_EQ(startAgain(h, {"--play", id}), 0);
+    ASSERT_TRUE(TestEnvironment::waitFor(
+        [&] {
+          return h.query(
+                     "SELECT COUNT(*) FROM LOG_RECORD WHERE EVENT = '/ui/player/video/start';") ==
+                 QStringList({"1"});
+        },
+        30000))
+        << textOf(h.home + "/dialogs.log").toStdString();
+    TestEnvironment::waitFor([] { return false; }, 1500);  // it plays a while
+    way.quit(player, h);
+    ASSERT_TRUE(player.waitForFinished(20000));
+    EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(player.exitCode(), 0);
+
+    const QString stored = h.setting("MoviePlayPosition:long-one");
+    const QRegularExpressionMatch position = QRegularExpression("^(\\d+)/1000000$").match(stored);
+    ASSERT_TRUE(position.hasMatch()) << stored.toStdString();
+    EXPECT_GT(position.captured(1).toLongLong(), 500000);
+    EXPECT_LT(position.captured(1).toLongLong(), 30000000);
+  }
 }

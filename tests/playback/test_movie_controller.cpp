@@ -12,6 +12,11 @@
 #include "ZPlaylistDataSource.h"
 
 #include <QCryptographicHash>
+#include <QSemaphore>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 namespace {
 
@@ -156,6 +161,60 @@ TEST_F(MovieControllerTest, EndOfAVideoPlaysTheNextAndTheLastStopsTheListUnlessL
   EXPECT_EQ(fRecorder->names(), QStringList({"MovieStarted"}));
 }
 
+// The list stops after its last movie ended, as the main window does on
+// "ActionStopPlayingVideoList": no position is kept, so a resume starts at
+// the beginning. A movie moved away from its end is stopped as ever.
+TEST_F(MovieControllerTest, AMovieStoppedAtItsEndKeepsNoPosition) {
+  bool windowStops = true;
+  NotificationCenter::defaultCenter().addObserver(this, "ActionStopPlayingVideoList",
+                                                  [&](const Notification &) {
+                                                    if (windowStops) fController->stop();
+                                                  });
+  const struct {
+    const char *name;
+    bool windowStops;
+    std::function<void()> afterEnd;
+    QString stored;
+  } cases[] = {
+      {"the list stopped at the end", true, [] {}, QString()},
+      {"stopped at the end later", false, [this] { fController->stop(); }, QString()},
+      {"moved back by the slider", false,
+       [this] {
+         fController->scrubberChanged(4.0);
+         fController->stop();
+       },
+       "2400/600"},
+      {"played again from the start", false,
+       [this] {
+         fController->play();
+         fMovie.setCurrentTime(ZTime{1200, 600});
+         fController->stop();
+       },
+       "1200/600"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    windowStops = c.windowStops;
+    fDefaults->setString("100/600", "MoviePlayPosition:a");
+    fList->setVideos({fVideo["a"]});
+    fController->resumePlayback();
+    fMovie.finish();
+    EXPECT_EQ(fMovie.isOpen(), !c.windowStops);
+    c.afterEnd();
+    EXPECT_FALSE(fMovie.isOpen());
+    if (c.stored.isNull()) {
+      EXPECT_FALSE(fDefaults->hasStoredValue("MoviePlayPosition:a"));
+      fController->resumePlayback();
+      EXPECT_EQ(fMovie.currentTime(), (ZTime{0, 600}));
+      EXPECT_TRUE(fController->isPlaying());
+      fController->stop();
+    } else {
+      EXPECT_EQ(fDefaults->stringForKey("MoviePlayPosition:a"), c.stored);
+    }
+  }
+  NotificationCenter::defaultCenter().removeObserver(this);
+}
+
 TEST_F(MovieControllerTest, SkipsWrapAroundAndKeepPlayingOnlyAPlayingMovie) {
   playList("abc");
   fController->skipBackOne();  // from the first to the last
@@ -232,6 +291,35 @@ TEST_F(MovieControllerTest, StopStoresTheExactPositionThatResumeAppliesAndPlayIg
            "/ui/player/video/start videoID=a", "/ui/player/stop videoID=a&position=00:00:01",
            "/ui/player/video/start videoID=a", "/ui/player/stop videoID=a&position=00:00:00",
            "/ui/player/video/start videoID=a", "/ui/player/stop videoID=a&position=00:00:00"}));
+}
+
+// When the application quits the position is kept as a stop keeps it, and
+// the movie is left as it is.
+TEST_F(MovieControllerTest, StoringThePositionLeavesTheMoviePlaying) {
+  fController->storePosition();  // nothing loaded: nothing stored
+  EXPECT_FALSE(fDefaults->hasStoredValue("MoviePlayPosition:a"));
+
+  playList("ab");
+  fMovie.setCurrentTime(ZTime{1500, 600});
+  fRecorder->clear();
+  takeLog();
+  fController->storePosition();
+  EXPECT_EQ(fDefaults->stringForKey("MoviePlayPosition:a"), "1500/600");
+  EXPECT_TRUE(fController->isPlaying());
+  EXPECT_TRUE(fRecorder->names().isEmpty());
+  EXPECT_TRUE(takeLog().isEmpty());
+
+  fController->pause();
+  fMovie.setCurrentTime(ZTime{1800, 600});
+  fController->storePosition();
+  EXPECT_EQ(fDefaults->stringForKey("MoviePlayPosition:a"), "1800/600");
+
+  // A movie at its end keeps none.
+  fController->skipForwardOne();
+  fController->play();
+  fMovie.finish();
+  fController->storePosition();
+  EXPECT_FALSE(fDefaults->hasStoredValue("MoviePlayPosition:b"));
 }
 
 TEST_F(MovieControllerTest, VideosWithoutPermalinkKeepPositionsOfTheirOwn) {
@@ -483,6 +571,122 @@ TEST_F(MovieControllerTest,
   EXPECT_EQ(playing(), fileOf("c"));
   EXPECT_EQ(takeLog(),
             QStringList({"/ui/player/video/end videoID=b", "/ui/player/video/start videoID=c"}));
+}
+
+TEST_F(MovieControllerTest, VideosDeletedBeforeThePlayingOneLeaveItTheLastToEnd) {
+  playList("abc");
+  fController->skipForwardOne();
+  fController->skipForwardOne();  // c, the last, plays
+  db().deleteVideosWithIds({fVideo["a"]});
+  fRecorder->clear();
+  takeLog();
+  fMovie.finish();  // the list stops; c does not start over
+  EXPECT_EQ(fRecorder->names(), QStringList({"ActionStopPlayingVideoList"}));
+  EXPECT_FALSE(fController->isPlaying());
+  EXPECT_EQ(takeLog(), QStringList({"/ui/player/video/end videoID=c"}));
+}
+
+// With an engine that answers later, a video is loading between the request
+// and the engine's answer: what the user does meanwhile wins.
+TEST_F(MovieControllerTest, WhatIsAskedWhileAVideoLoadsTakesEffectWhenItOpens) {
+  fMovie.setAnswersLater(true);
+  const struct {
+    const char *name;
+    std::function<void()> meanwhile;
+    QString opens;  // the file open at the end ("" none)
+    bool plays;
+    QStringList posted;  // after the request
+  } cases[] = {
+      {"nothing", [] {}, "a", true, {"MovieStarted"}},
+      {"a stop", [this] { fController->stop(); }, "", false, {}},
+      {"a pause", [this] { fController->pause(); }, "a", false, {"MoviePaused"}},
+      {"a skip", [this] { fController->skipForwardOne(); }, "b", true, {"MovieStarted"}},
+      {"a second play", [this] { fController->play(); }, "a", true, {"MovieStarted"}},
+      {"another video to play",
+       [this] {
+         fList->setVideos({fVideo["c"]});
+         fController->play();
+       },
+       "c",
+       true,
+       {"MovieStarted"}},
+      {"a new list",
+       [] { NotificationCenter::defaultCenter().postNotificationName("NowPlayingListCleared"); },
+       "",
+       false,
+       {}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    fController->stop();
+    fList->setVideos({fVideo["a"], fVideo["b"]});
+    fRecorder->clear();
+    fController->play();
+    EXPECT_TRUE(fController->isLoading());
+    EXPECT_FALSE(fController->isPlaying());
+    EXPECT_TRUE(fRecorder->names().isEmpty());
+    c.meanwhile();
+    fMovie.answerOpen();
+    EXPECT_FALSE(fController->isLoading());
+    EXPECT_EQ(playing(), c.opens.isEmpty() ? QString() : fileOf(qPrintable(c.opens)));
+    EXPECT_EQ(fController->isPlaying(), c.plays);
+    EXPECT_EQ(fRecorder->names(), c.posted);
+    if (c.plays) {
+      EXPECT_EQ(fRecorder->seen().last().object.toInt(), fVideo[c.opens]);
+    }
+  }
+
+  // A resume applies the stored position once open; the end of a movie
+  // plays the next once that one is open.
+  fController->stop();
+  fDefaults->setString("1200/600", "MoviePlayPosition:a");
+  fList->setVideos({fVideo["a"], fVideo["b"]});
+  fController->resumePlayback();
+  fMovie.answerOpen();
+  EXPECT_EQ(fMovie.currentTime(), (ZTime{1200, 600}));
+  takeLog();
+  fMovie.finish();
+  EXPECT_TRUE(fController->isLoading());
+  fMovie.answerOpen();
+  EXPECT_EQ(playing(), fileOf("b"));
+  EXPECT_TRUE(fController->isPlaying());
+  EXPECT_EQ(takeLog(),
+            QStringList({"/ui/player/video/end videoID=a", "/ui/player/video/start videoID=b"}));
+}
+
+// The files are checked and probed on a worker thread, whose answer comes
+// through the Qt loop; a load abandoned meanwhile opens nothing.
+TEST_F(MovieControllerTest, TheProbeRunsOffTheInterfaceThread) {
+  QSemaphore release;
+  std::atomic<bool> onInterfaceThread{false};
+  fController =
+      std::make_unique<ZOQTMovieController>(fMovie, *fList, db(), *fDefaults, [&](const QString &) {
+        onInterfaceThread = QThread::currentThread() == qApp->thread();
+        release.acquire();
+        return true;
+      });
+  fController->setProbesOffThread(true);
+  fController->setMovieView(&fViewer);
+
+  fList->setVideos({fVideo["a"], fVideo["b"]});
+  fController->play();
+  EXPECT_TRUE(fController->isLoading());
+  fController->stop();  // abandoned while the probe runs
+  release.release();
+  QTest::qWait(100);
+  EXPECT_TRUE(fMovie.openedPaths().isEmpty());
+
+  fController->play();
+  release.release();
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return fController->isPlaying(); }, 5000));
+  EXPECT_EQ(playing(), fileOf("a"));
+  EXPECT_FALSE(onInterfaceThread);
+
+  // A file that is gone is found so on the worker too.
+  QFile::remove(path("b"));
+  fController->skipForwardOne();
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return !fDialogs->asked().isEmpty(); }, 5000));
+  EXPECT_TRUE(fDialogs->asked().first().contains("The file is missing."));
 }
 
 TEST_F(MovieControllerTest, AChangedNowPlayingListUnloadsTheMovieQuietly) {

@@ -6,6 +6,7 @@
 // the movie playing on, and the mouse and the keys over its native window
 // reach the views around it.
 #include "LibraryFixture.h"
+#include "OpenMovie.h"
 #include "TestEnvironment.h"
 #include "ZFullScreenWindow.h"
 #include "ZMpvBackEnd.h"
@@ -94,7 +95,7 @@ class MovieViewTest : public ::testing::Test {
 
 TEST_F(MovieViewTest, DrawsTheMoviesPicturesAndBlackWithoutAMovie) {
   auto view = showView();
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   const QImage picture = playAndGrab(*view);
   EXPECT_FALSE(isBlack(picture));
   EXPECT_GE(colourCount(picture), 6) << "the test pattern's colour bars";
@@ -105,7 +106,7 @@ TEST_F(MovieViewTest, DrawsTheMoviesPicturesAndBlackWithoutAMovie) {
 }
 
 TEST_F(MovieViewTest, AViewReadyOnlyAfterTheMovieOpenedStillGetsItsPictures) {
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   fEngine->play();
   TestEnvironment::waitFor([] { return false; }, 300);  // playing to the null output
   auto view = showView();
@@ -117,7 +118,7 @@ TEST_F(MovieViewTest, AViewReadyOnlyAfterTheMovieOpenedStillGetsItsPictures) {
 TEST_F(MovieViewTest, EitherTheViewOrTheEngineMayGoFirst) {
   {
     auto view = showView();
-    ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+    ASSERT_TRUE(openMovie(*fEngine, *sClip));
     playAndGrab(*view);
   }
   // The view is gone: the movie plays on to its end.
@@ -125,13 +126,13 @@ TEST_F(MovieViewTest, EitherTheViewOrTheEngineMayGoFirst) {
   EXPECT_TRUE(TestEnvironment::waitFor([&] { return ended.count() == 1; }, 15000));
 
   auto view = showView();
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   playAndGrab(*view);
   fEngine->shutDown();
   EXPECT_FALSE(view->isRendering());
   view->update();
   TestEnvironment::waitFor([] { return false; }, 100);
-  EXPECT_FALSE(fEngine->open(*sClip, nullptr));
+  EXPECT_FALSE(openMovie(*fEngine, *sClip));
 }
 
 TEST_F(MovieViewTest, MovingToAnotherWindowAndBackKeepsTheMoviePlayingAndDrawn) {
@@ -145,7 +146,7 @@ TEST_F(MovieViewTest, MovingToAnotherWindowAndBackKeepsTheMoviePlayingAndDrawn) 
   view->setEngine(fEngine.get());
   window.show();
   ASSERT_TRUE(TestEnvironment::waitFor([&] { return view->isRendering(); }));
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   EXPECT_FALSE(isBlack(playAndGrab(*view)));
 
   for (QWidget *host : {&fullScreen, &window}) {
@@ -187,7 +188,7 @@ class MovieViewInDisplays : public MovieViewTest {
     fPlaybackArea->enterDisplay();
     fWindow.show();
     ASSERT_TRUE(TestEnvironment::waitFor([&] { return fView->isRendering(); }));
-    ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+    ASSERT_TRUE(openMovie(*fEngine, *sClip));
     fView->setMovie(fEngine.get());
     fEngine->play();
     ASSERT_TRUE(framesGoOn());
@@ -256,6 +257,27 @@ TEST_F(MovieViewInDisplays, FullScreenAndBackKeepTheNativeWindowAndTheMoviesPosi
     before = fEngine->currentTime().seconds();
     EXPECT_GT(before, inFullScreen);
   }
+}
+
+// The window closed to the status icon while the movie plays: nothing is
+// drawn, but mpv's frames are taken as they come, so its video output goes
+// on at the movie's pace instead of waiting for each frame in vain and
+// dropping the next ones; the movie shows again with the window.
+TEST_F(MovieViewInDisplays, AHiddenWindowLetsTheMovieGoOnUnseen) {
+  fWindow.hide();
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return !fView->movieWindow()->isExposed(); }));
+  QTest::qWait(100);
+  const qint64 drawn = fView->framesDrawn();
+  const qint64 skipped = fView->framesSkipped();
+  const qint64 dropped = fEngine->droppedFrameCount();
+  QTest::qWait(1000);  // 25 frames of the movie
+  EXPECT_EQ(fView->framesDrawn(), drawn);
+  EXPECT_GE(fView->framesSkipped(), skipped + 10);
+  EXPECT_LE(fEngine->droppedFrameCount(), dropped + 3);
+
+  fWindow.show();
+  ASSERT_TRUE(framesGoOn());
+  EXPECT_GE(colourCount(fView->grabFramebuffer()), 6);
 }
 
 TEST_F(MovieViewInDisplays, TheMouseAndTheKeysOverTheMovieReachTheViewsAroundIt) {

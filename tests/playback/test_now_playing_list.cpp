@@ -94,12 +94,12 @@ TEST_F(NowPlayingListTest, FollowsTheSelectedPlaylistAndKeepsTheIndexNumber) {
   fPlaylists->selectPlaylist("First");
   EXPECT_EQ(listed(), "ABC");
   EXPECT_EQ(fList->selectedPlaylistId(), fPlaylists->selectedPlaylistId());
-  fList->setIndexOfCurrentlyPlayingVideo(2);
+  fList->setIndexOfCurrentlyPlayingVideo(1);
 
   fRecorder->clear();
   fPlaylists->selectPlaylist("Second");
   EXPECT_EQ(listed(), "DE");
-  EXPECT_EQ(fList->indexOfCurrentlyPlayingVideo(), 2);  // the number is kept
+  EXPECT_EQ(fList->indexOfCurrentlyPlayingVideo(), 1);  // the number is kept
   EXPECT_TRUE(fRecorder->names().contains("NowPlaylistPlaylistChanged"));
 
   // Edits of the followed playlist come in; edits of another one do not.
@@ -140,6 +140,39 @@ TEST_F(NowPlayingListTest, VideosDeletedFromTheLibraryLeaveTheList) {
   db().deleteVideosWithIds(ids("B"));  // the first and current: none
   EXPECT_EQ(fList->indexOfCurrentlyPlayingVideo(), -1);
   EXPECT_EQ(listed(), "CE");
+}
+
+// However the list shrinks, its index names one of its entries (or none): a
+// number past the end becomes the last entry.
+TEST_F(NowPlayingListTest, TheIndexStaysInsideAListThatShrinks) {
+  db().saveNewPlaylist("Long", ids("ABCDE"));
+  db().saveNewPlaylist("Short", ids("CD"));
+  const struct {
+    const char *name;
+    std::function<void()> change;
+    const char *listed;
+    int index;
+  } cases[] = {
+      {"a shorter playlist selected", [&] { fPlaylists->selectPlaylist("Short"); }, "CD", 1},
+      {"the followed playlist cut short",
+       [&] { db().setVideos(ids("B"), db().getIdForPlaylist("Long")); }, "B", 0},
+      {"videos before the last and current one deleted",
+       [&] { db().deleteVideosWithIds(ids("AB")); }, "CDE", 2},
+      {"all but the current one deleted", [&] { db().deleteVideosWithIds(ids("ABCD")); }, "E", 0},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    fPlaylists->selectPlaylist("Long");
+    for (const char *title : {"A", "B", "C", "D", "E"})
+      if (!db().getVideoInfo(fVideo[title])) fVideo[title] = addVideo(title);
+    db().setVideos(ids("ABCDE"), db().getIdForPlaylist("Long"));
+    fList->setVideos(ids("ABCDE"));
+    fList->setIndexOfCurrentlyPlayingVideo(4);
+    c.change();
+    EXPECT_EQ(listed(), c.listed);
+    EXPECT_EQ(fList->indexOfCurrentlyPlayingVideo(), c.index);
+    EXPECT_TRUE(fList->infoOfCurrentlyPlayingVideo().has_value());
+  }
 }
 
 // The list as an item model, watched by QAbstractItemModelTester: its rows

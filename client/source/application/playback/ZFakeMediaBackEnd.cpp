@@ -1,20 +1,30 @@
 #include "ZFakeMediaBackEnd.h"
 
-bool ZFakeMediaBackEnd::open(const QString &path, QString *error) {
+void ZFakeMediaBackEnd::open(const QString &path) {
   close();
   fOpened.append(path);
+  fOpening = true;
+  fOpeningPath = path;
+  if (!fAnswersLater) answerOpen();
+}
+
+void ZFakeMediaBackEnd::answerOpen() {
+  if (!fOpening) return;
+  fOpening = false;
+  const QString path = fOpeningPath;
   if (fErrors.contains(path)) {
-    if (error) *error = fErrors.value(path);
-    return false;
+    emit openFailed(fErrors.value(path));
+    return;
   }
   fPath = path;
   fOpen = true;
   fDuration = fDurations.value(path, ZTime{6000, 600});
   fTime = ZTime{0, fDuration.timeScale};
-  return true;
+  emit opened();
 }
 
 void ZFakeMediaBackEnd::close() {
+  fOpening = false;
   if (!fOpen) return;
   fOpen = false;
   changeRate(0.0);

@@ -8,6 +8,8 @@
 // A media engine that decodes nothing, for tests of what drives one: every
 // file opens (unless told otherwise) with the length it was given, time
 // moves only when the test moves it, and the end comes when the test says.
+// An open() is answered before it returns, or, told to answer later, when
+// the test says.
 class ZFakeMediaBackEnd : public ZMediaBackEnd {
   Q_OBJECT
  public:
@@ -20,14 +22,19 @@ class ZFakeMediaBackEnd : public ZMediaBackEnd {
   // Every path open() was asked for, in order.
   const QStringList &openedPaths() const { return fOpened; }
   QString openPath() const { return fOpen ? fPath : QString(); }
+  // From now on open() waits until answerOpen() reports its outcome.
+  void setAnswersLater(bool later) { fAnswersLater = later; }
+  // Reports the outcome of the open() that waits (nothing without one).
+  void answerOpen();
 
   // Plays to the end: the time becomes the length, the rate 0, and the end
   // is reported.
   void finish();
 
-  bool open(const QString &path, QString *error) override;
+  void open(const QString &path) override;
   void close() override;
   bool isOpen() const override { return fOpen; }
+  bool isOpening() const override { return fOpening; }
   void play() override { setRate(1.0); }
   void pause() override { setRate(0.0); }
   double rate() const override { return fOpen ? fRate : 0.0; }
@@ -48,6 +55,9 @@ class ZFakeMediaBackEnd : public ZMediaBackEnd {
   QStringList fOpened;
   QString fPath;
   bool fOpen = false;
+  bool fAnswersLater = false;
+  bool fOpening = false;
+  QString fOpeningPath;
   double fRate = 0.0;
   float fVolume = 1.0f;
   bool fMuted = false;

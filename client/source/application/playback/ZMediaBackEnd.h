@@ -18,13 +18,20 @@ class ZMediaBackEnd : public QObject {
   using QObject::QObject;
   ~ZMediaBackEnd() override;
 
-  // Opens the movie file, in place of the open one, paused at its start.
-  // False when it cannot be opened, with what went wrong in *error (when
-  // given); nothing is open then.
-  virtual bool open(const QString &path, QString *error) = 0;
-  // Stops and closes the open movie; nothing is open afterwards.
+  // Starts opening the movie file in place of the open one, which is closed
+  // at once. The outcome follows as opened() (the movie is open, paused at
+  // its start, its length known) or openFailed() (nothing is open). An engine
+  // that reads the file (ZMpvBackEnd) reports it later, from the event loop,
+  // and never waits for the file itself; one that reads nothing may report
+  // it before open() returns. A later open() or close() abandons an opening:
+  // its outcome is never reported.
+  virtual void open(const QString &path) = 0;
+  // Stops and closes the open movie, or abandons the one being opened;
+  // nothing is open afterwards.
   virtual void close() = 0;
   virtual bool isOpen() const = 0;
+  // An open() waits for its outcome.
+  virtual bool isOpening() const = 0;
 
   // Play at rate 1 / pause (rate 0).
   virtual void play() = 0;
@@ -45,7 +52,13 @@ class ZMediaBackEnd : public QObject {
   virtual ZTime duration() const = 0;
 
  signals:
+  // The movie of the last open() is open.
+  void opened();
+  // The movie of the last open() cannot be opened: what went wrong.
+  void openFailed(const QString &error);
   // Playback reached the end of the movie (it stays open, paused there).
+  // Like the outcome of an open, reported from the event loop: a handler may
+  // open the next movie or run a modal dialog.
   void ended();
   // The rate changed: by a command, at the end of the movie, or when a
   // rewind reached the start.

@@ -3,7 +3,6 @@
 #include "Logging.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -13,6 +12,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -43,6 +43,9 @@ ZMpvBackEnd::ZMpvBackEnd(bool headless, QObject *parent)
     : ZMediaBackEnd(parent), fHeadless(headless) {
   fScanTimer.setInterval(kScanIntervalMs);
   connect(&fScanTimer, &QTimer::timeout, this, &ZMpvBackEnd::scanStep);
+  fOpenTimer.setSingleShot(true);
+  fOpenTimer.setInterval(kOpenTimeoutMs);
+  connect(&fOpenTimer, &QTimer::timeout, this, &ZMpvBackEnd::openTimedOut);
   setUp();
 }
 
@@ -112,11 +115,14 @@ void ZMpvBackEnd::setUp() {
 void ZMpvBackEnd::shutDown() {
   if (!fHandle) return;
   fScanTimer.stop();
+  fOpenTimer.stop();
   emit shuttingDown();
   mpv_set_wakeup_callback(fHandle, nullptr, nullptr);
   mpv_terminate_destroy(fHandle);
   fHandle = nullptr;
   fOpen = false;
+  fOpeningEntry = fOpenEntry = -1;
+  ++fGeneration;
 }
 
 void ZMpvBackEnd::renderContextCreated() {
@@ -162,30 +168,38 @@ void ZMpvBackEnd::handleEvent(const mpv_event &event) {
       break;
     }
     case MPV_EVENT_START_FILE:
-      if (fLoading) fLoadStarted = true;
+      fStartedEntry = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
       break;
-    case MPV_EVENT_FILE_LOADED:
-      if (fLoading && fLoadStarted) fLoadDone = true;
+    case MPV_EVENT_FILE_LOADED: {
+      // It belongs to the entry mpv started last; only the one being opened
+      // counts.
+      if (fOpeningEntry < 0 || fStartedEntry != fOpeningEntry) break;
+      fOpenTimer.stop();
+      fOpenEntry = std::exchange(fOpeningEntry, -1);
+      double length = -1.0;
+      if (mpv_get_property(fHandle, "duration", MPV_FORMAT_DOUBLE, &length) >= 0)
+        fDuration = length;
+      fOpen = true;
+      updateRate();
+      report([this] { emit opened(); });
       break;
+    }
     case MPV_EVENT_END_FILE: {
       const auto *end = static_cast<const mpv_event_end_file *>(event.data);
-      if (fLoading) {
-        // The end of the file being replaced comes before the new one starts.
-        if (!fLoadStarted) break;
-        fLoadDone = true;
-        fLoadError = end->reason == MPV_END_FILE_REASON_ERROR
-                         ? QString::fromUtf8(mpv_error_string(end->error))
-                         : QStringLiteral("loading was stopped");
+      if (fOpeningEntry >= 0 && end->playlist_entry_id == fOpeningEntry) {
+        QString why = end->reason == MPV_END_FILE_REASON_ERROR
+                          ? QString::fromUtf8(mpv_error_string(end->error))
+                          : QStringLiteral("loading was stopped");
+        if (!fLastErrorMessage.isEmpty()) why += QStringLiteral(" (") + fLastErrorMessage + ')';
+        openingFailed(why);
         break;
       }
       // An open movie only ends this way when reading or decoding failed
       // (a movie that plays to its end stays open): it counts as ended.
-      if (fOpen && end->reason == MPV_END_FILE_REASON_ERROR && !fEofReached) {
+      if (fOpen && end->playlist_entry_id == fOpenEntry &&
+          end->reason == MPV_END_FILE_REASON_ERROR && !fEofReached) {
         qCWarning(zaroPlayback) << "playback stopped:" << mpv_error_string(end->error);
-        fEofReached = true;
-        fPaused = true;
-        updateRate();
-        emit ended();
+        reachedEnd();
       }
       break;
     }
@@ -223,13 +237,9 @@ void ZMpvBackEnd::handleEvent(const mpv_event &event) {
           if (has) fMuted = flag;
           break;
         case kEofReached:
-          if (!fOpen || fLoading) break;
+          if (!fOpen) break;
           if (has && flag && !fEofReached) {
-            // mpv pauses at the end of an open movie; say so before the end.
-            fEofReached = true;
-            fPaused = true;
-            updateRate();
-            emit ended();
+            reachedEnd();
           } else if (has && !flag) {
             fEofReached = false;
           }
@@ -241,6 +251,7 @@ void ZMpvBackEnd::handleEvent(const mpv_event &event) {
     }
     case MPV_EVENT_SHUTDOWN:
       qCWarning(zaroPlayback) << "mpv ended on its own";
+      if (fOpeningEntry >= 0) openingFailed(QStringLiteral("the playback engine ended"));
       break;
     default:
       break;
@@ -256,68 +267,93 @@ void ZMpvBackEnd::updateRate() {
 
 // ---- opening -------------------------------------------------------------------------
 
-bool ZMpvBackEnd::open(const QString &path, QString *error) {
-  auto fail = [&](const QString &why) {
-    if (error) *error = why;
-    qCWarning(zaroPlayback).noquote() << "cannot open" << path << ":" << why;
-    return false;
-  };
+void ZMpvBackEnd::report(std::function<void()> what) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, generation = fGeneration, what = std::move(what)] {
+        if (generation == fGeneration) what();
+      },
+      Qt::QueuedConnection);
+}
+
+void ZMpvBackEnd::open(const QString &path) {
   close();
+  fOpeningPath = path;
+  auto fail = [&](const QString &why) {
+    qCWarning(zaroPlayback).noquote() << "cannot open" << path << ":" << why;
+    report([this, why] { emit openFailed(why); });
+  };
   if (!fHandle) return fail(QStringLiteral("the playback engine is not available"));
   const QFileInfo file(path);
   if (!file.exists()) return fail(QStringLiteral("no such file"));
   if (!file.isFile()) return fail(QStringLiteral("not a regular file"));
   if (!file.isReadable()) return fail(QStringLiteral("permission denied"));
 
-  fLoading = true;
-  fLoadStarted = fLoadDone = false;
-  fLoadError.clear();
   fLastErrorMessage.clear();
   fTimePos = 0.0;
   fDuration = -1.0;
   fEofReached = false;
   setProperty("pause", QStringLiteral("yes"));
   fPaused = true;
+  // mpv only takes the file into its playlist here and answers the new
+  // entry's id; it reads the file on its own threads, and its file-loaded
+  // or end-file event for that entry tells how it went.
   const QByteArray utf8 = file.absoluteFilePath().toUtf8();
   const char *command[] = {"loadfile", utf8.constData(), "replace", nullptr};
-  int rc = mpv_command(fHandle, command);
-  if (rc < 0) {
-    fLoading = false;
-    return fail(QString::fromUtf8(mpv_error_string(rc)));
+  mpv_node result{};
+  const int rc = mpv_command_ret(fHandle, command, &result);
+  if (rc < 0) return fail(QString::fromUtf8(mpv_error_string(rc)));
+  qint64 entry = -1;
+  if (result.format == MPV_FORMAT_NODE_MAP) {
+    for (int i = 0; i < result.u.list->num; ++i)
+      if (std::strcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+          result.u.list->values[i].format == MPV_FORMAT_INT64)
+        entry = result.u.list->values[i].u.int64;
   }
-  // The one wait of the engine: until mpv has read the file's headers (a few
-  // milliseconds for a local file), so that its length is known on return.
-  // Events that arrive meanwhile are handled as ever.
-  QDeadlineTimer deadline(kOpenTimeoutMs);
-  while (!fLoadDone && !deadline.hasExpired()) {
-    const double seconds = double(deadline.remainingTime()) / 1000.0;
-    mpv_event *event = mpv_wait_event(fHandle, seconds);
-    if (event->event_id == MPV_EVENT_SHUTDOWN) break;
-    if (event->event_id != MPV_EVENT_NONE) handleEvent(*event);
-  }
-  fLoading = false;
-  if (!fLoadDone) {
+  mpv_free_node_contents(&result);
+  if (entry < 0) {
     const char *stop[] = {"stop", nullptr};
     mpv_command(fHandle, stop);
-    return fail(QStringLiteral("the file could not be read in time"));
+    return fail(QStringLiteral("the playback engine did not take the file"));
   }
-  if (!fLoadError.isEmpty()) {
-    QString why = fLoadError;
-    if (!fLastErrorMessage.isEmpty()) why += QStringLiteral(" (") + fLastErrorMessage + ')';
-    return fail(why);
-  }
-  double length = -1.0;
-  if (mpv_get_property(fHandle, "duration", MPV_FORMAT_DOUBLE, &length) >= 0) fDuration = length;
-  fOpen = true;
+  fOpeningEntry = entry;
+  fOpenTimer.start();
+}
+
+void ZMpvBackEnd::openingFailed(const QString &why) {
+  fOpenTimer.stop();
+  fOpeningEntry = -1;
+  qCWarning(zaroPlayback).noquote() << "cannot open" << fOpeningPath << ":" << why;
+  report([this, why] { emit openFailed(why); });
+}
+
+void ZMpvBackEnd::openTimedOut() {
+  if (fOpeningEntry < 0) return;
+  const char *stop[] = {"stop", nullptr};
+  if (fHandle) mpv_command(fHandle, stop);
+  openingFailed(QStringLiteral("the file could not be read in time"));
+}
+
+void ZMpvBackEnd::reachedEnd() {
+  // mpv pauses at the end of an open movie; the rate says so before the end.
+  fEofReached = true;
+  fPaused = true;
   updateRate();
-  return true;
+  report([this] {
+    if (fOpen && fEofReached) emit ended();
+  });
 }
 
 void ZMpvBackEnd::close() {
   fScanTimer.stop();
   fScanRate = 0.0;
-  if (!fOpen) return;
+  fOpenTimer.stop();
+  ++fGeneration;
+  const bool wasOpening = fOpeningEntry >= 0;
+  fOpeningEntry = -1;
+  if (!fOpen && !wasOpening) return;
   fOpen = false;
+  fOpenEntry = -1;
   fEofReached = false;
   const char *stop[] = {"stop", nullptr};
   if (fHandle) mpv_command(fHandle, stop);

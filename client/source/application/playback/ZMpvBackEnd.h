@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 
 struct mpv_handle;
 struct mpv_event;
@@ -13,7 +14,15 @@ struct mpv_event;
 // wakeup callback only queues a call onto the Qt event loop, which then drains
 // mpv's events with a zero time-out. The values the controller asks for
 // (time-pos, duration, pause, speed, volume, mute, eof-reached) are observed
-// properties kept here as mpv reports them: nothing is polled.
+// properties kept here as mpv reports them: nothing is polled, and nothing
+// waits for mpv to read a file.
+//
+// Opening is asynchronous: open() hands the file to mpv and returns; mpv's
+// file-loaded or end-file event for that file's playlist entry decides the
+// outcome (the events of a file that was replaced or closed meanwhile carry
+// another entry's id and are passed over). The outcome and the end of a
+// movie are reported from the Qt loop after the drain, never from inside
+// it, so that a handler may open the next file or run a modal dialog.
 //
 // Pictures: without a display (the offscreen platform, tests, CI) mpv runs
 // with null video and audio outputs. With a display, video goes to the
@@ -31,7 +40,7 @@ class ZMpvBackEnd : public ZMediaBackEnd {
   Q_OBJECT
  public:
   static constexpr qint32 kTimeScale = 1000000;
-  // How long open() waits for mpv to read a file before it gives up.
+  // How long an opening may take before it is given up.
   static constexpr int kOpenTimeoutMs = 10000;
   // The step of a rewind scan.
   static constexpr int kScanIntervalMs = 250;
@@ -46,9 +55,10 @@ class ZMpvBackEnd : public ZMediaBackEnd {
   bool isAvailable() const { return fHandle != nullptr; }
   bool isHeadless() const { return fHeadless; }
 
-  bool open(const QString &path, QString *error) override;
+  void open(const QString &path) override;
   void close() override;
   bool isOpen() const override { return fOpen; }
+  bool isOpening() const override { return fOpeningEntry >= 0; }
   void play() override { setRate(1.0); }
   void pause() override { setRate(0.0); }
   double rate() const override;
@@ -84,6 +94,12 @@ class ZMpvBackEnd : public ZMediaBackEnd {
   void setUp();
   void drainEvents();
   void handleEvent(const mpv_event &event);
+  // Calls the report from the Qt loop, unless a movie was opened or closed
+  // meanwhile.
+  void report(std::function<void()> what);
+  void openingFailed(const QString &why);
+  void openTimedOut();
+  void reachedEnd();
   void updateRate();
   void scanStep();
   bool setProperty(const char *name, const QString &value);
@@ -93,12 +109,18 @@ class ZMpvBackEnd : public ZMediaBackEnd {
   bool fHeadless = false;
   std::atomic<bool> fDrainQueued{false};
   QTimer fScanTimer;
+  QTimer fOpenTimer;
 
   bool fOpen = false;
-  bool fLoading = false;  // open() is waiting for mpv
-  bool fLoadStarted = false;
-  bool fLoadDone = false;
-  QString fLoadError;
+  // Counts the openings and closings: a report queued before the latest
+  // one is out of date.
+  quint64 fGeneration = 0;
+  // mpv's playlist entries: the one being opened (-1 none), the one mpv
+  // started last, the one that is open.
+  qint64 fOpeningEntry = -1;
+  qint64 fStartedEntry = -1;
+  qint64 fOpenEntry = -1;
+  QString fOpeningPath;
   QString fLastErrorMessage;
 
   double fTimePos = 0.0;

@@ -4,6 +4,7 @@
 #include "VideoDatabase.h"
 #include "ZPlaylistDataSource.h"
 
+#include <algorithm>
 #include <utility>
 
 const QString ZNowPlayingListDataSource::VideosAddedNotification =
@@ -62,6 +63,9 @@ void ZNowPlayingListDataSource::replaceVideos(const QList<int> &videoIds, int in
   const QList<int> before = std::exchange(fVideoList, videoIds);
   const ZRowEdits edits = rowEdits(before, fVideoList);
   if (!edits.isEmpty()) emit videoRowsChanged(edits);
+  // A list that got shorter than the number (entries before the current one
+  // deleted, a shorter playlist selected) ends at its last entry.
+  index = std::clamp(index, -1, count() - 1);
   const int previous = std::exchange(fIndexOfCurrentlyPlayingVideo, index);
   if (previous != index) emit currentVideoChanged(previous, index);
 }

@@ -54,6 +54,10 @@ class ZNowPlayingListDataSource : public QObject {
   // An index outside the list means none (-1). Posts
   // "NowPlayingListCurrentVideoChanged" in every case.
   void setIndexOfCurrentlyPlayingVideo(int index);
+  // Always an entry of the list, or -1: when the list shrinks under it (its
+  // videos deleted from the library, another playlist followed), a number
+  // past the end becomes the last entry; otherwise the number is kept, even
+  // when it names another video now.
   int indexOfCurrentlyPlayingVideo() const { return fIndexOfCurrentlyPlayingVideo; }
   std::optional<VideoInfo> infoOfCurrentlyPlayingVideo() const;
   // Its "TITLE", or an empty text.
@@ -74,7 +78,8 @@ class ZNowPlayingListDataSource : public QObject {
   void currentVideoChanged(int previousIndex, int index);
 
  private:
-  // Replaces the list, says how it changed, and makes the index the given one.
+  // Replaces the list, says how it changed, and makes the index the given one
+  // (the last entry when the number lies past the end).
   void replaceVideos(const QList<int> &videoIds, int index);
 
   void playlistSelectionChanged();

@@ -167,11 +167,12 @@ bool ZOMovieView::prepareContext() {
   return true;
 }
 
-bool ZOMovieView::makeCurrent() {
+bool ZOMovieView::makeCurrent(bool spare) {
   if (!fContext) return false;
-  if (fSurface && fSurface->handle()) return fContext->makeCurrent(fSurface);
-  // The native window has no surface now (its top level went): the context
-  // is made current on a spare one, to free what lives in it.
+  if (!spare && fSurface && fSurface->handle()) return fContext->makeCurrent(fSurface);
+  // The native window has no surface now (its top level went), or is not
+  // shown: the context is made current on a spare one, to free what lives
+  // in it or to take frames without drawing them.
   if (!fSpareSurface) {
     fSpareSurface = std::make_unique<QOffscreenSurface>();
     fSpareSurface->setFormat(fContext->format());
@@ -230,7 +231,30 @@ void ZOMovieView::freeRenderContext() {
 void ZOMovieView::renderContextUpdated() {
   fUpdateQueued = false;
   if (!fRenderContext) return;
-  if (mpv_render_context_update(fRenderContext) & MPV_RENDER_UPDATE_FRAME) drawFrame();
+  if (!(mpv_render_context_update(fRenderContext) & MPV_RENDER_UPDATE_FRAME)) return;
+  // mpv waits for each frame to be taken before it shows the next: a window
+  // that is not shown takes them unseen, or the movie would stall.
+  if (fSurface && fSurface->isExposed())
+    drawFrame();
+  else
+    skipFrame();
+}
+
+void ZOMovieView::skipFrame() {
+  if (!fRenderContext || !makeCurrent(true)) return;
+  int skip = 1;
+  int block = 0;
+  mpv_render_param params[] = {
+      {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+      {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
+      {MPV_RENDER_PARAM_INVALID, nullptr},
+  };
+  mpv_render_context_render(fRenderContext, params);
+  // Drawn frames report their swap, so mpv waits for a swap of every frame:
+  // one taken unseen counts as swapped at once.
+  mpv_render_context_report_swap(fRenderContext);
+  ++fFramesSkipped;
+  doneCurrent();
 }
 
 void ZOMovieView::drawFrame(QImage *grab) {

@@ -54,6 +54,10 @@ class ZOMovieView : public QWidget, public ZMovieViewer {
   bool isRendering() const { return fRenderContext != nullptr; }
   // Movie frames drawn so far.
   qint64 framesDrawn() const { return fFramesDrawn; }
+  // Movie frames taken from mpv without drawing them, while the native
+  // window was not shown (its window hidden or minimised): mpv's frame clock
+  // runs on, so the movie goes on unseen, as its sound does.
+  qint64 framesSkipped() const { return fFramesSkipped; }
   // The native window the movie is drawn in.
   QWindow *movieWindow() const;
 
@@ -81,7 +85,9 @@ class ZOMovieView : public QWidget, public ZMovieViewer {
   // With the surface shown: makes the OpenGL context and mpv's render context
   // on it when they do not exist yet. False when there is nothing to draw with.
   bool prepareContext();
-  bool makeCurrent();
+  // On the native window, or on a spare surface (when spare is set, or the
+  // native window has none).
+  bool makeCurrent(bool spare = false);
   void doneCurrent();
   void createRenderContext();
   // With the view's OpenGL context current: frees the render context.
@@ -92,6 +98,8 @@ class ZOMovieView : public QWidget, public ZMovieViewer {
   // Draws the current frame (black without a movie) and swaps; into the image
   // as well when one is given.
   void drawFrame(QImage *grab = nullptr);
+  // Takes mpv's current frame without drawing it (the window is not shown).
+  void skipFrame();
   // Where forwarded input goes: this view, or for keys its window's focus.
   void forwardEvent(QEvent *event);
 
@@ -105,4 +113,5 @@ class ZOMovieView : public QWidget, public ZMovieViewer {
   mpv_render_context *fRenderContext = nullptr;
   std::atomic<bool> fUpdateQueued{false};
   qint64 fFramesDrawn = 0;
+  qint64 fFramesSkipped = 0;
 };

@@ -18,6 +18,8 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QUrl>
 
 #include <algorithm>
@@ -56,13 +58,24 @@ ZOQTMovieController &ZOQTMovieController::sharedMovieController() {
   // Made once, on first use, whichever caller comes first.
   static ZOQTMovieController *controller = [] {
     auto *engine = new ZMpvBackEnd();
-    // mpv's threads end with the application, after the movie view has let
-    // go of its pictures.
-    if (QCoreApplication *app = QCoreApplication::instance())
-      QObject::connect(app, &QCoreApplication::aboutToQuit, engine, &ZMpvBackEnd::shutDown);
-    return new ZOQTMovieController(
+    auto *shared = new ZOQTMovieController(
         *engine, ZNowPlayingListDataSource::sharedNowPlayingListDataSource(),
         VideoDatabase::defaultVideoDatabase(), UserDefaults::standardUserDefaults());
+    if (QCoreApplication *app = QCoreApplication::instance()) {
+      // However the application quits (its menu, a signal, another
+      // program's quit request), the video that plays keeps its position as
+      // a stop would; then mpv's threads end, after the movie view has let
+      // go of its pictures.
+      QObject::connect(app, &QCoreApplication::aboutToQuit, shared, [shared, engine] {
+        shared->storePosition();
+        engine->shutDown();
+      });
+      // The session's end asks the application to save its state first.
+      if (auto *gui = qobject_cast<QGuiApplication *>(app))
+        QObject::connect(gui, &QGuiApplication::commitDataRequest, shared,
+                         [shared](QSessionManager &) { shared->storePosition(); });
+    }
+    return shared;
   }();
   return *controller;
 }
@@ -80,13 +93,19 @@ ZOQTMovieController::ZOQTMovieController(ZMediaBackEnd &movie,
       fNowPlaying(nowPlaying),
       fDatabase(database),
       fDefaults(defaults),
-      fProbe(probe ? std::move(probe) : Probe(&Utilities::canPlayMovie)) {
+      fProbe(probe ? probe : Probe(&Utilities::canPlayMovie)),
+      fProbesOffThread(!probe) {
+  // Probes of files on slow storage may take a while; a few may run at once
+  // (those of videos skipped past are abandoned, not waited for).
+  fProbeThreads.setMaxThreadCount(4);
   initialize(fDefaults);
   fMovie.setVolume(fDefaults.floatForKey(kVolumeKey));
   fScrubberUpdateTimer.setInterval(300);
   connect(&fScrubberUpdateTimer, &QTimer::timeout, this,
           &ZOQTMovieController::scrubberUpdateTimerTick);
   connect(&fMovie, &ZMediaBackEnd::ended, this, &ZOQTMovieController::movieDidEnd);
+  connect(&fMovie, &ZMediaBackEnd::opened, this, &ZOQTMovieController::movieOpened);
+  connect(&fMovie, &ZMediaBackEnd::openFailed, this, &ZOQTMovieController::movieOpenFailed);
   connect(&fMovie, &ZMediaBackEnd::rateChanged, this, &ZOQTMovieController::movieRateDidChange);
 
   NotificationCenter &center = NotificationCenter::defaultCenter();
@@ -99,6 +118,10 @@ ZOQTMovieController::ZOQTMovieController(ZMediaBackEnd &movie,
 
 ZOQTMovieController::~ZOQTMovieController() {
   NotificationCenter::defaultCenter().removeObserver(this);
+  disconnect(&fMovie, nullptr, this, nullptr);
+  // Their answers, queued to this object, go with it.
+  fProbeThreads.clear();
+  fProbeThreads.waitForDone();
 }
 
 // ---- wiring ------------------------------------------------------------------------------
@@ -146,49 +169,71 @@ void ZOQTMovieController::setUpVolumeSlider(ZMovieVolumeControl *slider) {
 
 // ---- loading -----------------------------------------------------------------------------
 
-void ZOQTMovieController::loadMovieFromPlaylist(bool forcePlay) {
-  // When the user asks for the neighbour of a movie that cannot be opened,
-  // the neighbour is played, and so on; after a whole round of the list
-  // without one that opens, the list stops.
-  int failures = 0;
-  while (loadCurrentEntry(forcePlay) == LoadResult::SkipRequested) {
-    if (++failures >= fNowPlaying.count()) {
-      if (fThumbnailMovieView) fThumbnailMovieView->setMovie(nullptr);
-      post(StopPlayingVideoListAction);
-      post(GoToLibraryAction);
+void ZOQTMovieController::loadMovieFromPlaylist(bool forcePlay, std::optional<PlayRequest> then,
+                                                int failures) {
+  if (fNowPlaying.count() == 0) return;
+  const std::optional<VideoInfo> video =
+      fNowPlaying.videoInfoAtIndex(fNowPlaying.indexOfCurrentlyPlayingVideo());
+  if (!video) return;
+  // A movie that plays, or one loading to play, hands playing on.
+  const bool wasPlaying = isPlaying() || (fLoad && (fLoad->play || fLoad->then));
+  releaseMovie();
+
+  Load load;
+  load.ticket = fTicket;
+  load.video = *video;
+  load.path = video->value(QStringLiteral("PATH"));
+  load.play = wasPlaying || forcePlay;
+  load.logStart = !isUserSkip;
+  load.failures = failures;
+  load.then = then;
+  fLoad = load;
+  if (!fProbesOffThread) {
+    fileChecked(load.ticket, checkFile(load.path, fProbe));
+    return;
+  }
+  fProbeThreads.start([this, ticket = load.ticket, path = load.path, probe = fProbe] {
+    const FileCheck check = checkFile(path, probe);
+    QMetaObject::invokeMethod(
+        this, [this, ticket, check] { fileChecked(ticket, check); }, Qt::QueuedConnection);
+  });
+}
+
+ZOQTMovieController::FileCheck ZOQTMovieController::checkFile(const QString &path,
+                                                              const Probe &probe) {
+  // A file that is gone or cannot be read is no codec's fault.
+  const QFileInfo file(path);
+  if (!file.isFile()) return FileCheck::Missing;
+  if (!file.isReadable()) return FileCheck::Unreadable;
+  return probe(path) ? FileCheck::Playable : FileCheck::Undecodable;
+}
+
+void ZOQTMovieController::fileChecked(quint64 ticket, FileCheck check) {
+  if (!fLoad || fLoad->ticket != ticket) return;  // abandoned meanwhile
+  const QString fileName = QFileInfo(fLoad->path).fileName();
+  switch (check) {
+    case FileCheck::Missing:
+      cannotOpen(fileName, QStringLiteral("The file is missing."));
       return;
-    }
-    moveCurrentIndex(playingForward);
-    forcePlay = true;
+    case FileCheck::Unreadable:
+      cannotOpen(fileName, QStringLiteral("The file cannot be read."));
+      return;
+    case FileCheck::Undecodable:
+      codecMissing(fileName);
+      return;
+    case FileCheck::Playable:
+      fLoad->opening = true;
+      // The engine may answer before it returns.
+      fMovie.open(fLoad->path);
+      return;
   }
 }
 
-ZOQTMovieController::LoadResult ZOQTMovieController::loadCurrentEntry(bool forcePlay) {
-  if (fNowPlaying.count() == 0) return LoadResult::Nothing;
-  const std::optional<VideoInfo> video =
-      fNowPlaying.videoInfoAtIndex(fNowPlaying.indexOfCurrentlyPlayingVideo());
-  if (!video) return LoadResult::Nothing;
-  const bool wasPlaying = isPlaying();
-  const QString path = video->value(QStringLiteral("PATH"));
-  releaseMovie();
-
-  const QFileInfo file(path);
-  // A file that is gone or cannot be read is no codec's fault.
-  if (!file.isFile()) return cannotOpen(file.fileName(), QStringLiteral("The file is missing."));
-  if (!file.isReadable())
-    return cannotOpen(file.fileName(), QStringLiteral("The file cannot be read."));
-  if (!fProbe(path)) {
-    fErrorLoadingWMV = file.suffix().compare(QLatin1String("wmv"), Qt::CaseInsensitive) == 0;
-    const QString message = localized(
-        fErrorLoadingWMV ? QStringLiteral("appdelegateErrorCannotPlayMovieRequireFlip4Mac")
-                         : QStringLiteral("appdelegateErrorCannotPlayMovieRequireDivX"));
-    codecAlertDidDismiss(Dialogs::shared().showCodecRequiredAlert(message));
-    return LoadResult::CodecMissing;
-  }
-
-  QString error;
-  if (!fMovie.open(path, &error)) return cannotOpen(file.fileName(), error);
-  inlinePreviewMovie = *video;
+void ZOQTMovieController::movieOpened() {
+  if (!fLoad || !fLoad->opening) return;
+  const Load load = std::move(*fLoad);
+  fLoad.reset();
+  inlinePreviewMovie = load.video;
   fMovie.setVolume(fDefaults.floatForKey(kVolumeKey));
 
   setUpScrubber(inlineScrubber);
@@ -199,15 +244,22 @@ ZOQTMovieController::LoadResult ZOQTMovieController::loadCurrentEntry(bool force
   }
 
   if (fThumbnailMovieView) fThumbnailMovieView->setMovie(&fMovie);
-  if (wasPlaying || forcePlay) {
-    if (!isUserSkip) log(QStringLiteral("/ui/player/video/start"));
+  if (load.then) {
+    finishPlay(*load.then);
+  } else if (load.play) {
+    if (load.logStart) log(QStringLiteral("/ui/player/video/start"));
     startPlaying();
   }
-  return LoadResult::Loaded;
 }
 
-ZOQTMovieController::LoadResult ZOQTMovieController::cannotOpen(const QString &fileName,
-                                                                const QString &description) {
+void ZOQTMovieController::movieOpenFailed(const QString &error) {
+  if (!fLoad || !fLoad->opening) return;
+  cannotOpen(QFileInfo(fLoad->path).fileName(), error);
+}
+
+void ZOQTMovieController::cannotOpen(const QString &fileName, const QString &description) {
+  const Load load = std::move(*fLoad);
+  fLoad.reset();
   fNowPlaying.setVideoPlaying(false);
   const QString message =
       description.isEmpty()
@@ -217,11 +269,35 @@ ZOQTMovieController::LoadResult ZOQTMovieController::cannotOpen(const QString &f
                 QStringLiteral("\n\n") + fileName + QLatin1Char('\n') + description;
   const QString next = localized(playingForward ? QStringLiteral("movieLoadErrorNextMovie")
                                                 : QStringLiteral("movieLoadErrorPreviousMovie"));
-  if (Dialogs::shared().askLoadError(message, next) == 1) return LoadResult::SkipRequested;
-  if (fThumbnailMovieView) fThumbnailMovieView->setMovie(nullptr);
-  post(StopPlayingVideoListAction);
-  post(GoToLibraryAction);
-  return LoadResult::Cancelled;
+  const quint64 ticket = fTicket;
+  const int answer = Dialogs::shared().askLoadError(message, next);
+  // While the alert was up, something else may have been loaded or stopped.
+  if (ticket != fTicket) return;
+  if (answer != 1) {
+    stopList();
+    return;
+  }
+  // The neighbour is played, and so on; after a whole round of the list
+  // without a movie that opens, the list stops.
+  if (load.failures + 1 >= fNowPlaying.count()) {
+    stopList();
+    return;
+  }
+  moveCurrentIndex(playingForward);
+  loadMovieFromPlaylist(true, load.then, load.failures + 1);
+}
+
+void ZOQTMovieController::codecMissing(const QString &fileName) {
+  fLoad.reset();
+  fErrorLoadingWMV =
+      QFileInfo(fileName).suffix().compare(QLatin1String("wmv"), Qt::CaseInsensitive) == 0;
+  const QString message =
+      localized(fErrorLoadingWMV ? QStringLiteral("appdelegateErrorCannotPlayMovieRequireFlip4Mac")
+                                 : QStringLiteral("appdelegateErrorCannotPlayMovieRequireDivX"));
+  const quint64 ticket = fTicket;
+  const int returnCode = Dialogs::shared().showCodecRequiredAlert(message);
+  if (ticket != fTicket) return;
+  codecAlertDidDismiss(returnCode);
 }
 
 void ZOQTMovieController::codecAlertDidDismiss(int returnCode) {
@@ -231,6 +307,10 @@ void ZOQTMovieController::codecAlertDidDismiss(int returnCode) {
     Workspace::shared().openURL(QUrl::fromLocalFile(ApplicationIdentity::resourcesFolder() +
                                                     QStringLiteral("/help/") + page));
   }
+  stopList();
+}
+
+void ZOQTMovieController::stopList() {
   if (fThumbnailMovieView) fThumbnailMovieView->setMovie(nullptr);
   post(StopPlayingVideoListAction);
   post(GoToLibraryAction);
@@ -239,10 +319,14 @@ void ZOQTMovieController::codecAlertDidDismiss(int returnCode) {
 void ZOQTMovieController::releaseMovie() {
   fScrubberUpdateTimer.stop();
   inlinePreviewMovie.reset();
+  fMovieEnded = false;
+  fLoad.reset();
+  ++fTicket;
   fMovie.close();
 }
 
 void ZOQTMovieController::startPlaying() {
+  fMovieEnded = false;
   fMovie.play();
   fNowPlaying.setVideoPlaying(true);
   const int id = inlinePreviewMovie ? videoId(*inlinePreviewMovie) : -1;
@@ -254,10 +338,27 @@ void ZOQTMovieController::startPlaying() {
 // ---- commands ----------------------------------------------------------------------------
 
 void ZOQTMovieController::play() {
-  if (!inlinePreviewMovie) {
-    loadMovieFromPlaylist(false);
-    if (!inlinePreviewMovie) return;
+  const PlayRequest request{fResumingPlayback};
+  if (inlinePreviewMovie) {
+    finishPlay(request);
+    return;
   }
+  // Loaded, it plays; a load under way plays what it loads, as long as that
+  // is still the list's current video.
+  if (fLoad) {
+    const auto current = fNowPlaying.infoOfCurrentlyPlayingVideo();
+    if (current &&
+        current->value(QStringLiteral("id")) == fLoad->video.value(QStringLiteral("id")) &&
+        current->value(QStringLiteral("PATH")) == fLoad->path) {
+      fLoad->then = request;
+      return;
+    }
+  }
+  loadMovieFromPlaylist(false, request);
+}
+
+void ZOQTMovieController::finishPlay(const PlayRequest &request) {
+  if (!inlinePreviewMovie) return;
   if (!isUserPlay) {
     log(QStringLiteral("/ui/player/video/start"));
   } else if (isUserPause) {
@@ -267,7 +368,7 @@ void ZOQTMovieController::play() {
     log(QStringLiteral("/ui/player/play"));
     isUserPlay = false;
   }
-  if (fResumingPlayback) {
+  if (request.resuming) {
     // Any stored position is applied, near the start or the end alike; a
     // text that is not a position is ignored.
     const QString stored = fDefaults.stringForKey(resumeKey(*inlinePreviewMovie));
@@ -284,6 +385,11 @@ void ZOQTMovieController::resumePlayback() {
 }
 
 void ZOQTMovieController::pause() {
+  // A movie being loaded opens paused.
+  if (fLoad) {
+    fLoad->play = false;
+    fLoad->then.reset();
+  }
   if (isPlaying()) {
     log(QStringLiteral("/ui/player/pause"), position());
     isUserPause = true;
@@ -308,9 +414,7 @@ void ZOQTMovieController::stop() {
   const bool wasLoaded = inlinePreviewMovie.has_value();
   if (wasLoaded) {
     log(QStringLiteral("/ui/player/stop"), position());
-    const ZTime position = fMovie.currentTime();
-    if (position.isValid())
-      fDefaults.setString(position.toString(), resumeKey(*inlinePreviewMovie));
+    storePosition();
   }
   releaseMovie();
   if (fThumbnailMovieView) fThumbnailMovieView->setMovie(nullptr);
@@ -320,6 +424,15 @@ void ZOQTMovieController::stop() {
     post(MovieStoppedNotification);
     emit movieStopped();
   }
+}
+
+void ZOQTMovieController::storePosition() {
+  if (!inlinePreviewMovie) return;
+  // A movie that played to its end has no position to come back to: its
+  // end removed it, and a resume starts it at its beginning.
+  const ZTime position = fMovie.currentTime();
+  if (position.isValid() && !fMovieEnded)
+    fDefaults.setString(position.toString(), resumeKey(*inlinePreviewMovie));
 }
 
 void ZOQTMovieController::moveCurrentIndex(bool forward) {
@@ -412,11 +525,15 @@ void ZOQTMovieController::scrubberChanged(double seconds) {
   if (!inlinePreviewMovie) return;
   const qint32 scale = fMovie.currentTime().timeScale;
   const ZTime time = ZTime::fromSeconds(seconds, scale > 0 ? scale : 600);
-  if (time.isValid()) fMovie.setCurrentTime(time);
+  if (!time.isValid()) return;
+  fMovie.setCurrentTime(time);
+  fMovieEnded = false;
 }
 
 void ZOQTMovieController::setRate(double rate) {
-  if (inlinePreviewMovie) fMovie.setRate(rate);
+  if (!inlinePreviewMovie) return;
+  fMovie.setRate(rate);
+  fMovieEnded = false;
 }
 
 void ZOQTMovieController::rewind() { setRate(-4.0); }
@@ -442,6 +559,7 @@ QString ZOQTMovieController::resumeKey(const VideoInfo &video) {
 
 void ZOQTMovieController::movieDidEnd() {
   if (!inlinePreviewMovie) return;
+  fMovieEnded = true;
   fDefaults.removeObject(resumeKey(*inlinePreviewMovie));
   log(QStringLiteral("/ui/player/video/end"));
   isUserPlay = false;
@@ -450,8 +568,11 @@ void ZOQTMovieController::movieDidEnd() {
     post(StopPlayingVideoListAction);
     return;
   }
-  skipForwardOne();
-  if (inlinePreviewMovie) play();
+  // The next one plays once open. Without a next one (the list lost its
+  // entries meanwhile) the ended movie stays where it is.
+  moveCurrentIndex(true);
+  playingForward = true;
+  loadMovieFromPlaylist(false, PlayRequest{});
 }
 
 void ZOQTMovieController::movieRateDidChange(double rate) {

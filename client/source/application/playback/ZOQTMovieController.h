@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVariant>
 
@@ -30,6 +31,13 @@ class ZNowPlayingListDataSource;
 // display are the media engine's (ZMediaBackEnd). The controller reports
 // through typed signals and, for the observers of the whole application,
 // through the named notifications ("MovieStarted", "MoviePaused", ...).
+//
+// Loading a video does not hold up the interface: the file is checked and
+// probed on a worker thread, then the engine opens it and reports back;
+// meanwhile isLoading() holds, and what was asked for (play, resume, a skip)
+// takes effect once the movie is open. A stop, another load or a change of
+// the list abandons a load. The alerts about files that cannot be played
+// come from the Qt loop, never from inside the engine's reports.
 class ZOQTMovieController : public QObject {
   Q_OBJECT
  public:
@@ -43,7 +51,9 @@ class ZOQTMovieController : public QObject {
   static const QString StopPlayingVideoListAction;      // "ActionStopPlayingVideoList"
   static const QString GoToLibraryAction;               // "ActionGoToLibrary"
 
-  // Whether a movie file can be played with the installed decoders.
+  // Whether a movie file can be played with the installed decoders. It reads
+  // the file: the controller asks it off the interface thread (see
+  // setProbesOffThread).
   using Probe = std::function<bool(const QString &moviePath)>;
 
   // The application's controller: the mpv engine, the shared now-playing
@@ -53,11 +63,18 @@ class ZOQTMovieController : public QObject {
   static void initialize(UserDefaults &defaults);
 
   // A controller over its own engine, list, library and defaults; without a
-  // probe, FFmpeg's (Utilities::canPlayMovie).
+  // probe, FFmpeg's (Utilities::canPlayMovie), asked on a worker thread
+  // together with the file checks. A probe given here is asked on the
+  // calling thread, at once (tests give quick ones), unless told otherwise.
   ZOQTMovieController(ZMediaBackEnd &movie, ZNowPlayingListDataSource &nowPlaying,
                       VideoDatabase &database, UserDefaults &defaults, Probe probe = {},
                       QObject *parent = nullptr);
+  // Waits for probes still running.
   ~ZOQTMovieController() override;
+
+  // Whether the file checks and the probe run on a worker thread (their
+  // answer then comes through the Qt loop) or at once on the calling thread.
+  void setProbesOffThread(bool offThread) { fProbesOffThread = offThread; }
 
   // The engine that plays the movies.
   ZMediaBackEnd &movie() const { return fMovie; }
@@ -83,8 +100,14 @@ class ZOQTMovieController : public QObject {
   void pause();
   // Plays (as the user's play) when not playing, else pauses (logged).
   void pauseOrPlay();
-  // Stores the position, unloads the movie, posts the stop notifications.
+  // Stores the position (none of a movie left at its end), unloads the
+  // movie (or abandons the one being loaded), posts the stop notifications
+  // when a movie was loaded.
   void stop();
+  // Stores the loaded movie's position, as stop() does, and leaves it
+  // playing: the application quits (menu, signal, another program's quit
+  // request, the end of the session).
+  void storePosition();
   void skipForwardOne();
   void skipBackOne();
   // The user's skips: logged, and the video skipped to logs no start.
@@ -109,6 +132,8 @@ class ZOQTMovieController : public QObject {
   // ---- queries -------------------------------------------------------------------------
   // A movie is loaded and running forward.
   bool isPlaying() const;
+  // A video of the list is being loaded (checked, probed, opened).
+  bool isLoading() const { return fLoad.has_value(); }
   bool movieIsMuted() const;
   QList<int> videosToPlay() const { return _videosToPlay; }
 
@@ -132,12 +157,36 @@ class ZOQTMovieController : public QObject {
   void movieRateChanged(double rate);
 
  private:
-  enum class LoadResult { Nothing, Loaded, CodecMissing, SkipRequested, Cancelled };
+  // What the files checks and the probe found.
+  enum class FileCheck { Playable, Missing, Unreadable, Undecodable };
+  // A play() that waits for the movie being loaded.
+  struct PlayRequest {
+    bool resuming = false;
+  };
+  // The video being loaded.
+  struct Load {
+    quint64 ticket = 0;
+    VideoInfo video;
+    QString path;
+    bool play = false;                // starts playing once open (it played, or forced)
+    bool logStart = true;             // its automatic start is logged (no user's skip)
+    bool opening = false;             // checked and probed; the engine opens it
+    int failures = 0;                 // videos before it in a row that did not open
+    std::optional<PlayRequest> then;  // play() once open
+  };
 
-  void loadMovieFromPlaylist(bool forcePlay = false);
-  LoadResult loadCurrentEntry(bool forcePlay);
-  LoadResult cannotOpen(const QString &fileName, const QString &description);
+  // Loads the now-playing list's current video (nothing without one).
+  void loadMovieFromPlaylist(bool forcePlay = false, std::optional<PlayRequest> then = std::nullopt,
+                             int failures = 0);
+  static FileCheck checkFile(const QString &path, const Probe &probe);
+  void fileChecked(quint64 ticket, FileCheck check);
+  void movieOpened();
+  void movieOpenFailed(const QString &error);
+  void cannotOpen(const QString &fileName, const QString &description);
+  void codecMissing(const QString &fileName);
   void codecAlertDidDismiss(int returnCode);
+  void stopList();
+  void finishPlay(const PlayRequest &request);
   void movieDidEnd();
   void movieRateDidChange(double rate);
   void nowPlayingListChanged();
@@ -172,6 +221,9 @@ class ZOQTMovieController : public QObject {
   ZMovieVolumeControl *inlineVolumeSlider = nullptr;
   // The video whose movie the engine has loaded (the engine holds the movie).
   std::optional<VideoInfo> inlinePreviewMovie;
+  // The loaded movie played to its end and stays there (not played, moved
+  // or scanned since): a stop keeps no position of it.
+  bool fMovieEnded = false;
   bool fResumingPlayback = false;
   QList<int> _videosToPlay;
   int _playlistLocation = -1;
@@ -179,8 +231,18 @@ class ZOQTMovieController : public QObject {
   bool playingForward = true;
   bool fErrorLoadingWMV = false;
 
+  // The load under way, and the number of the latest load or unload: an
+  // answer for an earlier one is out of date.
+  std::optional<Load> fLoad;
+  quint64 fTicket = 0;
+  bool fProbesOffThread = false;
+
   // How the current state was reached, for the usage log.
   bool isUserPause = false;
   bool isUserPlay = false;
   bool isUserSkip = false;
+
+  // Where the probes run; last, so that it is gone (its probes ended)
+  // before anything else of the controller.
+  QThreadPool fProbeThreads;
 };
