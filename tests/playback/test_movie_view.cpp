@@ -322,7 +322,7 @@ TEST_F(MovieViewTest, AnOpenGLWidgetEnteringItsWindowLaterLeavesTheMovieWhole) {
   view->setEngine(fEngine.get());
   window.show();
   ASSERT_TRUE(TestEnvironment::waitFor([&] { return view->isRendering(); }));
-  ASSERT_TRUE(fEngine->open(*sClip, nullptr));
+  ASSERT_TRUE(openMovie(*fEngine, *sClip));
   EXPECT_FALSE(isBlack(playAndGrab(*view)));
   QPointer<QWindow> surface = view->movieWindow();
 
