@@ -374,12 +374,15 @@ TEST_F(LibraryItemsTest, KeysMoveTheSelectionPlayRemoveAndToggle) {
   EXPECT_EQ(selected(), QList<int>{ids[2]});
   QTest::keyClick(&view, Qt::Key_Return);
   EXPECT_EQ(fNowPlaying->videoList(), QList<int>{ids[2]});
+  // Space plays the selection as Return does while nothing plays, and
+  // pauses what plays.
   QTest::keyClick(&view, Qt::Key_Space);
   fNowPlaying->setVideoPlaying(true);
   QTest::keyClick(&view, Qt::Key_Space);
   QTest::keyClick(&view, Qt::Key_Delete);  // answered "cancel"
-  EXPECT_EQ(fRecorder->names(), (QStringList{"ActionStartPlayingNewVideoList", "ActionPlayVideo",
-                                             "ActionPauseVideo"}));
+  EXPECT_EQ(fRecorder->names(),
+            (QStringList{"ActionStartPlayingNewVideoList", "ActionStartPlayingNewVideoList",
+                         "ActionPauseVideo"}));
   EXPECT_EQ(fDialogs->asked(), QStringList{"deleteVideo "});
 
   // On the header Left closes the group and Right opens it.

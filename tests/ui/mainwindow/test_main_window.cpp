@@ -740,7 +740,7 @@ TEST_F(MainWindowPlayback, KeysGoToTheLibraryWhereAClickPutTheFocus) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   EXPECT_EQ(window.currentView(), MainWindowController::LibraryView);
   EXPECT_EQ(QApplication::focusWidget(),
-            static_cast<QWidget *>(window.libraryViewContainer()->itemsView()));
+            static_cast<QWidget *>(window.libraryViewContainer()->browseListView()));
 }
 
 // Counts the presses of each key that reach a widget (after its children
@@ -805,7 +805,8 @@ TEST_F(MainWindowPlayback, EveryKeyOverTheLibraryIsTakenOrPassedOnOnceAndShortcu
   ASSERT_EQ(window.currentView(), MainWindowController::PlaybackView);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   ASSERT_EQ(window.currentView(), MainWindowController::LibraryView);
-  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(items));
+  EXPECT_EQ(QApplication::focusWidget(),
+            static_cast<QWidget *>(window.libraryViewContainer()->browseListView()));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Comma, Qt::ControlModifier);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q);
   EXPECT_EQ(settingsShown, 2);

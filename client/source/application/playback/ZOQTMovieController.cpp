@@ -415,6 +415,11 @@ void ZOQTMovieController::stop() {
   if (wasLoaded) {
     log(QStringLiteral("/ui/player/stop"), position());
     storePosition();
+  } else if (fLoad) {
+    // Stopped while the next video opens (a skip just before): the stop is
+    // the user's all the same, at that video's start.
+    log(QStringLiteral("/ui/player/stop"), QStringLiteral("&position=") +
+                                               Utilities::secondsToTimeString(0, true));
   }
   releaseMovie();
   if (fThumbnailMovieView) fThumbnailMovieView->setMovie(nullptr);

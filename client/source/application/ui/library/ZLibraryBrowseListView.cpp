@@ -16,12 +16,6 @@ ZLibraryBrowseListView::ZLibraryBrowseListView(const ZLibraryViewEnvironment &en
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   fItemsView = new ZLibraryItemsView(environment);
   setViewport(fItemsView);
-  // The items view takes the keyboard itself: a scroll area makes itself its
-  // viewport's focus proxy, and handing the keys on from here would send
-  // every key the items view leaves back to this view, round and round.
-  // Focus given to this view goes on to the items view instead.
-  fItemsView->setFocusProxy(nullptr);
-  setFocusProxy(fItemsView);
   connect(fItemsView, &ZLibraryItemsView::contentHeightChanged, this,
           &ZLibraryBrowseListView::updateScrollBars);
 }
@@ -45,9 +39,11 @@ bool ZLibraryBrowseListView::viewportEvent(QEvent *event) {
 }
 
 void ZLibraryBrowseListView::keyPressEvent(QKeyEvent *event) {
-  // Only what the items view left arrives here: it goes on to the parents
-  // (the scroll area's own keys would scroll a second time).
-  event->ignore();
+  // The items view handles the key directly, not through the application:
+  // a key it leaves (ignored) would otherwise come back here from it, its
+  // parent, and go round until the stack ran out. What it leaves goes on to
+  // this view's parents once.
+  fItemsView->keyPressEvent(event);
 }
 
 void ZLibraryBrowseListView::scrollContentsBy(int, int) {

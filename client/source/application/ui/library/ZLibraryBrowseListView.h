@@ -21,8 +21,8 @@ class ZLibraryBrowseListView : public QAbstractScrollArea {
 
  protected:
   bool viewportEvent(QEvent *event) override;
-  // The items view has the keyboard (it is this view's focus proxy); the
-  // keys it leaves pass through here to the parents untouched.
+  // The items view's keyboard focus is this scroll area's (the scroll area
+  // is its focus proxy): the keys go on to it.
   void keyPressEvent(QKeyEvent *event) override;
   void scrollContentsBy(int dx, int dy) override;
 

@@ -134,6 +134,8 @@ class ZLibraryItemsView : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent *event) override;
   void contextMenuEvent(QContextMenuEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
+  // Its scroll area has the keyboard for it and hands the keys on.
+  friend class ZLibraryBrowseListView;
   void focusInEvent(QFocusEvent *event) override;
   void focusOutEvent(QFocusEvent *event) override;
   void dragEnterEvent(QDragEnterEvent *event) override;
