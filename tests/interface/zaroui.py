@@ -244,11 +244,21 @@ class Desktop(contextlib.AbstractContextManager):
         })
         self.env.pop("WAYLAND_DISPLAY", None)
         if self.window_manager:
-            wm_log = open(os.path.join(self.root, "openbox.log"), "w")
-            wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                  stdout=wm_log, stderr=subprocess.STDOUT)
-            self.procs.append(wm)
-            wait_until(self._window_manager_up, 60, what="the window manager")
+            wm_log = open(os.path.join(self.root, "openbox.log"), "a")
+            # openbox now and then never takes the display on a busy
+            # machine: it is started again, up to three times.
+            for attempt in range(3):
+                wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                      stdout=wm_log, stderr=subprocess.STDOUT)
+                self.procs.append(wm)
+                try:
+                    wait_until(self._window_manager_up, 20, what="the window manager")
+                    break
+                except WaitTimeout:
+                    wm.kill()
+                    wm.wait()
+                    if attempt == 2:
+                        raise
         out = subprocess.run(["dbus-launch", "--sh-syntax"], env=self.env,
                              capture_output=True, text=True, check=True).stdout
         for line in out.splitlines():
