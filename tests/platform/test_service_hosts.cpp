@@ -25,3 +25,33 @@ TEST(ServiceHosts, DefaultsAndEnvironmentOverrides) {
   qunsetenv("ZARO_SERVICE_URL");
   qunsetenv("ZARO_CACHE_SERVICE_URL");
 }
+
+TEST(ServiceHosts, AnAddressIsTheServicesOnlyOnItsOwnSchemeHostAndPort) {
+  qputenv("ZARO_SERVICE_URL", "http://127.0.0.1:5000/zaro");
+  qputenv("ZARO_CACHE_SERVICE_URL", "https://Cache.Example");
+  struct Case {
+    const char *url;
+    bool service, web;
+  };
+  const Case cases[] = {
+      {"http://127.0.0.1:5000/service/getUpdate.xml", true, true},
+      {"HTTP://127.0.0.1:5000/elsewhere", true, true},
+      {"https://cache.example/v.mp4", true, false},
+      {"https://cache.example:443/v.mp4", true, false},
+      {"http://cache.example/v.mp4", false, false},    // another scheme
+      {"http://127.0.0.1:5001/", false, false},        // another port
+      {"http://127.0.0.1/", false, false},             // the scheme's port
+      {"http://127.0.0.1.evil.example:5000/", false, false},
+      {"http://evil.example/?u=http://127.0.0.1:5000/", false, false},
+      {"http://user@127.0.0.1:5000/", true, true},
+      {"file:///etc/passwd", false, false},
+      {"", false, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.url);
+    EXPECT_EQ(ServiceHosts::isServiceAddress(QUrl(c.url)), c.service);
+    EXPECT_EQ(ServiceHosts::isServiceWebAddress(QUrl(c.url)), c.web);
+  }
+  qunsetenv("ZARO_SERVICE_URL");
+  qunsetenv("ZARO_CACHE_SERVICE_URL");
+}

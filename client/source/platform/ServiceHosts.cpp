@@ -9,6 +9,17 @@ QUrl fromEnvironment(const char *name, const QUrl &fallback) {
   const QUrl url(value);
   return url.isValid() && !url.scheme().isEmpty() ? url : fallback;
 }
+int effectivePort(const QUrl &url) {
+  const QString scheme = url.scheme().toLower();
+  return url.port(scheme == u"https" ? 443 : scheme == u"http" ? 80 : -1);
+}
+
+bool sameOrigin(const QUrl &url, const QUrl &host) {
+  if (!url.isValid() || url.host().isEmpty()) return false;
+  return url.scheme().compare(host.scheme(), Qt::CaseInsensitive) == 0 &&
+         url.host().compare(host.host(), Qt::CaseInsensitive) == 0 &&
+         effectivePort(url) == effectivePort(host);
+}
 }  // namespace
 
 QUrl serviceWebHost() { return fromEnvironment("ZARO_SERVICE_URL", QUrl(DefaultServiceURL)); }
@@ -25,5 +36,12 @@ QString urlStringOnHost(const QUrl &host, const QString &pathAndQuery) {
 QString webURLString(const QString &pathAndQuery) {
   return urlStringOnHost(serviceWebHost(), pathAndQuery);
 }
+
+bool isServiceAddress(const QUrl &url) {
+  return sameOrigin(url, serviceWebHost()) || sameOrigin(url, serviceImageHost()) ||
+         sameOrigin(url, serviceCacheHost());
+}
+
+bool isServiceWebAddress(const QUrl &url) { return sameOrigin(url, serviceWebHost()); }
 
 }  // namespace ServiceHosts
