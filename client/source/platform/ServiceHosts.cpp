@@ -14,13 +14,14 @@ int effectivePort(const QUrl &url) {
   return url.port(scheme == u"https" ? 443 : scheme == u"http" ? 80 : -1);
 }
 
-bool sameOrigin(const QUrl &url, const QUrl &host) {
+}  // namespace
+
+bool isOnHost(const QUrl &url, const QUrl &host) {
   if (!url.isValid() || url.host().isEmpty()) return false;
   return url.scheme().compare(host.scheme(), Qt::CaseInsensitive) == 0 &&
          url.host().compare(host.host(), Qt::CaseInsensitive) == 0 &&
          effectivePort(url) == effectivePort(host);
 }
-}  // namespace
 
 QUrl serviceWebHost() { return fromEnvironment("ZARO_SERVICE_URL", QUrl(DefaultServiceURL)); }
 QUrl serviceImageHost() { return fromEnvironment("ZARO_IMAGE_SERVICE_URL", serviceWebHost()); }
@@ -38,10 +39,10 @@ QString webURLString(const QString &pathAndQuery) {
 }
 
 bool isServiceAddress(const QUrl &url) {
-  return sameOrigin(url, serviceWebHost()) || sameOrigin(url, serviceImageHost()) ||
-         sameOrigin(url, serviceCacheHost());
+  return isOnHost(url, serviceWebHost()) || isOnHost(url, serviceImageHost()) ||
+         isOnHost(url, serviceCacheHost());
 }
 
-bool isServiceWebAddress(const QUrl &url) { return sameOrigin(url, serviceWebHost()); }
+bool isServiceWebAddress(const QUrl &url) { return isOnHost(url, serviceWebHost()); }
 
 }  // namespace ServiceHosts

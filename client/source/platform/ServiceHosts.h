@@ -21,9 +21,12 @@ QUrl serviceCacheHost();
 QString urlStringOnHost(const QUrl &host, const QString &pathAndQuery);
 QString webURLString(const QString &pathAndQuery);
 
-// Whether url is on one of the service's hosts: its scheme, host (letter
-// case aside) and port (the scheme's own when none is written) are those of
-// the web, image or cache host. Only these hear the user's authorisation
+// Whether url is on host: the same scheme, host (letter case aside) and port
+// (the scheme's own when none is written).
+bool isOnHost(const QUrl &url, const QUrl &host);
+
+// Whether url is on one of the service's hosts: the web, image or cache
+// host (isOnHost). Only these hear the user's authorisation
 // token, and only from these does the player take files and commands.
 bool isServiceAddress(const QUrl &url);
 // The same for the web host alone, which serves the guide's pages.

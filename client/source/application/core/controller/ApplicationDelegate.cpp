@@ -184,7 +184,6 @@ MainWindowController *ApplicationDelegate::mainWindowController() {
     MainWindowController::ApplicationActions actions;
     actions.createPlaylist = [this] { createPlaylist(); };
     actions.importVideos = [this] { importVideosFromPanel(); };
-    actions.handleLink = [this](const QString &link) { getUrl(link); };
     fMainWindowController->setApplicationActions(std::move(actions));
     buildMenus();
   }

@@ -8,6 +8,7 @@
 #include "NotificationCenter.h"
 #include "ServiceHosts.h"
 #include "UserDefaults.h"
+#include "Workspace.h"
 #include "ZApplicationState.h"
 #include "ZControls.h"
 #include "ZDetailsInfoView.h"
@@ -412,8 +413,10 @@ ZNavigationPolicy::Targets MainWindowController::navigationTargets() {
   targets.subscribe = [subscriptions](const QString &feedUrl) {
     if (subscriptions) subscriptions->addFeedWithName(feedUrl, feedUrl, 0);
   };
-  targets.otherLink = [this](const QString &link) {
-    if (fActions.handleLink) fActions.handleLink(link);
+  targets.openInBrowser = [](const QUrl &url) { Workspace::shared().openURL(url); };
+  targets.linkRefused = [](const QUrl &) {
+    Dialogs::shared().showAlert(localized(QStringLiteral("guideLinkRefusedMessage")),
+                                localized(QStringLiteral("guideLinkRefusedTitle")));
   };
   return targets;
 }

@@ -70,9 +70,6 @@ class MainWindowController : public QObject {
   struct ApplicationActions {
     std::function<void()> createPlaylist;
     std::function<void()> importVideos;
-    // A "zaro://" link met in a guide page that the window does not carry
-    // out itself.
-    std::function<void(const QString &link)> handleLink;
   };
 
   // The window over the shared instances; the skin is the current one.

@@ -1,13 +1,18 @@
 #include "ZGuideView.h"
 
 #include "Localization.h"
+#include "Logging.h"
+#include "ServiceHosts.h"
 
+#include <QChildEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -64,14 +69,87 @@ void ZGuidePage::registerSchemes() {
 ZGuidePage::ZGuidePage(ZNavigationPolicy::Targets targets, QObject *parent)
     : QWebEnginePage(parent), fTargets(std::move(targets)) {
   installRefuser(profile());
+  connect(this, &QWebEnginePage::newWindowRequested, this, &ZGuidePage::newWindowRequested);
 }
 
-bool ZGuidePage::acceptNavigationRequest(const QUrl &url, NavigationType, bool) {
-  return ZNavigationPolicy::decidePolicyForNavigation(url.toString(QUrl::FullyEncoded), fTargets) ==
-         ZNavigationPolicy::Decision::Use;
+void ZGuidePage::noteUserInput() { fLastUserInput.start(); }
+
+namespace {
+
+ZNavigationPolicy::NavigationType navigationType(QWebEnginePage::NavigationType type) {
+  using T = ZNavigationPolicy::NavigationType;
+  switch (type) {
+    case QWebEnginePage::NavigationTypeLinkClicked: return T::LinkClicked;
+    case QWebEnginePage::NavigationTypeTyped: return T::Typed;
+    case QWebEnginePage::NavigationTypeFormSubmitted: return T::FormSubmitted;
+    case QWebEnginePage::NavigationTypeBackForward: return T::BackForward;
+    case QWebEnginePage::NavigationTypeReload: return T::Reload;
+    case QWebEnginePage::NavigationTypeRedirect: return T::Redirect;
+    default: return T::Other;
+  }
 }
 
-QWebEnginePage *ZGuidePage::createWindow(WebWindowType) { return this; }
+}  // namespace
+
+bool ZGuidePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) {
+  ZNavigationPolicy::Navigation navigation;
+  navigation.url = url.toString(QUrl::FullyEncoded);
+  navigation.type = navigationType(type);
+  navigation.mainFrame = isMainFrame;
+  navigation.page = this->url();
+  return carryOut(std::move(navigation), true);
+}
+
+void ZGuidePage::newWindowRequested(QWebEngineNewWindowRequest &request) {
+  ZNavigationPolicy::Navigation navigation;
+  navigation.url = request.requestedUrl().toString(QUrl::FullyEncoded);
+  navigation.type = ZNavigationPolicy::NavigationType::NewWindow;
+  navigation.page = url();
+  // A service page meant for a new window shows in this one.
+  if (carryOut(std::move(navigation), request.isUserInitiated())) request.openIn(this);
+}
+
+bool ZGuidePage::carryOut(ZNavigationPolicy::Navigation navigation, bool userInitiated) {
+  using ZNavigationPolicy::Action;
+  navigation.userActed = userInitiated && fLastUserInput.isValid() &&
+                         fLastUserInput.elapsed() <= UserActionWindowMs;
+  const ZNavigationPolicy::Verdict verdict =
+      ZNavigationPolicy::decide(navigation, ServiceHosts::serviceWebHost());
+  // One click or key leads to one command or one opening at most.
+  if (verdict.action != Action::Load && verdict.action != Action::Refuse)
+    fLastUserInput.invalidate();
+
+  switch (verdict.action) {
+    case Action::Load:
+      return true;
+    case Action::Download:
+      if (fTargets.downloadVideo && !fTargets.downloadVideo(verdict.argument) &&
+          fTargets.downloadRefused)
+        fTargets.downloadRefused();
+      return false;
+    case Action::Subscribe:
+      if (fTargets.subscribe) fTargets.subscribe(verdict.argument);
+      return false;
+    case Action::OpenInBrowser:
+      if (fTargets.openInBrowser) fTargets.openInBrowser(QUrl(verdict.argument));
+      return false;
+    case Action::Refuse:
+      break;
+  }
+  Logging::warnOnce(zaroCore(),
+                    QStringLiteral("guide ") + verdict.reason + Logging::address(QUrl(navigation.url)),
+                    QStringLiteral("guide page: refused ") + verdict.reason + QStringLiteral(" (") +
+                        Logging::address(navigation.page) + QStringLiteral(" to ") +
+                        Logging::address(QUrl(navigation.url)) + QLatin1Char(')'));
+  // The user clicked something that cannot be followed: say so.
+  if (navigation.userActed && navigation.mainFrame &&
+      (navigation.type == ZNavigationPolicy::NavigationType::LinkClicked ||
+       navigation.type == ZNavigationPolicy::NavigationType::NewWindow)) {
+    fLastUserInput.invalidate();
+    if (fTargets.linkRefused) fTargets.linkRefused(QUrl(navigation.url));
+  }
+  return false;
+}
 
 // ---- ZGuideView ----------------------------------------------------------------------
 
@@ -113,6 +191,7 @@ ZGuideView::ZGuideView(ZNavigationPolicy::Targets targets, QWidget *parent) : QW
   }
 
   fWebView = new QWebEngineView(this);
+  watchInput(fWebView);
   fPage = new ZGuidePage(std::move(targets), fWebView);
   fWebView->setPage(fPage);
   fWebView->setAccessibleName(localized(QStringLiteral("guideViewAccessibleName")));
@@ -126,6 +205,37 @@ ZGuideView::ZGuideView(ZNavigationPolicy::Targets targets, QWidget *parent) : QW
 }
 
 ZGuideView::~ZGuideView() = default;
+
+void ZGuideView::watchInput(QObject *object) {
+  object->installEventFilter(this);
+  for (QObject *child : object->children())
+    if (child->isWidgetType()) watchInput(child);
+}
+
+// The web engine draws the page in a widget of its own inside the view, made
+// when a page first shows: the user's clicks and keys reach that one.
+bool ZGuideView::eventFilter(QObject *watched, QEvent *event) {
+  switch (event->type()) {
+    case QEvent::ChildAdded: {
+      QObject *child = static_cast<QChildEvent *>(event)->child();
+      if (child->isWidgetType()) watchInput(child);
+      break;
+    }
+    case QEvent::MouseButtonRelease:
+      if (fPage && event->spontaneous()) fPage->noteUserInput();
+      break;
+    case QEvent::KeyPress: {
+      const int key = static_cast<QKeyEvent *>(event)->key();
+      if (fPage && event->spontaneous() &&
+          (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space))
+        fPage->noteUserInput();
+      break;
+    }
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
 
 void ZGuideView::load(const QUrl &url) {
   fRequestedUrl = url;

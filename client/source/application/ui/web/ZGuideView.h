@@ -2,6 +2,7 @@
 
 #include "ZNavigationPolicy.h"
 
+#include <QElapsedTimer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWidget>
@@ -10,12 +11,18 @@ class QLabel;
 class QPushButton;
 class QStackedLayout;
 class QWebEngineLoadingInfo;
+class QWebEngineNewWindowRequest;
 class QWebEngineView;
 
-// A page of the service shown inside the player. Every navigation goes
-// through the navigation policy first: the service's "zaro://" command links
-// are carried out here and load nothing; other addresses load as usual.
-// Pages that would open in a new window open in this one.
+// A page of the service shown inside the player. Every navigation, and every
+// request for a new window, goes through the navigation policy first
+// (ZNavigationPolicy) and its verdict is carried out here: the service's
+// command links the user clicks are carried out and load nothing, the
+// service's pages load (a new window's in this one), another host's page the
+// user clicks opens in the user's browser, and everything else is refused and
+// logged once. Whether the user acted is known from the input the view hands
+// over (noteUserInput): a click or key in the page a moment before, used up
+// by the one command or browser opening it leads to.
 class ZGuidePage : public QWebEnginePage {
   Q_OBJECT
  public:
@@ -25,14 +32,25 @@ class ZGuidePage : public QWebEnginePage {
   // before the application object exists.
   static void registerSchemes();
 
+  // How long after the user's click or key a navigation still counts as the
+  // user's.
+  static constexpr qint64 UserActionWindowMs = 1000;
+
   explicit ZGuidePage(ZNavigationPolicy::Targets targets, QObject *parent = nullptr);
+
+  // The user clicked or pressed a key in the page.
+  void noteUserInput();
 
  protected:
   bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
-  QWebEnginePage *createWindow(WebWindowType type) override;
 
  private:
+  // Decides and carries out; true when the navigation is to load.
+  bool carryOut(ZNavigationPolicy::Navigation navigation, bool userInitiated);
+  void newWindowRequested(QWebEngineNewWindowRequest &request);
+
   ZNavigationPolicy::Targets fTargets;
+  QElapsedTimer fLastUserInput;
 };
 
 // A web view of the service's guide pages that fails gently: while the first
@@ -73,6 +91,8 @@ class ZGuideView : public QWidget {
   void statusChanged(ZGuideView::Status status);
 
  private:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  void watchInput(QObject *object);
   void loadingChanged(const QWebEngineLoadingInfo &info);
   void showMessage(const QString &text, bool canRetry);
   void setStatus(Status status);
