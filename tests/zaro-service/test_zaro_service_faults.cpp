@@ -149,6 +149,27 @@ TEST_F(ServiceFaultsTest, RulesKeepToTheirPathAndCount) {
   EXPECT_TRUE(sService->control("/_control/faults").array().isEmpty());
 }
 
+TEST_F(ServiceFaultsTest, AHostilePageTakesThePlaceOfTheNextPageAndLeadsThroughTheAttacks) {
+  ASSERT_EQ(sService->controlPost("/_control/faults",
+                                  R"({"kind": "hostile-page", "value": 4, "path": "/guide/"})"),
+            200);
+  const Received hostile = fetch(*sService, "/guide/index.html");
+  EXPECT_EQ(hostile.status, 200);
+  EXPECT_NE(hostile.body.find("<h1>4. Frames hold commands</h1>"), std::string::npos);
+  EXPECT_NE(hostile.body.find("<iframe src='zaro://run?command="), std::string::npos);
+  EXPECT_NE(hostile.body.find("location.href='/hostile/5.html'"), std::string::npos);
+  // Used up: the guide is itself again.
+  EXPECT_EQ(fetch(*sService, "/guide/index.html").body.find("hostile"), std::string::npos);
+  // The chain's pages are there without a fault; the last one says it is done.
+  EXPECT_NE(fetch(*sService, "/hostile/1.html").body.find("location.href='zaro://"),
+            std::string::npos);
+  EXPECT_NE(fetch(*sService, "/hostile/frame.html").body.find("top.location='zaro://"),
+            std::string::npos);
+  EXPECT_NE(fetch(*sService, "/hostile/10.html").body.find("Attacks done"), std::string::npos);
+  EXPECT_EQ(fetch(*sService, "/hostile/11.html").status, 404);
+  EXPECT_EQ(fetch(*sService, "/hostile/x.html").status, 404);
+}
+
 TEST_F(ServiceFaultsTest, MalformedRulesAreRefusedWhole) {
   for (const char *rule : {
            R"({"kind": "explode", "value": 1})",
@@ -157,6 +178,8 @@ TEST_F(ServiceFaultsTest, MalformedRulesAreRefusedWhole) {
            R"({"kind": "rate", "value": 0})",
            R"({"kind": "close-after", "value": -5})",
            R"({"kind": "close-after", "value": 10, "count": 0})",
+           R"({"kind": "hostile-page", "value": 0})",
+           R"({"kind": "hostile-page", "value": 99})",
            R"([{"kind": "ignore-range"}, {"kind": "nonsense"}])",
            R"(not json)",
        }) {

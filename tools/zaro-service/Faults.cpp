@@ -1,5 +1,7 @@
 #include "Faults.h"
 
+#include "HostilePages.h"
+
 #include <QJsonValue>
 
 namespace zsvc {
@@ -14,7 +16,7 @@ struct KindName {
 constexpr KindName kKindNames[] = {
     {FaultKind::kCloseAfter, "close-after"}, {FaultKind::kIgnoreRange, "ignore-range"},
     {FaultKind::kStatus, "status"},          {FaultKind::kRate, "rate"},
-    {FaultKind::kShortBody, "short-body"},
+    {FaultKind::kShortBody, "short-body"},   {FaultKind::kHostilePage, "hostile-page"},
 };
 
 }  // namespace
@@ -56,6 +58,11 @@ std::optional<FaultRule> faultRuleFromJson(const QJsonObject &object, int defaul
   }
   if (rule.kind == FaultKind::kStatus && (rule.value < 100 || rule.value > 599)) {
     *error = QStringLiteral("status %1 is not an HTTP status").arg(rule.value);
+    return std::nullopt;
+  }
+  if (rule.kind == FaultKind::kHostilePage &&
+      (rule.value < 1 || rule.value > uint64_t(HostilePageCount))) {
+    *error = QStringLiteral("a hostile page is numbered 1 to %1").arg(HostilePageCount);
     return std::nullopt;
   }
   if (rule.kind == FaultKind::kRate && rule.value == 0) {
@@ -120,6 +127,9 @@ FaultPlan FaultSet::take(const std::string &path) {
         break;
       case FaultKind::kShortBody:
         plan.shortBody = rule.value;
+        break;
+      case FaultKind::kHostilePage:
+        plan.hostilePage = static_cast<int>(rule.value);
         break;
     }
   }

@@ -19,6 +19,7 @@ enum class FaultKind {
   kStatus,       // answer with status N (and a short text body) instead
   kRate,         // send the body at no more than N bytes per second
   kShortBody,    // announce the body's length, send N bytes fewer, close
+  kHostilePage,  // answer with hostile page N (HostilePages.h) instead
 };
 
 const char *faultKindName(FaultKind kind);
@@ -32,10 +33,12 @@ struct FaultRule {
 };
 
 // Reads a rule from its JSON form:
-//   {"kind": "close-after" | "ignore-range" | "status" | "rate" | "short-body",
+//   {"kind": "close-after" | "ignore-range" | "status" | "rate" | "short-body" |
+//            "hostile-page",
 //    "value": N, "path": "/prefix", "count": K}
 // "value" is required except for ignore-range; "path" defaults to every path and
-// "count" to defaultCount. A status must lie in 100..599, a rate be positive.
+// "count" to defaultCount. A status must lie in 100..599, a rate be positive,
+// a hostile page be one of the pages (1 .. HostilePageCount).
 std::optional<FaultRule> faultRuleFromJson(const QJsonObject &object, int defaultCount,
                                            QString *error);
 QJsonObject faultRuleToJson(const FaultRule &rule);
@@ -47,6 +50,7 @@ struct FaultPlan {
   std::optional<int> status;
   std::optional<uint64_t> rate;
   std::optional<uint64_t> shortBody;
+  std::optional<int> hostilePage;
   QJsonArray applied;  // the rules used, for the request log
 
   bool empty() const { return applied.isEmpty(); }

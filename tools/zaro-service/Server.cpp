@@ -1,5 +1,7 @@
 #include "Server.h"
 
+#include "HostilePages.h"
+
 #include <httplib.h>
 
 #include <QByteArrayView>
@@ -116,6 +118,11 @@ void Service::install(httplib::Server &server) {
   server.Get(R"(/service/upgradeSubscriptions\.xml)", route(&Exchanges::subscriptionUpgrade));
   server.Get(R"(/service/rss\.xml)", route(&Exchanges::feed));
   server.Get(R"(/rss/.+)", route(&Exchanges::feed));
+  server.Get(R"(/hostile/.+)", [this](const httplib::Request &request, auto &response) {
+    serve(request, response, [](const RequestInfo &info) {
+      return hostilePageAt(info.path, info.urls.base().toStdString()).value_or(notFound());
+    });
+  });
   // Web pages; anything else is a recorded 404.
   server.Get(R"(/.*)", route(&Exchanges::webPage));
   const auto unknown = [this](const httplib::Request &request, httplib::Response &response) {
@@ -160,6 +167,8 @@ void Service::serve(const httplib::Request &request, httplib::Response &response
   if (plan.status)
     reply = textReply(*plan.status, kTextType,
                       "injected fault: status " + std::to_string(*plan.status) + "\n");
+  else if (plan.hostilePage)
+    reply = hostilePage(*plan.hostilePage, info.urls.base().toStdString());
   else if (guidRefused)
     reply = textReply(403, kTextType, "clientGUID does not decode\n");
   else
