@@ -122,6 +122,32 @@ TEST_F(DownloadItemTest, ConfiguredMediaInfoUrlReplacesTheServicePath) {
   EXPECT_EQ(queryPairs(posts[0].value("query").toString()), identityPairs());  // no collection
 }
 
+// A configured media-information address elsewhere is asked without the
+// user's token (the identity and version still go).
+TEST_F(DownloadItemTest, ConfiguredMediaInfoUrlOnAnotherHostGetsNoToken) {
+  startService();
+  fCanned = std::make_unique<CannedServer>(
+      [](const CannedRequest &) { return CannedServer::response(404, "no"); });
+  ASSERT_TRUE(Config(*fDatabase).setObject(fCanned->base() + "/media.xml", "MediaInfoUrl"));
+  ZDownloadItem *item = newItem(QStringLiteral("ocean-sunrise"));
+  item->setChannelPermalink(QStringLiteral("chan"));
+  EXPECT_EQ(drive(item, QStringLiteral("meta")), ServerRequestFailed);
+
+  ASSERT_EQ(fCanned->requests().size(), 1);
+  const CannedRequest &request = fCanned->requests()[0];
+  EXPECT_EQ(request.path(), "/media.xml");
+  const QByteArray target = request.target;
+  EXPECT_EQ(queryPairs(QString::fromLatin1(target.mid(target.indexOf('?') + 1))),
+            (QList<std::pair<QString, QString>>{{"clientGUID", Utilities::getMyPeerID(*fDefaults)},
+                                                {"version", Utilities::applicationVersion()},
+                                                {"collectionPermalink", "chan"}}));
+  QByteArray everything = target;
+  for (auto it = request.headers.begin(); it != request.headers.end(); ++it)
+    everything += '\n' + it.key() + ": " + it.value();
+  EXPECT_FALSE(everything.toLower().contains("token")) << everything.toStdString();
+  EXPECT_TRUE(requests(QStringLiteral("/service/getMediaInfo.xml")).isEmpty());
+}
+
 TEST_F(DownloadItemTest, PermalinkIsEscapedInTheRequestBody) {
   startCannedServer([](const CannedRequest &) { return CannedServer::response(404, "no"); });
   ZDownloadItem *item = newItem(QStringLiteral("a\"/><Evil x=\"&<"));

@@ -102,6 +102,9 @@ TEST(MediaInfoUrl, BaseTokenAndEncoding) {
   const QString version = wwwFormURLEncoded(Utilities::applicationVersion());
   const QString serviceBase = ServiceHosts::webURLString("/service/getMediaInfo.xml");
   ASSERT_TRUE(serviceBase.endsWith("/service/getMediaInfo.xml"));
+  const QUrl web = ServiceHosts::serviceWebHost();
+  const QString userInfoTrick =
+      QString("http://%1:%2@evil.example/info.xml").arg(web.host()).arg(web.port(80));
 
   const struct {
     const char *name;
@@ -113,10 +116,16 @@ TEST(MediaInfoUrl, BaseTokenAndEncoding) {
        serviceBase + "?clientGUID=" + encodedGuid + "&ZARO_GUIDE_AUTH=(null)&version=" + version},
       {"empty override", QString(""), QString("t0k"),
        serviceBase + "?clientGUID=" + encodedGuid + "&ZARO_GUIDE_AUTH=t0k&version=" + version},
-      {"override and a token that needs encoding", QString("http://media.example:81/x/info.xml"),
-       QString("a b+c/\u00e9"),
-       "http://media.example:81/x/info.xml?clientGUID=" + encodedGuid +
+      {"override on the service and a token that needs encoding",
+       ServiceHosts::webURLString("/x/info.xml"), QString("a b+c/\u00e9"),
+       ServiceHosts::webURLString("/x/info.xml") + "?clientGUID=" + encodedGuid +
            "&ZARO_GUIDE_AUTH=a%20b%2Bc%2F%E9&version=" + version},
+      // Elsewhere the token is not sent at all.
+      {"override on another host", QString("http://media.example:81/x/info.xml"),
+       QString("t0k"),
+       "http://media.example:81/x/info.xml?clientGUID=" + encodedGuid + "&version=" + version},
+      {"override whose user part names the service's host", userInfoTrick, QString("t0k"),
+       userInfoTrick + "?clientGUID=" + encodedGuid + "&version=" + version},
   };
   for (const auto &c : cases) {
     if (c.token)
@@ -139,10 +148,10 @@ TEST(MediaInfoUrl, ReadsTheOverrideFromTheLibraryConfigTable) {
   EXPECT_TRUE(plain.startsWith(ServiceHosts::webURLString("/service/getMediaInfo.xml?clientGUID=")))
       << plain.toStdString();
 
-  ASSERT_TRUE(config.setObject(QString("http://elsewhere.example/media.xml"), "MediaInfoUrl"));
+  const QString elsewhere = ServiceHosts::webURLString("/other/media.xml");
+  ASSERT_TRUE(config.setObject(elsewhere, "MediaInfoUrl"));
   const QString overridden = Utilities::getMediaInfoUrl(config, *defaults);
-  EXPECT_TRUE(overridden.startsWith("http://elsewhere.example/media.xml?clientGUID="))
-      << overridden.toStdString();
+  EXPECT_TRUE(overridden.startsWith(elsewhere + "?clientGUID=")) << overridden.toStdString();
   EXPECT_TRUE(overridden.endsWith("&ZARO_GUIDE_AUTH=tok&version=" +
                                   wwwFormURLEncoded(Utilities::applicationVersion())));
 }

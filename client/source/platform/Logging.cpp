@@ -15,12 +15,27 @@ Q_LOGGING_CATEGORY(zaroDesktop, "zaro.desktop", QtWarningMsg)
 
 namespace Logging {
 
-void warnOnce(const QLoggingCategory &category, const QString &key, const QString &message) {
+namespace {
+// Whether the key was met before in the category, for the given kind of
+// message; notes it as met.
+bool saidBefore(const QLoggingCategory &category, char kind, const QString &key) {
   static QSet<QString> said;
-  const QString id = QLatin1String(category.categoryName()) + QLatin1Char('/') + key;
-  if (said.contains(id)) return;
+  const QString id =
+      QLatin1String(category.categoryName()) + QLatin1Char('/') + QLatin1Char(kind) + key;
+  if (said.contains(id)) return true;
   said.insert(id);
+  return false;
+}
+}  // namespace
+
+void warnOnce(const QLoggingCategory &category, const QString &key, const QString &message) {
+  if (saidBefore(category, 'w', key)) return;
   qCWarning(category, "%s", qUtf8Printable(message));
+}
+
+void infoOnce(const QLoggingCategory &category, const QString &key, const QString &message) {
+  if (saidBefore(category, 'i', key)) return;
+  qCInfo(category, "%s", qUtf8Printable(message));
 }
 
 QString address(const QUrl &url) {

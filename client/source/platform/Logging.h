@@ -28,6 +28,9 @@ namespace Logging {
 // Writes the warning to the category the first time the key is met in this
 // process (a missing desktop service, say); later calls write nothing.
 void warnOnce(const QLoggingCategory &category, const QString &key, const QString &message);
+// The same for an informational message (shown only when the category's info
+// messages are turned on).
+void infoOnce(const QLoggingCategory &category, const QString &key, const QString &message);
 
 // An address as it may be written down: scheme, host, port and path.
 QString address(const QUrl &url);

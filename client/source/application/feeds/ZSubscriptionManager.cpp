@@ -216,15 +216,26 @@ void ZSubscriptionManager::downloadNextFeed() {
   downloadNewFeedItems();
 }
 
-bool ZSubscriptionManager::startFeedFetch(const QString &address) {
+QUrl ZSubscriptionManager::feedRequestUrl(const QString &address, const QString &token) {
   // The token goes after an ampersand whether or not the address has a query;
   // the service ignores what it does not know.
-  const QUrl url(address + QStringLiteral("&ZARO_GUIDE_AUTH=") +
-                 Utilities::queryValue(defaults().stringForKey(kAuthorizationKey)));
+  const QUrl withToken(address + QStringLiteral("&ZARO_GUIDE_AUTH=") + Utilities::queryValue(token));
+  if (ServiceHosts::isServiceAddress(QUrl(address)) && ServiceHosts::isServiceAddress(withToken))
+    return withToken;
+  return QUrl(address);
+}
+
+bool ZSubscriptionManager::startFeedFetch(const QString &address) {
+  const QUrl url = feedRequestUrl(address, defaults().stringForKey(kAuthorizationKey));
   if (!isFetchableUrl(url)) {
     feedFailed(address, QStringLiteral("not a web address"));
     return false;
   }
+  if (!ServiceHosts::isServiceAddress(url))
+    Logging::infoOnce(zaroFeeds(), QStringLiteral("foreign feed ") + address,
+                      QStringLiteral("feed %1 is not on the service's hosts: fetched without the "
+                                     "authorisation token")
+                          .arg(Logging::address(url)));
   QNetworkReply *reply = ServiceRequest::send(*fNetwork, fetchRecipe(url), kMaxFeedBodyBytes);
   if (!reply) return false;
 

@@ -19,6 +19,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <optional>
 
@@ -56,6 +57,16 @@ class ZSubscriptionManager : public QObject {
 
   // The process-wide manager, made on first use and never freed.
   static ZSubscriptionManager &sharedSubscriptionManager();
+
+  // The URL a subscribed feed is fetched from. A feed on one of the service's
+  // hosts gets the user's authorisation token: the stored address followed by
+  // "&ZARO_GUIDE_AUTH=" and the form-encoded token ("(null)" for a null one),
+  // the ampersand whether or not the address has a query. Any other feed is
+  // fetched from the stored address unchanged: the token is for the service
+  // alone, and anyone's page can subscribe the user to a feed on its own
+  // host. The judgement is made on the URL as it would be sent, so text that
+  // would move the token into a host name or a port sends no token either.
+  static QUrl feedRequestUrl(const QString &address, const QString &token);
 
   // Observes "VideoDownloadFinished" from any sender from now on.
   explicit ZSubscriptionManager(Parts parts = {}, QObject *parent = nullptr);

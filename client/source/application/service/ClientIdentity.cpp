@@ -1,10 +1,13 @@
 #include "ClientIdentity.h"
 
 #include "ClientCipher.h"
+#include "Logging.h"
 #include "ServiceHosts.h"
 #include "ServiceUtilities.h"
 #include "StringExtensions.h"
 #include "UserDefaults.h"
+
+#include <QUrl>
 
 namespace Utilities {
 
@@ -47,10 +50,18 @@ QString getMediaInfoUrl(const std::optional<QString> &configuredBase, UserDefaul
       configuredBase && !configuredBase->isEmpty()
           ? *configuredBase
           : ServiceHosts::webURLString(QStringLiteral("/service/getMediaInfo.xml"));
-  return base + QStringLiteral("?clientGUID=") + queryValue(getMyPeerID(defaults)) +
-         QStringLiteral("&ZARO_GUIDE_AUTH=") +
-         queryValue(defaults.stringForKey(kAuthorizationKey)) + QStringLiteral("&version=") +
-         queryValue(applicationVersion());
+  const QString guid = QStringLiteral("?clientGUID=") + queryValue(getMyPeerID(defaults));
+  const QString version = QStringLiteral("&version=") + queryValue(applicationVersion());
+  const QString withToken = base + guid + QStringLiteral("&ZARO_GUIDE_AUTH=") +
+                            queryValue(defaults.stringForKey(kAuthorizationKey)) + version;
+  // A configured base elsewhere than on the service's hosts does not hear the
+  // user's token.
+  if (ServiceHosts::isServiceAddress(QUrl(withToken))) return withToken;
+  Logging::infoOnce(zaroDownloads(), QStringLiteral("media information at ") + base,
+                    QStringLiteral("media information address %1 is not on the service's hosts: "
+                                   "asked without the authorisation token")
+                        .arg(Logging::address(QUrl(base))));
+  return base + guid + version;
 }
 
 }  // namespace Utilities

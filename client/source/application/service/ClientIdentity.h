@@ -36,7 +36,9 @@ QString queryValue(const QString &value);
 // "<base>?clientGUID=<GUID>&ZARO_GUIDE_AUTH=<token>&version=<version>", every
 // value form-encoded and "(null)" in place of a missing token. The base is the
 // configured "MediaInfoUrl" when present and not empty, else
-// "/service/getMediaInfo.xml" on the service's web host. The forms that read
+// "/service/getMediaInfo.xml" on the service's web host. A configured base
+// that is not on one of the service's hosts (ServiceHosts::isServiceAddress)
+// gets no token: "<base>?clientGUID=<GUID>&version=<version>". The forms that read
 // the configured base from the library's Config table are the library's
 // (Config.h).
 QString getMediaInfoUrl(const std::optional<QString> &configuredBase, UserDefaults &defaults);
