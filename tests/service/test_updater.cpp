@@ -747,6 +747,19 @@ TEST_F(UpdaterExchange, HostileOffersAreRefused) {
        sha256Hex(large), true, "larger than"},
   };
   const QString offerLine = "update " + localized("upgradeNotificationAlertMessage");
+
+  // The check itself is not followed off the web host: whatever the other
+  // host would answer is never asked.
+  foreign.answer("GET", CheckPath, 200, "text/xml",
+                 checkAnswer("2.0.0", away, "0", "1", sha256Hex(package)));
+  const std::string foreignCheck = foreign.url(CheckPath).toStdString();
+  fServer.on("GET", CheckPath, [foreignCheck](const httplib::Request &, httplib::Response &r) {
+    r.set_redirect(foreignCheck);
+  });
+  check();
+  EXPECT_TRUE(fDialogs.asked().isEmpty());
+  EXPECT_TRUE(foreign.received().empty());
+
   const QString alertLine = "alert " + localized("upgradeVerificationFailedAlertTitle") + ": " +
                             localized("upgradeVerificationFailedAlertMessage");
   ServiceWarnings warnings;
