@@ -10,7 +10,7 @@
 # descriptions' lines itself (an empty line separates paragraphs). scripts/package runs
 # it: cpack --config build/default/CPackConfig.cmake -B build/default/packages
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME zaro-player)
+set(CPACK_PACKAGE_NAME ${ZARO_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${ZARO_SHORT_VERSION})
 set(CPACK_PACKAGE_VENDOR Zaro)
 set(CPACK_PACKAGE_CONTACT "Zaro Player developers <player@zaro.tv>")
@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zaro.tv/")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 
-set(CPACK_DEBIAN_PLAYER_PACKAGE_NAME zaro-player)
+set(CPACK_DEBIAN_PLAYER_PACKAGE_NAME ${ZARO_PACKAGE_NAME})
 set(CPACK_DEBIAN_PLAYER_PACKAGE_SECTION video)
 # pkexec: the uninstaller's administrator rights; setpriv (util-linux, essential) for the media.
 set(CPACK_DEBIAN_PLAYER_PACKAGE_RECOMMENDS "pkexec, xdg-utils")

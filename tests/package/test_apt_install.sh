@@ -166,6 +166,11 @@ downloaded() {
 }
 wait_for 120 "the video downloaded by the installed player" downloaded
 echo "Downloaded: $(sqlite3 "$library" 'SELECT TITLE FROM Videos;')"
+# Installed from its package, the player offers the demo's update by its
+# version (Yes would open the service's download page), not as a file to fetch.
+wait_for 30 "the update offered to a package install" \
+  grep -q '^update Zaro Player 2\.1\.0 is available\. Do you want to open its download page' \
+  "$work/dialogs.log"
 
 # The login item names the installed program, as the desktop entry does.
 login_item="$home/.config/autostart/tv.zaro.ZaroPlayer.desktop"

@@ -45,7 +45,9 @@ class ServiceTestServer {
  public:
   using Handler = std::function<void(const httplib::Request &, httplib::Response &)>;
 
-  ServiceTestServer() {
+  enum Role { TheService, Foreign };
+
+  explicit ServiceTestServer(Role role = TheService) : fRole(role) {
     auto dispatch = [this](const httplib::Request &request, httplib::Response &response) {
       Handler handler;
       {
@@ -65,6 +67,7 @@ class ServiceTestServer {
     fPort = fServer.bind_to_any_port("127.0.0.1");
     fThread = std::thread([this] { fServer.listen_after_bind(); });
     while (!fServer.is_running()) std::this_thread::yield();
+    if (fRole == Foreign) return;
     fPreviousServiceUrl = qgetenv("ZARO_SERVICE_URL");
     qputenv("ZARO_SERVICE_URL", baseUrl().toUtf8());
   }
@@ -72,7 +75,7 @@ class ServiceTestServer {
   ~ServiceTestServer() {
     fServer.stop();
     fThread.join();
-    qputenv("ZARO_SERVICE_URL", fPreviousServiceUrl);
+    if (fRole == TheService) qputenv("ZARO_SERVICE_URL", fPreviousServiceUrl);
   }
 
   ServiceTestServer(const ServiceTestServer &) = delete;
@@ -112,6 +115,7 @@ class ServiceTestServer {
   }
 
  private:
+  const Role fRole;
   httplib::Server fServer;
   int fPort = -1;
   std::thread fThread;

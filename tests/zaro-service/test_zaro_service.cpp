@@ -2,6 +2,7 @@
 // the demo catalog.
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -304,7 +305,22 @@ TEST_F(ZaroServiceTest, UpdateIsOfferedToOlderVersionsOnly) {
   const auto file = fClient->Get(url.substr(sService->base().size()));
   expectLengthAnnounced(file);
   EXPECT_EQ(file->status, 200);
-  EXPECT_EQ(file->body, demoFile("updates/ZaroPlayer-2.1.0.txt"));
+  EXPECT_EQ(file->body, demoFile("updates/zaro-player-demo-update_2.1.0_all.deb"));
+  // What the player accepts: a Debian package matching the checksum offered.
+  EXPECT_EQ(file->body.rfind("!<arch>\ndebian-binary", 0), 0u);
+  EXPECT_EQ(update->value("Checksum"),
+            QCryptographicHash::hash(QByteArray::fromStdString(file->body),
+                                     QCryptographicHash::Sha256)
+                .toHex()
+                .toStdString());
+
+  // The page an installed player opens instead: the version and the file.
+  const auto page = fClient->Get("/download.html");
+  expectLengthAnnounced(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+  EXPECT_NE(page->body.find("Zaro Player 2.1.0 is available"), std::string::npos);
+  EXPECT_NE(page->body.find("href=\"" + url + "\""), std::string::npos);
 }
 
 TEST_F(ZaroServiceTest, ReportsAreAcknowledged) {

@@ -244,6 +244,7 @@ std::string mimeTypeForExtension(const QString &extension) {
       {"txt", "text/plain; charset=utf-8"},
       {"dmg", "application/x-apple-diskimage"},
       {"gz", "application/gzip"},
+      {"deb", "application/vnd.debian.binary-package"},
   };
   QString suffix = extension.toLower();
   if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);

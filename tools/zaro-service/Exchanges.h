@@ -59,6 +59,8 @@ class Exchanges {
   Reply subscriptionUpgrade(const RequestInfo &request) const;
   Reply feed(const RequestInfo &request) const;
   Reply webPage(const RequestInfo &request) const;
+  // "/download.html": the page an installed player sends the user to.
+  Reply downloadPage(const RequestInfo &request) const;
 
   // The access key a client gets: the catalog's, or one derived from the client.
   QString accessKeyFor(const RequestInfo &request) const;

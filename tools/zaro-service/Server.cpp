@@ -115,6 +115,7 @@ void Service::install(httplib::Server &server) {
   server.Post(R"(/service/userRatings\.xml)", route(&Exchanges::ratingReport));
   server.Get(R"(/service/getUpdate\.xml)", route(&Exchanges::updateCheck));
   server.Get(R"(/downloads/.+)", route(&Exchanges::updateFile));
+  server.Get(R"(/download\.html)", route(&Exchanges::downloadPage));
   server.Get(R"(/service/upgradeSubscriptions\.xml)", route(&Exchanges::subscriptionUpgrade));
   server.Get(R"(/service/rss\.xml)", route(&Exchanges::feed));
   server.Get(R"(/rss/.+)", route(&Exchanges::feed));

@@ -299,4 +299,22 @@ Reply Exchanges::webPage(const RequestInfo &request) const {
   return page.reply();
 }
 
+Reply Exchanges::downloadPage(const RequestInfo &request) const {
+  Page page(fCatalog, request.urls);
+  page.heading(QStringLiteral("Download Zaro Player"));
+  const std::optional<UpdateOffer> &offer = fCatalog.update;
+  if (offer)
+    page.paragraph(QStringLiteral("Zaro Player %1 is available.").arg(html(offer->version)));
+  page.paragraph(QStringLiteral(
+      "Zaro Player installed from its Debian package is updated with the system's software "
+      "updates, or with <code>sudo apt update &amp;&amp; sudo apt install --only-upgrade "
+      "zaro-player</code>."));
+  if (offer && offer->file) {
+    page.link(request.urls.updateFile(offer->fileName),
+              QStringLiteral("Download the package (%1)").arg(offer->fileName));
+    page.paragraph(QStringLiteral("SHA-256: <code>%1</code>").arg(html(offer->checksum)));
+  }
+  return page.reply();
+}
+
 }  // namespace zsvc

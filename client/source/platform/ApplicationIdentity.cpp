@@ -13,6 +13,7 @@ QString bundleVersion() { return QStringLiteral(ZARO_BUNDLE_VERSION); }
 QString shortVersionString() { return QStringLiteral(ZARO_SHORT_VERSION); }
 QString applicationErrorDomain() { return bundleIdentifier() + QStringLiteral(".ErrorDomain"); }
 QString applicationName() { return QStringLiteral("Zaro Player"); }
+QString packageName() { return QStringLiteral(ZARO_PACKAGE_NAME); }
 
 QString resourcesFolder() {
   const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() +

@@ -12,6 +12,8 @@ QString bundleVersion();           // the full build version ("CFBundleVersion")
 QString shortVersionString();      // the marketing version ("CFBundleShortVersionString")
 QString applicationErrorDomain();  // domain of the application's user-facing errors
 QString applicationName();         // "Zaro Player"
+// The name of the Debian package the player is installed from ("zaro-player").
+QString packageName();
 
 // Where the application's resources (skins, help pages) are:
 // PREFIX/share/zaro-player beside PREFIX/bin, else the build tree's copy.

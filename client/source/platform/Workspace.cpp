@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 std::unique_ptr<Workspace> &installed() {
@@ -38,6 +39,12 @@ bool DesktopWorkspace::openFolder(const QString &path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+bool DesktopWorkspace::revealFile(const QString &path) {
+  // The folder, never the file: opening the file would hand it to whatever
+  // program the desktop associates with it.
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
 RecordingWorkspace::RecordingWorkspace(const QString &logPath) : fLogPath(logPath) {}
 
 bool RecordingWorkspace::openURL(const QUrl &url) {
@@ -52,6 +59,11 @@ bool RecordingWorkspace::openFile(const QString &path) {
 
 bool RecordingWorkspace::openFolder(const QString &path) {
   record(QStringLiteral("openFolder ") + path);
+  return true;
+}
+
+bool RecordingWorkspace::revealFile(const QString &path) {
+  record(QStringLiteral("revealFile ") + path);
   return true;
 }
 

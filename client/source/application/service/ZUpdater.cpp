@@ -1,6 +1,8 @@
 #include "ZUpdater.h"
 
+#include "ApplicationIdentity.h"
 #include "ClientIdentity.h"
+#include "DebianPackage.h"
 #include "Dialogs.h"
 #include "Localization.h"
 #include "Logging.h"
@@ -13,6 +15,8 @@
 #include "ZFolderManager.h"
 #include "ZXMLParser.h"
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -29,6 +33,10 @@ namespace {
 constexpr qsizetype kMaxFileNameBytes = 200;
 // How many "<name> - <n>" variants are tried before giving up.
 constexpr int kMaxNameVariants = 9999;
+// How many refused versions the setting keeps.
+constexpr int kMaxRememberedRefusals = 16;
+// The longest version text an offer shows.
+constexpr qsizetype kMaxShownVersion = 40;
 
 bool isGzip(const QByteArray &encoding) { return encoding == "gzip" || encoding == "x-gzip"; }
 
@@ -45,6 +53,41 @@ bool isAcceptedStatus(QNetworkReply &reply, bool lenientRedirects) {
 bool isDownloadableUrl(const QUrl &url) {
   const QString scheme = url.scheme().toLower();
   return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
+// Where an update file may come from: the service's own hosts.
+bool isUpdateFileAddress(const QUrl &url) {
+  return isDownloadableUrl(url) && ServiceHosts::isServiceAddress(url);
+}
+
+// The checksum as the service writes it (SHA-256 in hex, either case), in
+// lower case; empty when it is anything else.
+QByteArray normalizedChecksum(const QString &text) {
+  const QByteArray checksum = text.trimmed().toLatin1().toLower();
+  if (checksum.size() != 64) return QByteArray();
+  for (const char c : checksum)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return QByteArray();
+  return checksum;
+}
+
+// The offered version as a message may show it: letters, digits and ". - + ~"
+// only (so no markup), and not too long.
+QString shownVersion(const QString &version) {
+  QString shown;
+  for (const QChar c : version) {
+    if (shown.size() >= kMaxShownVersion) break;
+    if ((c.unicode() < 128 && c.isLetterOrNumber()) || c == u'.' || c == u'-' || c == u'+' ||
+        c == u'~')
+      shown.append(c);
+  }
+  return shown;
+}
+
+// Redirections are followed only once the receiver has allowed each one.
+ServiceRequest::Recipe withCheckedRedirects(ServiceRequest::Recipe recipe) {
+  recipe.request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                              QNetworkRequest::UserVerifiedRedirectPolicy);
+  return recipe;
 }
 
 // Something is at path, a dangling symbolic link included.
@@ -170,6 +213,10 @@ QString ZUpdater::runningVersion() const {
   return fParts.runningVersion.isNull() ? Utilities::applicationVersion() : fParts.runningVersion;
 }
 
+quint64 ZUpdater::maxUpdateFileBytes() const {
+  return quint64(fParts.maxUpdateFileBytes > 0 ? fParts.maxUpdateFileBytes : MaxUpdateFileBytes);
+}
+
 // --- versions and names ------------------------------------------------------
 
 bool ZUpdater::isNewerVersion(const QString &offered, const QString &running) {
@@ -218,6 +265,12 @@ QString ZUpdater::updateFileName(const QString &url) {
   return name;
 }
 
+QString ZUpdater::packageFileName(const QString &url) {
+  const QString name = updateFileName(url);
+  return name.endsWith(QStringLiteral(".deb"), Qt::CaseInsensitive) ? name
+                                                                     : name + QStringLiteral(".deb");
+}
+
 QString ZUpdater::destinationPath(const QString &folder, const QString &fileName) {
   const QString first = folder + QLatin1Char('/') + fileName;
   if (!occupied(first)) return first;
@@ -232,7 +285,42 @@ QString ZUpdater::destinationPath(const QString &folder, const QString &fileName
   return QString();
 }
 
+// --- refusals ----------------------------------------------------------------
+
+bool ZUpdater::isPackageInstall() {
+  if (!fPackageInstall) {
+    fPackageInstall = fParts.packageInstall
+                          ? fParts.packageInstall()
+                          : DebianPackage::isInstalledFile(QCoreApplication::applicationFilePath(),
+                                                           ApplicationIdentity::packageName());
+  }
+  return *fPackageInstall;
+}
+
+bool ZUpdater::wasRefused(const QString &version) const {
+  return fRefusedThisRun.contains(version) ||
+         defaults().objectForKey(RefusedVersionsKey).toStringList().contains(version);
+}
+
+void ZUpdater::refuseOffer(const QString &version, const QString &why) {
+  qCWarning(zaroService).noquote() << "update" << version << "refused:" << why;
+  if (version.isEmpty()) return;
+  fRefusedThisRun.insert(version);
+  QStringList refused = defaults().objectForKey(RefusedVersionsKey).toStringList();
+  if (refused.contains(version)) return;
+  refused.append(version);
+  while (refused.size() > kMaxRememberedRefusals) refused.removeFirst();
+  defaults().setObject(refused, RefusedVersionsKey);
+}
+
 // --- the check ---------------------------------------------------------------
+
+struct ZUpdater::Offer {
+  QString version;
+  QString url;
+  QString checksum;
+  bool required = false;
+};
 
 void ZUpdater::checkForUpdate() {
   if (fUpdateConnection || fUpdateDownloadConnection || fOffering) return;
@@ -241,11 +329,24 @@ void ZUpdater::checkForUpdate() {
       ServiceHosts::webURLString(QStringLiteral("/service/getUpdate.xml?clientGUID=") +
                                  Utilities::queryValue(Utilities::getMyPeerID(defaults())) +
                                  QStringLiteral("&version=") + runningVersion());
-  QNetworkReply *reply =
-      ServiceRequest::send(*fManager, ServiceRequest::xmlGet(QUrl(url)), MaxCheckResponseBytes);
+  QNetworkReply *reply = ServiceRequest::send(
+      *fManager, withCheckedRedirects(ServiceRequest::xmlGet(QUrl(url))), MaxCheckResponseBytes);
   fUpdateConnection = reply;
   connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
     if (reply == fUpdateConnection && !isAcceptedStatus(*reply, true)) cleanUpConnection();
+  });
+  // The answer decides what is offered: it comes from the web host, or from
+  // nowhere.
+  connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &target) {
+    if (reply != fUpdateConnection) return;
+    const QUrl next = reply->url().resolved(target);
+    if (ServiceHosts::isServiceWebAddress(next)) {
+      emit reply->redirectAllowed();
+      return;
+    }
+    qCWarning(zaroService).noquote()
+        << "update check redirected off the service's web host:" << Logging::address(next);
+    cleanUpConnection();
   });
   connect(reply, &QNetworkReply::finished, this, &ZUpdater::connectionDidFinishCheck);
 }
@@ -261,8 +362,7 @@ void ZUpdater::connectionDidFinishCheck() {
   cleanUpConnection();
   if (!body || body->isEmpty()) return;
 
-  QString version, url;
-  bool required = false;
+  Offer offer;
   {
     // The answer's bytes, in the encoding the document declares.
     ZXMLParser parser(*body);
@@ -274,53 +374,129 @@ void ZUpdater::connectionDidFinishCheck() {
     }
     if (integerNumber(childText(root, u"HaveUpdate")).value_or(0) != 1) return;
     const ZXMLElement *update = root->firstChildNamed(u"Update");
-    version = childText(update, u"Version").trimmed();
-    url = childText(update, u"Url").trimmed();
-    required = integerNumber(childText(update, u"Required")).value_or(0) == 1;
+    offer.version = childText(update, u"Version").trimmed();
+    offer.url = childText(update, u"Url").trimmed();
+    offer.checksum = childText(update, u"Checksum");
+    offer.required = integerNumber(childText(update, u"Required")).value_or(0) == 1;
   }
-  if (version.isEmpty() || url.isEmpty()) return;
-  if (!isNewerVersion(version, runningVersion())) return;
-  offerUpdate(url, required);
+  if (offer.version.isEmpty() || offer.url.isEmpty()) return;
+  if (!isNewerVersion(offer.version, runningVersion())) return;
+  if (wasRefused(offer.version)) return;
+  if (isPackageInstall())
+    offerDownloadPage(offer);
+  else
+    offerUpdate(offer);
 }
 
-void ZUpdater::offerUpdate(const QString &url, bool required) {
-  if (!isDownloadableUrl(QUrl(url))) return;
+void ZUpdater::offerDownloadPage(const Offer &offer) {
+  fOffering = true;
+  const int answer = dialogs().askUpdate(localizedFormat(
+      offer.required ? QStringLiteral("upgradeRequiredPackageNotificationAlertMessage")
+                     : QStringLiteral("upgradePackageNotificationAlertMessage"),
+      {shownVersion(offer.version)}));
+  fOffering = false;
+  if (answer != 1) return;
+  // The service's own page, never the answer's address: the package manager
+  // installs the package, the page says how.
+  fUpdateDownloaded = true;
+  workspace().openURL(QUrl(ServiceHosts::webURLString(DownloadPagePath)));
+}
+
+void ZUpdater::offerUpdate(const Offer &offer) {
+  const QUrl address(offer.url);
+  if (!isDownloadableUrl(address)) {
+    refuseOffer(offer.version, QStringLiteral("the file's address is not a web address"));
+    return;
+  }
+  if (!ServiceHosts::isServiceAddress(address)) {
+    refuseOffer(offer.version, QStringLiteral("the file is on another host: ") +
+                                   Logging::address(address));
+    return;
+  }
+  if (normalizedChecksum(offer.checksum).isEmpty()) {
+    refuseOffer(offer.version, QStringLiteral("no usable checksum (SHA-256 in hex) is given"));
+    return;
+  }
   // Without a Desktop there is nowhere to put the file: no offer.
   const QString desktop = desktopPath();
   if (desktop.isEmpty()) return;
   // A file of that name on the Desktop means the update came before.
-  if (occupied(desktop + QLatin1Char('/') + updateFileName(url))) return;
+  if (occupied(desktop + QLatin1Char('/') + packageFileName(offer.url))) return;
 
   fOffering = true;
   const int answer = dialogs().askUpdate(
-      localized(required ? QStringLiteral("upgradeRequiredNotificationAlertMessage")
-                         : QStringLiteral("upgradeNotificationAlertMessage")));
+      localized(offer.required ? QStringLiteral("upgradeRequiredNotificationAlertMessage")
+                               : QStringLiteral("upgradeNotificationAlertMessage")));
   fOffering = false;
-  if (answer == 1) downloadUpdateFromUrl(url);
+  if (answer == 1) downloadUpdateFromUrl(offer.url, offer.checksum, offer.version);
 }
 
 // --- the download ------------------------------------------------------------
 
-void ZUpdater::downloadUpdateFromUrl(const QString &url) {
+void ZUpdater::downloadUpdateFromUrl(const QString &url, const QString &checksum,
+                                     const QString &version) {
   if (fUpdateConnection || fUpdateDownloadConnection) return;
   const QUrl address(url);
-  if (!isDownloadableUrl(address)) return;
+  if (!isUpdateFileAddress(address)) {
+    refuseOffer(version, QStringLiteral("the file is not on the service's hosts: ") +
+                             Logging::address(address));
+    return;
+  }
+  const QByteArray expected = normalizedChecksum(checksum);
+  if (expected.isEmpty()) {
+    refuseOffer(version, QStringLiteral("no usable checksum (SHA-256 in hex) is given"));
+    return;
+  }
 
-  fUpdateFileName = updateFileName(url);
+  fUpdateFileName = packageFileName(url);
   fUpdateFileDestinationPath.clear();
+  fUpdateVersion = version;
+  fExpectedChecksum = expected;
+  fHash = std::make_unique<QCryptographicHash>(QCryptographicHash::Sha256);
+  fHead.clear();
+  fRefusalReason.clear();
   fDownloadResponseHandled = false;
   fExpectedLengthKnown = false;
   fExpectedUpdateLength = 0;
   fDownloadedLength = 0;
   fInflater.reset();
 
-  QNetworkReply *reply = ServiceRequest::send(*fManager, ServiceRequest::xmlGet(address));
+  QNetworkReply *reply =
+      ServiceRequest::send(*fManager, withCheckedRedirects(ServiceRequest::xmlGet(address)));
   fUpdateDownloadConnection = reply;
   connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
     if (reply == fUpdateDownloadConnection && !isAcceptedStatus(*reply, true)) cleanUpConnection();
   });
+  connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &target) {
+    if (reply != fUpdateDownloadConnection) return;
+    const QUrl next = reply->url().resolved(target);
+    if (isUpdateFileAddress(next)) {
+      emit reply->redirectAllowed();
+      return;
+    }
+    fRefusalReason =
+        QStringLiteral("redirected off the service's hosts to ") + Logging::address(next);
+    endFailedDownload();
+  });
   connect(reply, &QNetworkReply::readyRead, this, &ZUpdater::connectionDidReceiveDownloadData);
   connect(reply, &QNetworkReply::finished, this, &ZUpdater::connectionDidFinishDownload);
+}
+
+void ZUpdater::endFailedDownload() {
+  const QString reason = fRefusalReason;
+  const QString version = fUpdateVersion;
+  cleanUpConnection();
+  if (reason.isEmpty()) return;
+  refuseOffer(version, reason);
+  // The user said Yes to this update: tell why nothing came of it. Later, from
+  // the event loop, not inside the network reply's signal.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        dialogs().showAlert(localized(QStringLiteral("upgradeVerificationFailedAlertMessage")),
+                            localized(QStringLiteral("upgradeVerificationFailedAlertTitle")));
+      },
+      Qt::QueuedConnection);
 }
 
 bool ZUpdater::prepareDownloadFile() {
@@ -341,6 +517,11 @@ bool ZUpdater::prepareDownloadFile() {
   fExpectedLengthKnown = !fInflater && announced.isValid() && announced.toLongLong() >= 0;
   fExpectedUpdateLength = fExpectedLengthKnown ? quint64(announced.toLongLong()) : 0;
   fDownloadedLength = 0;
+  if (fExpectedLengthKnown && fExpectedUpdateLength > maxUpdateFileBytes()) {
+    fRefusalReason = QStringLiteral("the file announces %1 bytes, more than an update may have")
+                         .arg(fExpectedUpdateLength);
+    return false;
+  }
 
   const QString path = destinationPath(desktop, fUpdateFileName);
   if (path.isEmpty()) return false;
@@ -358,12 +539,27 @@ bool ZUpdater::prepareDownloadFile() {
 }
 
 bool ZUpdater::writeBytes(const char *bytes, qint64 length) {
-  if (fExpectedLengthKnown && fDownloadedLength + quint64(length) > fExpectedUpdateLength)
+  if (fExpectedLengthKnown && fDownloadedLength + quint64(length) > fExpectedUpdateLength) {
+    fRefusalReason = QStringLiteral("the file is longer than the %1 bytes announced")
+                         .arg(fExpectedUpdateLength);
     return false;
+  }
+  if (fDownloadedLength + quint64(length) > maxUpdateFileBytes()) {
+    fRefusalReason = QStringLiteral("the file is larger than an update may be");
+    return false;
+  }
+  if (fHead.size() < DebianPackage::HeadBytes) {
+    fHead.append(bytes, std::min<qint64>(length, DebianPackage::HeadBytes - fHead.size()));
+    if (DebianPackage::checkHead(fHead) == DebianPackage::Head::Other) {
+      fRefusalReason = QStringLiteral("the file is not a Debian package");
+      return false;
+    }
+  }
   QFile file(fUpdateFileDestinationPath);
   if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return false;
   if (!file.seek(qint64(fDownloadedLength))) return false;
   if (file.write(bytes, length) != length || !file.flush()) return false;
+  fHash->addData(QByteArrayView(bytes, length));
   fDownloadedLength += quint64(length);
   return true;
 }
@@ -379,11 +575,9 @@ bool ZUpdater::appendDownloadedData(const QByteArray &data) {
 void ZUpdater::connectionDidReceiveDownloadData() {
   QNetworkReply *reply = fUpdateDownloadConnection;
   if (!reply) return;
-  if (!fDownloadResponseHandled && !prepareDownloadFile()) {
-    cleanUpConnection();
-    return;
-  }
-  if (!appendDownloadedData(reply->readAll())) cleanUpConnection();
+  if ((!fDownloadResponseHandled && !prepareDownloadFile()) ||
+      !appendDownloadedData(reply->readAll()))
+    endFailedDownload();
 }
 
 void ZUpdater::connectionDidFinishDownload() {
@@ -394,17 +588,25 @@ void ZUpdater::connectionDidFinishDownload() {
     cleanUpConnection();
     return;
   }
-  if (!fDownloadResponseHandled && !prepareDownloadFile()) {
-    cleanUpConnection();
+  if ((!fDownloadResponseHandled && !prepareDownloadFile()) ||
+      !appendDownloadedData(reply->readAll())) {
+    endFailedDownload();
     return;
   }
-  const bool complete = appendDownloadedData(reply->readAll()) &&
-                        (!fInflater || fInflater->ended()) &&
+  const bool complete = (!fInflater || fInflater->ended()) &&
                         (!fExpectedLengthKnown || fDownloadedLength == fExpectedUpdateLength);
   if (!complete) {
     qCWarning(zaroService).noquote()
         << "update download incomplete:" << Logging::address(reply->url());
     cleanUpConnection();
+    return;
+  }
+  if (DebianPackage::checkHead(fHead) != DebianPackage::Head::Package)
+    fRefusalReason = QStringLiteral("the file is not a Debian package");
+  else if (fHash->result().toHex() != fExpectedChecksum)
+    fRefusalReason = QStringLiteral("the file's SHA-256 is not the checksum offered");
+  if (!fRefusalReason.isEmpty()) {
+    endFailedDownload();
     return;
   }
 
@@ -415,7 +617,9 @@ void ZUpdater::connectionDidFinishDownload() {
   fUpdateFileName.clear();
   fUpdateFileDestinationPath.clear();
   fInflater.reset();
-  workspace().openFile(path);
+  fHash.reset();
+  // Shown, not opened: installing it is the user's own step.
+  workspace().revealFile(path);
 }
 
 void ZUpdater::cleanUpConnection() {
@@ -430,6 +634,8 @@ void ZUpdater::cleanUpConnection() {
     fUpdateFileName.clear();
     fUpdateFileDestinationPath.clear();
     fInflater.reset();
+    fHash.reset();
+    fRefusalReason.clear();
     endReply(reply, this);
   }
 }

@@ -3,12 +3,15 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Dialogs;
+class QCryptographicHash;
 class QNetworkAccessManager;
 class UserDefaults;
 class Workspace;
@@ -16,7 +19,10 @@ class Workspace;
 // The pieces the updater works with. Anything left out is the application's
 // own: a network manager of the updater's, the standard user defaults, the
 // installed dialogs and workspace, the folder manager's Desktop, the
-// application's version.
+// application's version, the largest update file, and whether the running
+// program is a file of the installed Debian package
+// (DebianPackage::isInstalledFile on QCoreApplication::applicationFilePath(),
+// asked once).
 struct ZUpdaterParts {
   QNetworkAccessManager *network = nullptr;
   UserDefaults *defaults = nullptr;
@@ -24,31 +30,62 @@ struct ZUpdaterParts {
   Workspace *workspace = nullptr;
   std::function<QString()> desktopPath;  // a null text: no Desktop
   QString runningVersion;
+  std::function<bool()> packageInstall;
+  qint64 maxUpdateFileBytes = 0;  // 0: ZUpdater::MaxUpdateFileBytes
 };
 
-// Looks for a newer version of the application, offers it to the user,
-// downloads the offered file to the Desktop and opens it there.
+// Looks for a newer version of the application and offers it to the user.
+// Nothing the network says makes the player run, open or install a file, and
+// the player fetches nothing from a host other than the service's.
 //
 // The check: GET "/service/getUpdate.xml?clientGUID=<GUID>&version=<version>"
 // on the service's web host (XML recipe). Its answer names, directly under the
 // root, "HaveUpdate" (1: an update is offered) and "Update" with "Version",
-// "Url", "Checksum" (not used) and "Required" (1: the offer says so). A newer
-// version whose file is not yet on the Desktop is offered with the update
-// dialog; when the user accepts, the file is downloaded (same recipe) next to
-// any files of the same name ("Setup - 1.dmg", ...) and opened with its
-// default application.
+// "Url", "Checksum" (SHA-256 of the file, 64 hex digits, either case) and
+// "Required" (1: the offer says so). Only a newer version is offered, and
+// never one refused before (below).
 //
-// Every failure is silent and ends the exchange (a partly written file is
-// removed); the application's hourly tick asks again until an update has been
-// downloaded.
+// Installed from the Debian package, the player never downloads the update:
+// the offer names the new version and Yes opens the service's download page
+// (DownloadPagePath on the web host, whatever address the answer names) in
+// the browser; the system's package manager installs the package.
+//
+// Otherwise the file may be downloaded, with these rules:
+// - it comes from the service's own hosts (ServiceHosts::isServiceAddress),
+//   and so does every redirection, which is followed only once checked: no
+//   request at all goes to another host;
+// - it is a Debian package by its content (DebianPackage::checkHead), judged
+//   as the first bytes arrive; its name is the address's last component,
+//   given ".deb" when it lacks it;
+// - it matches "Checksum" as a whole, and is no longer than the length its
+//   answer announced nor than MaxUpdateFileBytes (with or without one);
+// - it is written to the Desktop next to any files of the same name
+//   ("Setup.deb", "Setup - 1.deb", ...) and then only shown in the file
+//   browser (Workspace::revealFile), never opened.
+// An offer or a file that breaks a rule is refused: one warning in the
+// service's logging category, the partial file removed, and its version
+// remembered (RefusedVersionsKey) so that it is not offered again, also after
+// a restart; other versions still are. A refusal found before the offer is
+// silent; one found while downloading what the user accepted is told with an
+// alert that the update could not be verified.
+//
+// Other failures (network, HTTP status, disk) are silent and end the exchange,
+// removing a partly written file; the application's hourly tick asks again
+// until the update has been handed over.
 class ZUpdater : public QObject {
   Q_OBJECT
 
  public:
   // A check answer larger than this (before or after inflating) fails the check.
   static constexpr qint64 MaxCheckResponseBytes = 16 * 1024 * 1024;
+  // An update file larger than this is refused (an announced length too).
+  static constexpr qint64 MaxUpdateFileBytes = 256 * 1024 * 1024;
   // The name the update file gets when its address names nothing usable.
   static inline const QString FallbackFileName = QStringLiteral("ZaroPlayerUpdate");
+  // The service's download page, on its web host.
+  static inline const QString DownloadPagePath = QStringLiteral("/download.html");
+  // Setting: the versions whose offer was refused (a list, newest last).
+  static inline const QString RefusedVersionsKey = QStringLiteral("UpdateRefusedVersions");
 
   using Parts = ZUpdaterParts;
 
@@ -62,12 +99,15 @@ class ZUpdater : public QObject {
   // being shown.
   void checkForUpdate();
 
-  // Whether an update file has been downloaded completely in this run.
+  // Whether the update has been handed over in this run: its file is on the
+  // Desktop, or (package install) its download page was opened.
   bool updateDownloaded() const { return fUpdateDownloaded; }
 
-  // Downloads the file at url (http or https) to the Desktop and opens it.
-  // Does nothing while a check or another download is running.
-  void downloadUpdateFromUrl(const QString &url);
+  // Downloads the file at url to the Desktop under the rules above, expecting
+  // checksum (SHA-256, hex), and shows it in the file browser; a refusal
+  // remembers version. Does nothing while a check or another download runs.
+  void downloadUpdateFromUrl(const QString &url, const QString &checksum,
+                             const QString &version = QString());
 
   // Ends whichever exchange is running; a download's partial file is removed.
   void cleanUpConnection();
@@ -86,6 +126,8 @@ class ZUpdater : public QObject {
   // removed, runs of dots made single and leading dots and blanks dropped;
   // FallbackFileName when nothing is left.
   static QString updateFileName(const QString &url);
+  // updateFileName(url), with ".deb" added unless it ends so (in any case).
+  static QString packageFileName(const QString &url);
 
   // The path in folder for fileName that nothing occupies yet: the name
   // itself, else "<name> - 1.<ext>", "<name> - 2.<ext>", ... A null text when
@@ -95,19 +137,27 @@ class ZUpdater : public QObject {
  private:
   class Inflater;
 
+  struct Offer;
+
   void connectionDidFinishCheck();
-  void offerUpdate(const QString &url, bool required);
+  void offerUpdate(const Offer &offer);
+  void offerDownloadPage(const Offer &offer);
   void connectionDidReceiveDownloadData();
   void connectionDidFinishDownload();
+  void endFailedDownload();
   bool prepareDownloadFile();
   bool appendDownloadedData(const QByteArray &data);
   bool writeBytes(const char *bytes, qint64 length);
+  void refuseOffer(const QString &version, const QString &why);
+  bool wasRefused(const QString &version) const;
+  bool isPackageInstall();
 
   UserDefaults &defaults() const;
   Dialogs &dialogs() const;
   Workspace &workspace() const;
   QString desktopPath() const;
   QString runningVersion() const;
+  quint64 maxUpdateFileBytes() const;
 
   Parts fParts;
   QNetworkAccessManager *fManager;
@@ -118,10 +168,17 @@ class ZUpdater : public QObject {
 
   QString fUpdateFileName;
   QString fUpdateFileDestinationPath;  // set once the file is ours
+  QString fUpdateVersion;
+  QByteArray fExpectedChecksum;  // lower-case hex
+  std::unique_ptr<QCryptographicHash> fHash;
+  QByteArray fHead;        // the file's first bytes, up to DebianPackage::HeadBytes
+  QString fRefusalReason;  // why the download breaks a rule; empty: it does not
   bool fDownloadResponseHandled = false;
   bool fExpectedLengthKnown = false;
   quint64 fExpectedUpdateLength = 0;
   quint64 fDownloadedLength = 0;
   std::unique_ptr<Inflater> fInflater;  // a gzip-encoded download
   bool fUpdateDownloaded = false;
+  std::optional<bool> fPackageInstall;
+  QSet<QString> fRefusedThisRun;  // also when the setting cannot be stored
 };
