@@ -14,6 +14,7 @@
 #include "ZVideoRowControls.h"
 
 #include <QAccessible>
+#include <QLocale>
 #include <QTest>
 
 class LibraryRowsTest : public LibraryViewTest {
@@ -184,4 +185,31 @@ TEST_F(LibraryRowsTest, OddTitlesAreDrawnAsTheyStandAndCutToFit) {
     EXPECT_TRUE(tip == markup || tip == rightToLeft || tip == endless) << tip.left(40).toStdString();
   }
   EXPECT_EQ(ZLibraryTexts::drawable("a\nb\tc\x01"), "a b c ");
+}
+
+TEST(LibraryTexts, TheAccessibleDescriptionLeavesOutWhatIsEmpty) {
+  const QDateTime added(QDate(2026, 12, 10), QTime(9, 30));
+  const QString longDate = QLocale().toString(added.date(), QLocale::LongFormat);
+  struct Case {
+    QString publisher;
+    qint64 seconds;
+    QDateTime added;
+    int rating;
+    bool viewed;
+    QString expected;
+  };
+  const Case cases[] = {
+      {"Zaro Studio", 605, added, 4, true,
+       "By Zaro Studio, 10:05 long, added " + longDate + ", rated 4, viewed"},
+      // An imported video: no publisher, no rating.
+      {"", 60, added, 0, false, "01:00 long, added " + longDate + ", new"},
+      {"  ", 0, QDateTime(), 0, false, "new"},
+      {"a\nb", -5, QDateTime(), 2, true, "By a b, rated 2, viewed"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.expected.toStdString());
+    EXPECT_EQ(ZLibraryTexts::accessibleVideoDescription(c.publisher, c.seconds, c.added, c.rating,
+                                                        c.viewed),
+              c.expected);
+  }
 }

@@ -72,12 +72,9 @@ class RowAccessible : public QAccessibleInterface, public QAccessibleActionInter
     if (!info) return QString();
     if (kind == QAccessible::Name) return ZLibraryTexts::drawable(ZLibraryTexts::displayTitle(*info));
     if (kind == QAccessible::Description)
-      return localizedFormat(
-          QStringLiteral("libraryAccessibleVideoDescription"),
-          {fView->paintContext().publisherName(*info), ZLibraryTexts::durationText(item->duration()),
-           ZLibraryTexts::shortDateText(item->dateAdded()), item->rating(),
-           localized(item->viewed() ? QStringLiteral("libraryAccessibleViewed")
-                                    : QStringLiteral("libraryAccessibleNew"))});
+      return ZLibraryTexts::accessibleVideoDescription(
+          fView->paintContext().publisherName(*info), item->duration(), item->dateAdded(),
+          item->rating(), item->viewed());
     return QString();
   }
 

@@ -1,6 +1,9 @@
 #include "ZLibraryTexts.h"
 
+#include "Localization.h"
+
 #include <QLocale>
+#include <QStringList>
 
 namespace ZLibraryTexts {
 
@@ -21,6 +24,23 @@ QString durationText(qint64 seconds) {
     return value > 9 ? QString::number(value) : QStringLiteral("0") + QString::number(value);
   };
   return part(seconds / 60) + QLatin1Char(':') + part(seconds % 60);
+}
+
+QString accessibleVideoDescription(const QString &publisher, qint64 durationSeconds,
+                                   const QDateTime &added, int rating, bool viewed) {
+  QStringList parts;
+  const QString by = drawable(publisher).trimmed();
+  if (!by.isEmpty()) parts << localizedFormat(QStringLiteral("libraryAccessibleBy"), {by});
+  if (durationSeconds > 0)
+    parts << localizedFormat(QStringLiteral("libraryAccessibleLength"),
+                             {durationText(durationSeconds)});
+  if (added.isValid())
+    parts << localizedFormat(QStringLiteral("libraryAccessibleAdded"),
+                             {QLocale().toString(added.date(), QLocale::LongFormat)});
+  if (rating > 0) parts << localizedFormat(QStringLiteral("libraryAccessibleRated"), {rating});
+  parts << localized(viewed ? QStringLiteral("libraryAccessibleViewed")
+                            : QStringLiteral("libraryAccessibleNew"));
+  return parts.join(QStringLiteral(", "));
 }
 
 QString shortDateText(const QDateTime &date) {

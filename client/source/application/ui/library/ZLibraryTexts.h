@@ -22,6 +22,13 @@ QString durationText(qint64 seconds);
 // A date in the user's short date format; empty for no date.
 QString shortDateText(const QDateTime &date);
 
+// What assistive technology hears of a video besides its title: "By <publisher>,
+// <length> long, added <date>, rated <n>, new|viewed", each part left out
+// when it has nothing to say (no publisher, no length, no date, no rating);
+// the date in full (the user's long date format).
+QString accessibleVideoDescription(const QString &publisher, qint64 durationSeconds,
+                                   const QDateTime &added, int rating, bool viewed);
+
 // A text as it may be drawn: never markup (drawn as it stands), control
 // characters shown as spaces; with `keepLineBreaks` line breaks stay.
 QString drawable(const QString &text, bool keepLineBreaks = false);
