@@ -198,6 +198,8 @@ TEST_F(ApplicationDelegateTest, QuitAsksOnlyWhenBothSettingsAreOn) {
   defaults().setBool(true, "GeneralQuitConfirmationCancellation");
   delegate->quit();  // cancelled
   EXPECT_EQ(terminations, 0);
+  // No download runs: the plain question, not the one about downloads.
+  EXPECT_EQ(dialogs->asked(), QStringList{"quit "});
   dialogs->setAnswer("quit", "0");
   delegate->quit();
   EXPECT_EQ(terminations, 1);

@@ -7,9 +7,9 @@ TEST(ScriptedDialogs, QuitWithDoNotAskAgainClearsTheSetting) {
   auto &defaults = UserDefaults::standardUserDefaults();
   defaults.setBool(true, "GeneralQuitConfirmationCancellation");
   ScriptedDialogs cancel("quit=1,doNotAskAgain=1");
-  EXPECT_EQ(cancel.askQuit(), 1);
+  EXPECT_EQ(cancel.askQuit(false), 1);
   EXPECT_TRUE(defaults.boolForKey("GeneralQuitConfirmationCancellation"));
   ScriptedDialogs quit("quit=0,doNotAskAgain=1");
-  EXPECT_EQ(quit.askQuit(), 0);
+  EXPECT_EQ(quit.askQuit(true), 0);
   EXPECT_FALSE(defaults.boolForKey("GeneralQuitConfirmationCancellation"));
 }

@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QActionGroup>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -436,7 +437,12 @@ TEST(SkinnedControls, APopupButtonShowsTheSelectedItemAndPopsItsMenuUp) {
   button->setSelectedTag(2);
   EXPECT_EQ(button->title(), "Category");
   EXPECT_EQ(button->selectedTag(), 2);
-  for (QAction *item : menu.actions()) EXPECT_EQ(item->isChecked(), item->data().toInt() == 2);
+  for (QAction *item : menu.actions()) {
+    EXPECT_EQ(item->isChecked(), item->data().toInt() == 2);
+    // A choice of one: drawn and read as radio items.
+    ASSERT_NE(item->actionGroup(), nullptr);
+    EXPECT_EQ(item->actionGroup()->exclusionPolicy(), QActionGroup::ExclusionPolicy::Exclusive);
+  }
   button->setSelectedTag(9);  // no such item: the title stays
   EXPECT_EQ(button->title(), "Category");
   EXPECT_EQ(button->selectedTag(), 9);
@@ -494,6 +500,9 @@ TEST(SkinnedControls, TheSearchFieldOpensOnAClickAndALeavingClickClearsIt) {
   EXPECT_EQ(search->searchType(), 3);
   EXPECT_TRUE(tags->isChecked());
   EXPECT_FALSE(titles->isChecked());
+  ASSERT_NE(titles->actionGroup(), nullptr);
+  EXPECT_EQ(titles->actionGroup(), tags->actionGroup());
+  EXPECT_TRUE(titles->actionGroup()->isExclusive());
   EXPECT_EQ(sent.size(), 4);
 }
 

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -156,7 +157,7 @@ TEST(SkinnedDialogs, EveryWayOutGivesItsCode) {
   };
   const Ask quit = [&] {
     defaults.setBool(true, quitSetting);
-    const int code = dialogs.askQuit();
+    const int code = dialogs.askQuit(true);
     return QString::number(code) + " askAgain " + flag(defaults.boolForKey(quitSetting));
   };
   const Ask diskSpace = [&] { return QString::number(dialogs.askDiskSpace()); };
@@ -253,5 +254,21 @@ TEST(SkinnedDialogs, TheShowAgainBoxOnlyWithTheFlagAndImportOnlyForWebAddresses)
     });
     EXPECT_TRUE(dialogs.getImportUrl().isNull());
     EXPECT_FALSE(importEnabled);
+  }
+}
+
+TEST(SkinnedDialogs, TheQuitQuestionSpeaksOfDownloadsOnlyWhenSomeRun) {
+  SkinnedDialogs dialogs;
+  for (const bool running : {true, false}) {
+    SCOPED_TRACE(running ? "downloads running" : "no downloads");
+    QString shown;
+    QTimer::singleShot(0, [&] {
+      QWidget *window = QApplication::activeModalWidget();
+      for (const QLabel *label : window->findChildren<QLabel *>()) shown += label->text() + "\n";
+      window->findChild<QPushButton *>("cancel")->click();
+    });
+    EXPECT_EQ(dialogs.askQuit(running), 1);
+    EXPECT_TRUE(shown.contains("Do you really want to quit Zaro Player?")) << shown.toStdString();
+    EXPECT_EQ(shown.contains("Downloads in progress will stop."), running) << shown.toStdString();
   }
 }

@@ -89,8 +89,8 @@ bool ScriptedDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
   return answer(QStringLiteral("deleteVideo"), QStringLiteral("0")) == QLatin1String("1");
 }
 
-int ScriptedDialogs::askQuit() {
-  record(QStringLiteral("quit"), QString());
+int ScriptedDialogs::askQuit(bool downloadsRunning) {
+  record(QStringLiteral("quit"), downloadsRunning ? QStringLiteral("downloads running") : QString());
   const int code = answer(QStringLiteral("quit"), QStringLiteral("0")).toInt();
   if (code == 0 && answer(QStringLiteral("doNotAskAgain"), QStringLiteral("0")) == "1")
     UserDefaults::standardUserDefaults().setBool(

@@ -57,9 +57,11 @@ class Dialogs {
   virtual bool getDeleteConfirmation(bool *deleteFromDisk) = 0;
 
   // "QuitAlert": quit -> 0, cancel -> 1, Escape -> 1 (Escape never quits).
-  // After 0 with the do-not-ask-again box ticked,
-  // "GeneralQuitConfirmationCancellation" is written false.
-  virtual int askQuit() = 0;
+  // Its message says that downloads will stop only when downloadsRunning;
+  // otherwise it is the plain quit question. After 0 with the
+  // do-not-ask-again box ticked, "GeneralQuitConfirmationCancellation" is
+  // written false.
+  virtual int askQuit(bool downloadsRunning) = 0;
 
   // "DiskSpaceAlert": increase allowed space -> 0, delete old videos -> 1,
   // Escape -> 0 (which deletes nothing).
@@ -117,7 +119,7 @@ class ScriptedDialogs : public Dialogs {
   using Dialogs::getConfirmation;
   int askUpdate(const QString &message) override;
   bool getDeleteConfirmation(bool *deleteFromDisk) override;
-  int askQuit() override;
+  int askQuit(bool downloadsRunning) override;
   int askDiskSpace() override;
   int askDiskSpaceDownload() override;
   QString getImportUrl() override;

@@ -100,12 +100,13 @@ class ZDownloadDataSource : public QObject {
   bool diskSpaceSuffices(const ZDownloadItem &item) const;
   // The bytes the running downloads (slot states) still have to write.
   quint64 bytesStillToCome() const;
+  // How many downloads hold a slot: running, or about to run.
+  int activeCount() const;
 
  private:
   ItemRef itemRef(const ZDownloadItem *item) const;
   ZDownloadItem *itemOf(const Notification &notification) const;
   static bool holdsSlot(int jobState);
-  int activeCount() const;
 
   // The state in the job's row first, then in the item.
   void setJobState(ZDownloadItem &item, int state);

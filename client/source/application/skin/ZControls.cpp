@@ -5,6 +5,7 @@
 #include "ZAccessibility.h"
 #include "ZSkin.h"
 
+#include <QActionGroup>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -97,6 +98,27 @@ void ZButtonImageView::mouseReleaseEvent(QMouseEvent *event) {
 
 // ---- ZPopupButtonImageView ----------------------------------------------------------------
 
+namespace {
+
+// The menu's items are a choice of one: drawn and read as radio items.
+void makeChoiceOfOne(QMenu *menu) {
+  if (!menu) return;
+  auto *group = menu->findChild<QActionGroup *>(QStringLiteral("ChoiceOfOne"),
+                                                Qt::FindDirectChildrenOnly);
+  if (!group) {
+    group = new QActionGroup(menu);
+    group->setObjectName(QStringLiteral("ChoiceOfOne"));
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+  }
+  for (QAction *item : menu->actions())
+    if (!item->isSeparator() && item->actionGroup() != group) {
+      item->setCheckable(true);
+      item->setActionGroup(group);
+    }
+}
+
+}  // namespace
+
 ZPopupButtonImageView *ZPopupButtonImageView::create(const QSizeF &parentSize,
                                                      const QVariantMap &info, QWidget *parent) {
   for (const char *key : {"Image", "XPos", "YPos", "Zone", "states"})
@@ -124,6 +146,7 @@ void ZPopupButtonImageView::setMenu(QMenu *menu) {
 void ZPopupButtonImageView::setSelectedTag(int tag) {
   fSelectedTag = tag;
   if (!fMenu) return;
+  makeChoiceOfOne(fMenu);
   for (QAction *item : fMenu->actions()) {
     const bool chosen = item->data().toInt() == tag && item->data().isValid();
     item->setCheckable(true);
@@ -313,6 +336,7 @@ bool ZSearchButtonView::eventFilter(QObject *watched, QEvent *event) {
 
 void ZSearchButtonView::changeSearchCriterion(QAction *item) {
   if (!item) return;
+  makeChoiceOfOne(fCriterionMenu);
   if (fCriterionMenu)
     for (QAction *other : fCriterionMenu->actions())
       if (other->data().toInt() == fCriterion) {

@@ -206,9 +206,10 @@ bool SkinnedDialogs::getDeleteConfirmation(bool *deleteFromDisk) {
   return code == 1;
 }
 
-int SkinnedDialogs::askQuit() {
+int SkinnedDialogs::askQuit(bool downloadsRunning) {
   CodeDialog dialog(QStringLiteral("QuitAlert"), localized(QStringLiteral("quitAlertTitle")),
-                    localized(QStringLiteral("quitAlertMessage")));
+                    localized(downloadsRunning ? QStringLiteral("quitAlertMessage")
+                                               : QStringLiteral("quitAlertPlainMessage")));
   QCheckBox *doNotAsk = dialog.addCheckBox(QStringLiteral("fDoNotAskAgainCB"),
                                            localized(QStringLiteral("dialogDoNotAskAgain")));
   dialog.addButton(QStringLiteral("cancel"), localized(QStringLiteral("dialogCancel")), 1, false);

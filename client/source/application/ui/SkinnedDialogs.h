@@ -13,7 +13,7 @@ class SkinnedDialogs : public Dialogs {
   using Dialogs::getConfirmation;
   int askUpdate(const QString &message) override;
   bool getDeleteConfirmation(bool *deleteFromDisk) override;
-  int askQuit() override;
+  int askQuit(bool downloadsRunning) override;
   int askDiskSpace() override;
   int askDiskSpaceDownload() override;
   QString getImportUrl() override;

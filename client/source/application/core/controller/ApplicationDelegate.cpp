@@ -298,7 +298,8 @@ void ApplicationDelegate::watchFullScreen() {
 bool ApplicationDelegate::quit() {
   if (defaults().boolForKey(QStringLiteral("GeneralConfirmExit")) &&
       defaults().boolForKey(QStringLiteral("GeneralQuitConfirmationCancellation"))) {
-    if (Dialogs::shared().askQuit() != 0) return false;
+    const bool downloadsRunning = ZDownloadDataSource::sharedDownloadDataSource().activeCount() > 0;
+    if (Dialogs::shared().askQuit(downloadsRunning) != 0) return false;
   }
   emit terminateRequested();
   return true;
