@@ -18,6 +18,7 @@
 #include "ZFolderManager.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include <memory>
@@ -74,6 +75,10 @@ int main(int argc, char *argv[]) {
     if (early.action == CommandLine::Action::Quit) return quitRunningPlayer(argc, argv);
     if (early.action != CommandLine::Action::Run) return answerCommandLine(early);
   }
+  // The web engine's start-up report (its graphics set-up, twenty lines)
+  // tells a user nothing; QT_LOGGING_RULES still brings it back.
+  QLoggingCategory::setFilterRules(
+      QStringLiteral("qt.webenginecontext.info=false\nqt.webenginecontext.debug=false"));
   QApplication app(argc, argv);
   QApplication::setApplicationName(ApplicationIdentity::applicationName());
   QApplication::setApplicationVersion(ApplicationIdentity::shortVersionString());

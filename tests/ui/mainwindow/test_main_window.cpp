@@ -235,6 +235,8 @@ TEST_F(MainWindowViews, TheSearchFieldFiltersTheLibraryByTitle) {
   MainWindowController &window = makeWindow();
   ZSearchButtonView *search = window.chrome().librarySearchField;
   search->beginEditing();
+  // An empty field says what it is for.
+  EXPECT_FALSE(search->textField()->placeholderText().isEmpty());
   QTest::keyClicks(search->textField(), QStringLiteral("ocean"));
   EXPECT_EQ(fBrowseList->textFilter(), QStringLiteral("ocean"));
   ASSERT_EQ(fBrowseList->count(), 1);

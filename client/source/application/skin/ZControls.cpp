@@ -278,7 +278,11 @@ void ZSearchButtonView::matchFieldToImage() {
   QPalette palette = fField->palette();
   palette.setColor(QPalette::Base, base);
   palette.setColor(QPalette::Window, base);
-  palette.setColor(QPalette::Text, DrawUtilities::contrastingColor(base));
+  const QColor text = DrawUtilities::contrastingColor(base);
+  palette.setColor(QPalette::Text, text);
+  QColor placeholder = text;
+  placeholder.setAlphaF(0.55);
+  palette.setColor(QPalette::PlaceholderText, placeholder);
   fField->setPalette(palette);
 }
 

@@ -1,4 +1,5 @@
 #include "ApplicationDelegate.h"
+#include "AboutWindow.h"
 
 #include "Dialogs.h"
 #include "Localization.h"
@@ -287,6 +288,16 @@ void ApplicationDelegate::goToZaroWebSite() { openOnWebHost(QStringLiteral("/"))
 void ApplicationDelegate::submitFeedback() { openOnWebHost(QStringLiteral("/contact.html")); }
 void ApplicationDelegate::showHelp() { openOnWebHost(QStringLiteral("/help.html")); }
 
+void ApplicationDelegate::showAbout() {
+  if (!fAboutWindow) {
+    fAboutWindow = new AboutWindow(mainWindowController()->window());
+    fAboutWindow->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  fAboutWindow->show();
+  fAboutWindow->raise();
+  fAboutWindow->activateWindow();
+}
+
 void ApplicationDelegate::uploadVideo() {
   NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ActionUploadVideo"));
 }
@@ -404,6 +415,8 @@ void ApplicationDelegate::buildMenus() {
   add(help, "menuGoToWebSite", &ApplicationDelegate::goToZaroWebSite);
   add(help, "menuSubmitFeedback", &ApplicationDelegate::submitFeedback);
   add(help, "menuHelp", &ApplicationDelegate::showHelp);
+  help->addSeparator();
+  add(help, "menuAbout", &ApplicationDelegate::showAbout);
   // Menu validation: the items are enabled by validateMenuItem as a menu
   // opens and whenever the playback changes, so that their shortcuts follow
   // the current state too (a disabled action's shortcut never fires).

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class AboutWindow;
 class MainWindowController;
 class SettingsController;
 class QMenu;
@@ -60,6 +61,8 @@ class ApplicationDelegate : public QObject {
   void goToZaroWebSite();
   void submitFeedback();
   void showHelp();
+  // Help > About Zaro Player (one window, brought forward when open).
+  void showAbout();
   void uploadVideo();
   void createPlaylist();
   void watchFullScreen();
@@ -139,6 +142,7 @@ class ApplicationDelegate : public QObject {
 
   std::unique_ptr<MainWindowController> fMainWindowController;
   QPointer<WelcomeWindowController> fWelcomeWindowController;
+  QPointer<AboutWindow> fAboutWindow;
   std::unique_ptr<SettingsController> fSettingsController;
   QMenuBar *fMenuBar = nullptr;
   QList<QMenu *> fMenus;

@@ -138,8 +138,11 @@ void ZMainWindowChrome::updateLookWithSkin(QWidget *contentView, const ZSkin &sk
               make<Control>(contentView, (skin.*control.info)(), control.tooltipKey, control.name);
         },
         control.slot);
-  if (librarySearchField)
+  if (librarySearchField) {
     librarySearchField->textField()->setAccessibleName(librarySearchField->toolTip());
+    librarySearchField->textField()->setPlaceholderText(
+        localized(QStringLiteral("librarySearchPlaceholder")));
+  }
   if (playlistsPopup) {
     // Until a playlist is chosen it says what it is for.
     playlistsPopup->setPlaceholderTitle(playlistsPopup->toolTip());

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace {
@@ -103,9 +104,15 @@ SettingsPages::SettingsPages(QWidget *parent) {
     fGeneralSkinPopup->setObjectName(QStringLiteral("fGeneralSkinPopup"));
     fGeneralSkinPopup->addItems(skinNames());
     auto *skinRow = new QHBoxLayout;
-    skinRow->addWidget(labelFor(fGeneralSkinPopup, "settingsWindowGeneralSkin", fGeneralView));
+    QLabel *skinLabel = labelFor(fGeneralSkinPopup, "settingsWindowGeneralSkin", fGeneralView);
+    skinRow->addWidget(skinLabel);
     skinRow->addWidget(fGeneralSkinPopup);
     skinRow->addStretch();
+    // A choice of one skin is no choice: the row shows once there are others.
+    if (fGeneralSkinPopup->count() < 2) {
+      skinLabel->hide();
+      fGeneralSkinPopup->hide();
+    }
     layout->addWidget(fGeneralLaunchAtStartupCB);
     layout->addWidget(fGeneralQuitConfirmationCB);
     layout->addLayout(skinRow);
@@ -146,6 +153,15 @@ SettingsPages::SettingsPages(QWidget *parent) {
     usageRow->addWidget(fDownloadsUsageDescriptionField, 1);
 
     fDownloadsMaxCountTextField = numberField("fDownloadsMaxCountTextField", fDownloadsView);
+    // Bounded as it is typed: a number outside the range cannot be entered
+    // (one digit; Qt's integer validator lets "9" through as a beginning).
+    static_assert(SettingsRules::kMinSimultaneousCount >= 0 &&
+                  SettingsRules::kMaxSimultaneousCount <= 9);
+    fDownloadsMaxCountTextField->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[%1-%2]")
+                               .arg(SettingsRules::kMinSimultaneousCount)
+                               .arg(SettingsRules::kMaxSimultaneousCount)),
+        fDownloadsMaxCountTextField));
     fDownloadsMaxCountStepper = new SettingsStepper(1, 4, 1, fDownloadsView);
     fDownloadsMaxCountStepper->setObjectName(QStringLiteral("fDownloadsMaxCountStepper"));
     fDownloadsMaxCountStepper->setArrowNames(text("settingsWindowDownloadsMaxCountMore"),
