@@ -318,6 +318,21 @@ TEST_F(DetailsPane, TheSaveButtonFlipsTheSavedStateAndItsTitle) {
   EXPECT_EQ(db().getVideoInfo(video)->value(QStringLiteral("VIDEO_SAVED")), QStringLiteral("1"));
   EXPECT_EQ(pane.saveButton()->text(), QStringLiteral("Don't Save"));
   EXPECT_EQ(pane.videoDetailsView()->accessibleName(), QStringLiteral("New, Saved, Rated 0 of 5"));
+  // Each drawn mark says what it is, to the pointer and to assistive technology.
+  const struct {
+    const char *mark;
+    const char *says;
+  } marks[] = {{"NewIndicator", "New: not watched yet"},
+               {"SavedIndicator", "Saved: kept when old videos are cleared away"},
+               {"AverageRating", "Average rating: 0 of 5 stars"},
+               {"MyRating", "Your rating: 0 of 5 stars"}};
+  for (const auto &m : marks) {
+    SCOPED_TRACE(m.mark);
+    const QWidget *mark = pane.videoDetailsView()->findChild<QWidget *>(m.mark);
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(mark->toolTip(), QString::fromUtf8(m.says));
+    EXPECT_EQ(mark->accessibleName(), QString::fromUtf8(m.says));
+  }
   pane.saveButton()->click();
   EXPECT_EQ(db().getVideoInfo(video)->value(QStringLiteral("VIDEO_SAVED")), QStringLiteral("0"));
   EXPECT_EQ(pane.saveButton()->text(), QStringLiteral("Save"));

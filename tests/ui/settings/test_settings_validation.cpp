@@ -119,7 +119,7 @@ TEST_F(SettingsValidationTest, TheDiskSpaceQuestionComesOnlyForAChangedPercentag
 
   // A value refused later deletes nothing: the count is checked first.
   fDialogs->setAnswer("diskSpace", "1");
-  type(pages().fDownloadsMaxCountTextField, "5");
+  type(pages().fDownloadsMaxCountTextField, "");
   fController->save();
   EXPECT_EQ(asked(), 2);
   EXPECT_TRUE(fDeletions.isEmpty());

@@ -14,12 +14,18 @@
 
 namespace {
 
-// A placeholder: a view that only says where something is drawn.
-QWidget *placeholder(QWidget *parent, const QRect &frame) {
+// A placeholder: a view that says where something is drawn, and what it is
+// (its tooltip and accessible name); clicks go on to the details view.
+QWidget *placeholder(QWidget *parent, const QRect &frame, const char *objectName) {
   auto *view = new QWidget(parent);
+  view->setObjectName(QLatin1String(objectName));
   view->setGeometry(frame);
-  view->setAttribute(Qt::WA_TransparentForMouseEvents);
   return view;
+}
+
+void describeMark(QWidget *mark, const QString &text) {
+  mark->setToolTip(text);
+  mark->setAccessibleName(text);
 }
 
 constexpr int kIndicator = 16;
@@ -32,13 +38,14 @@ ZLibraryItemVideoDetailsView::ZLibraryItemVideoDetailsView(
     : QWidget(parent), fEnvironment(environment) {
   setObjectName(QStringLiteral("LibraryItemVideoDetailsView"));
   // Two indicators side by side, the two star rows beside them.
-  fLibraryInfoSingleVideoDetailsNewImage = placeholder(this, QRect(0, 1, kIndicator, kIndicator));
+  fLibraryInfoSingleVideoDetailsNewImage =
+      placeholder(this, QRect(0, 1, kIndicator, kIndicator), "NewIndicator");
   fLibraryInfoSingleVideoDetailsSavedImage =
-      placeholder(this, QRect(kIndicator + 4, 1, kIndicator, kIndicator));
+      placeholder(this, QRect(kIndicator + 4, 1, kIndicator, kIndicator), "SavedIndicator");
   fLibraryInfoSingleVideoDetailsAverageRating =
-      placeholder(this, QRect(2 * kIndicator + 16, 2, 5 * kStar, kStar));
+      placeholder(this, QRect(2 * kIndicator + 16, 2, 5 * kStar, kStar), "AverageRating");
   fLibraryInfoSingleVideoDetailsMyRating =
-      placeholder(this, QRect(2 * kIndicator + 16, kStar + 6, 5 * kStar, kStar));
+      placeholder(this, QRect(2 * kIndicator + 16, kStar + 6, 5 * kStar, kStar), "MyRating");
   setMinimumHeight(2 * kStar + 8);
   NotificationCenter::defaultCenter().addObserver(
       this, QStringLiteral("VideoDatabase_VideoUpdated"), [this](const Notification &note) {
@@ -108,18 +115,34 @@ void ZLibraryItemVideoDetailsView::describe() {
   const std::optional<VideoInfo> info = fVideoId == -1 || !fEnvironment.database
                                             ? std::nullopt
                                             : fEnvironment.database->getVideoInfo(fVideoId);
+  const QList<QWidget *> marks{
+      fLibraryInfoSingleVideoDetailsNewImage, fLibraryInfoSingleVideoDetailsSavedImage,
+      fLibraryInfoSingleVideoDetailsAverageRating, fLibraryInfoSingleVideoDetailsMyRating};
   if (!info) {
     setAccessibleName(QString());
+    for (QWidget *mark : marks) describeMark(mark, QString());
     return;
   }
+  const int rating = Utilities::ratingForVideo(*info);
+  describeMark(fLibraryInfoSingleVideoDetailsNewImage,
+               localized(Utilities::videoIsViewed(*info)
+                             ? QStringLiteral("libraryDetailsMarkViewed")
+                             : QStringLiteral("libraryDetailsMarkNew")));
+  describeMark(fLibraryInfoSingleVideoDetailsSavedImage,
+               localized(Utilities::videoIsSaved(*info)
+                             ? QStringLiteral("libraryDetailsMarkSaved")
+                             : QStringLiteral("libraryDetailsMarkNotSaved")));
+  describeMark(fLibraryInfoSingleVideoDetailsAverageRating,
+               localizedFormat(QStringLiteral("libraryDetailsMarkAverageRating"), {rating}));
+  describeMark(fLibraryInfoSingleVideoDetailsMyRating,
+               localizedFormat(QStringLiteral("libraryDetailsMarkMyRating"), {rating}));
   QStringList parts;
   parts << localized(Utilities::videoIsViewed(*info) ? QStringLiteral("libraryDetailsStateViewed")
                                                      : QStringLiteral("libraryDetailsStateNew"));
   parts << localized(Utilities::videoIsSaved(*info)
                          ? QStringLiteral("libraryDetailsStateSaved")
                          : QStringLiteral("libraryDetailsStateNotSaved"));
-  parts << localizedFormat(QStringLiteral("libraryDetailsRatingFormat"),
-                           {Utilities::ratingForVideo(*info)});
+  parts << localizedFormat(QStringLiteral("libraryDetailsRatingFormat"), {rating});
   setAccessibleName(parts.join(QStringLiteral(", ")));
 }
 
