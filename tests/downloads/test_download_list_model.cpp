@@ -87,6 +87,38 @@ TEST(DownloadTexts, PercentageOverTheBar) {
   EXPECT_EQ(ZDownloadTexts::boundedPercent(-3), 0);
 }
 
+// What a screen reader hears of a row beside its title and bar: the cells'
+// texts as drawn, without what tells nothing.
+TEST(DownloadTexts, AccessibleDescriptionLeavesOutWhatTellsNothing) {
+  const ZLocalizedText unknown{"downloadsColumnvalueTimeUnknown", {}};
+  const ZLocalizedText eightSeconds{"downloadsColumnvalueTimeFormatSecs", {8}};
+  struct Case {
+    ZLocalizedText speed, time;
+    const char *expected;
+  } cases[] = {
+      {{"downloadsColumnvalueKBytesPerSec", {12.5}}, eightSeconds, "12.5 KB/s, 8 s left"},
+      {{"downloadsColumnvalueBytesPerSec", {1000.0}},
+       {"downloadsColumnvalueTimeFormatHrMinsSecs", {1, 2, 5}},
+       "1000 bytes/s, 1 hr 2 mins 5 s left"},
+      // No byte yet: no "0 bytes/s"; and no time while it is unknown.
+      {{"downloadsColumnvalueBytesPerSec", {0.0}}, unknown, ""},
+      {{"downloadsColumnvalueBytesPerSec", {0.4}}, eightSeconds, "8 s left"},
+      {{"downloadsColumnvalueConnectionSpeedPending", {}}, unknown, "Waiting"},
+      {{"downloadsColumnvalueConnecting", {}}, unknown, "Connecting"},
+      {{"downloadsColumnvalueDiskFull", {}}, unknown, "Disk full"},
+      {{"downloadsColumnvalueConnectionSpeedFinished", {}},
+       {"downloadsColumnvalueTimeCompleted", {}}, "Finished, Done"},
+      {{}, {}, ""},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(ZDownloadTexts::accessibleDescription(c.speed, c.time), c.expected)
+        << c.speed.key.toStdString() << " " << c.time.key.toStdString();
+  // The bar's value is the percentage written over it.
+  EXPECT_EQ(ZDownloadTexts::shownPercent(42.26), 42.3);
+  EXPECT_EQ(ZDownloadTexts::shownPercent(250), 100.0);
+  EXPECT_EQ(ZDownloadTexts::shownPercent(std::nan("")), 0.0);
+}
+
 // ---- The model -------------------------------------------------------------------------
 
 class DownloadListModelTest : public DownloadTest {

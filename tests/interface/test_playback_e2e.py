@@ -1,7 +1,9 @@
 """The downloads page and playback end to end, through the real player under
 Xvfb, driven the way a user drives it: two videos downloaded from the
 reference service through a handed-over "zaro://" link, both followed on the
-downloads page (speed and progress in their rows); the slow one (held back by
+downloads page as assistive technology follows them (each row's progress bar
+moving between 0 and 100, the speed in the row's description, the changes
+announced on the accessibility bus about once a second); the slow one (held back by
 the service's rate fault) stopped with its row's button after the
 confirmation; the other played with its row's button once it is finished.
 While it plays: the window's bars through the accessibility tree (play and
@@ -36,8 +38,9 @@ DOWNLOAD_SEVERAL = "306AC90D-D92B-4350-8D1B-A22F61F2CB8C"
 # permalink, title, seconds
 LONG = ("long-voyage", "A long voyage", 120)
 SLOW = ("slow-river", "The slow river", 30)
-# A row's description while its download runs: "12.5 KB/s, 40.2%, 8 s".
-RUNNING = re.compile(r"^(?P<speed>[\d.]+) (KB|bytes)/s, (?P<percent>[\d.]+)%, ")
+# A row's description while its download runs: "12.5 KB/s, 8 s left" (the
+# time once it is known).
+RUNNING = re.compile(r"^(?P<speed>[\d.]+) (KB|bytes)/s(, .+ left)?$")
 
 
 def media_path(video):
@@ -120,6 +123,39 @@ def download_rows(player):
     return {node.name: node for node in player.find_all(role="list item", within=listing)}
 
 
+def progress_of(player, row):
+    """A row's progress bar: its value (0 to 100) and its text ("42.0%")."""
+    bar = player.find(role="progress bar", name="Progress", within=row, timeout=1)
+    value = bar.queryValue()
+    return value.currentValue, value.minimumValue, value.maximumValue
+
+
+def listen(event_types, seconds):
+    """The accessibility events of these types that arrive in the next
+    seconds, each as (type, the source's role, the name of the source's
+    row: its own for a row, its parent's for a row's progress bar)."""
+    import pyatspi
+    from gi.repository import GLib
+    got = []
+
+    def on(event):
+        try:
+            role = event.source.getRoleName()
+            row = event.source.parent.name if role == "progress bar" else event.source.name
+            got.append((str(event.type), role, row))
+        except Exception:  # gone meanwhile
+            pass
+
+    for kind in event_types:
+        pyatspi.Registry.registerEventListener(on, kind)
+    loop = GLib.MainLoop()
+    GLib.timeout_add(int(seconds * 1000), loop.quit)
+    loop.run()
+    for kind in event_types:
+        pyatspi.Registry.deregisterEventListener(on, kind)
+    return got
+
+
 class PlaybackEndToEndTest(unittest.TestCase):
     def test_downloads_page_then_play_with_the_bars_and_full_screen(self):
         with zaroui.Desktop() as desk:
@@ -153,16 +189,40 @@ class PlaybackEndToEndTest(unittest.TestCase):
         link = f"zaro://cmd?command={DOWNLOAD_SEVERAL}&permalinkIds={LONG[0]},{SLOW[0]}"
         desk.hand_over(PLAYER, url, link)
 
-        # Both rows, each with a speed and a progress above nothing.
+        # Both rows, each with a speed in its description and its progress
+        # bar above nothing.
         def both_running():
             rows = download_rows(player)
-            states = [RUNNING.match(rows[title].description) if title in rows else None
-                      for title in (LONG[1], SLOW[1])]
-            return rows if all(m and float(m["speed"]) > 0 and float(m["percent"]) > 0
-                               for m in states) else None
+            if any(title not in rows for title in (LONG[1], SLOW[1])):
+                return None
+            for title in (LONG[1], SLOW[1]):
+                speed = RUNNING.match(rows[title].description)
+                value, low, high = progress_of(player, rows[title])
+                if not speed or float(speed["speed"]) <= 0 or not 0 < value < 100:
+                    return None
+                self.assertEqual((low, high), (0, 100))
+            return rows
 
         running = zaroui.wait_until(both_running, 60, what="both downloads running")
         desk.keep_shot("downloads-page-e2e.png")
+
+        # The bars move, and the bus hears of it: each row's bar and
+        # description about once a second, however often the transfer
+        # moves them (the slow one's percentage moves several times a second).
+        before = progress_of(player, running[LONG[1]])[0]
+        seconds = 4
+        events = listen(["object:property-change:accessible-value",
+                         "object:property-change:accessible-description"], seconds)
+        after = progress_of(player, running[LONG[1]])[0]
+        self.assertGreater(after, before)
+        self.assertLess(after, 100)
+        for title in (LONG[1], SLOW[1]):
+            values = [e for e in events if e[1:] == ("progress bar", title)]
+            descriptions = [e for e in events if e[1:] == ("list item", title)]
+            self.assertTrue(values, events)
+            self.assertLessEqual(len(values), seconds + 2, events)
+            self.assertLessEqual(len(descriptions), seconds + 2, events)
+        self.assertTrue([e for e in events if e[1:] == ("list item", LONG[1])], events)
 
         # Stop the slow one with its row's button, answering the
         # confirmation: its row goes, nothing of it reaches the library.

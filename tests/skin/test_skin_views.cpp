@@ -3,6 +3,7 @@
 // and the shading.
 #include "DrawUtilities.h"
 #include "TestEnvironment.h"
+#include "ZAccessibility.h"
 #include "ZControls.h"
 #include "ZPlacement.h"
 #include "ZView.h"
@@ -11,6 +12,7 @@
 #include <QAccessibleInterface>
 #include <QActionGroup>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -656,4 +658,36 @@ TEST(SkinnedControls, TheSearchFieldOpensWithTabAndEscapeClosesIt) {
   EXPECT_EQ(sent, QStringList({"x", ""}));
   // The keyboard stays on the control, which Tab opens again.
   EXPECT_TRUE(search->hasFocus());
+}
+
+// Changes told to assistive technology at most once per interval: the first
+// at once, a burst within the interval as one when it is up, nothing more
+// without a change.
+TEST(AccessibleAnnouncer, TellsAtOnceThenAtMostOncePerInterval) {
+  constexpr int interval = 200;
+  QList<qint64> told;
+  QElapsedTimer clock;
+  clock.start();
+  ZAccessibleAnnouncer announcer(interval, [&] { told.append(clock.elapsed()); });
+
+  announcer.changed();
+  ASSERT_EQ(told.size(), 1);
+  for (int i = 0; i < 20; ++i) announcer.changed();
+  EXPECT_EQ(told.size(), 1);
+  EXPECT_TRUE(announcer.waiting());
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return told.size() == 2; }, 5000));
+  EXPECT_GE(told[1] - told[0], interval - 2);  // two clocks, read a moment apart
+  EXPECT_FALSE(announcer.waiting());
+  TestEnvironment::waitFor([] { return false; }, 2 * interval);
+  EXPECT_EQ(told.size(), 2);
+
+  // After a quiet interval a change is told at once.
+  announcer.changed();
+  EXPECT_EQ(told.size(), 3);
+  // A waiting telling that was cancelled is not told.
+  announcer.changed();
+  ASSERT_TRUE(announcer.waiting());
+  announcer.cancel();
+  TestEnvironment::waitFor([] { return false; }, 2 * interval);
+  EXPECT_EQ(told.size(), 3);
 }

@@ -15,6 +15,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
@@ -298,10 +299,17 @@ TEST_F(DownloadPageTest, RowsAndButtonsWorkFromTheKeyboardAndTheAccessibilityTre
   QAccessibleInterface *second = list->child(1);
   EXPECT_EQ(second->role(), QAccessible::ListItem);
   EXPECT_EQ(second->text(QAccessible::Name), "Title b");
-  EXPECT_EQ(second->text(QAccessible::Description), "Waiting, 0.0%, --");
+  // Waiting: the state, no speed, no time (unknown), the bar at 0.
+  EXPECT_EQ(second->text(QAccessible::Description), "Waiting");
   EXPECT_EQ(second->parent()->object(), &rows());
-  ASSERT_EQ(second->childCount(), 1);
-  QAccessibleInterface *button = second->child(0);
+  ASSERT_EQ(second->childCount(), 2);
+  QAccessibleInterface *bar = second->child(0);
+  EXPECT_EQ(bar->role(), QAccessible::ProgressBar);
+  EXPECT_EQ(bar->text(QAccessible::Value), "0.0%");
+  ASSERT_NE(bar->valueInterface(), nullptr);
+  EXPECT_EQ(bar->valueInterface()->currentValue().toDouble(), 0.0);
+  QAccessibleInterface *button = second->child(1);
+  EXPECT_EQ(second->indexOfChild(button), 1);
   EXPECT_EQ(button->role(), QAccessible::Button);
   EXPECT_EQ(button->text(QAccessible::Name), "Stop");
   ASSERT_NE(button->actionInterface(), nullptr);
@@ -328,6 +336,59 @@ TEST_F(DownloadPageTest, RowsAndButtonsWorkFromTheKeyboardAndTheAccessibilityTre
   ASSERT_EQ(queue().count(), 1);
   EXPECT_EQ(queue().downloadItems().at(0)->permalink(), "a");
   EXPECT_EQ(rows().currentRow(), 0) << "the mark passes to the row above the removed last one";
+}
+
+// A running download, as assistive technology reads it: the row's progress
+// bar child goes from 0 to 100 as the transfer advances, the description
+// holds the speed and time left as drawn, and at the end what the cells say.
+TEST_F(DownloadPageTest, RunningRowsTellTheirProgressSpeedAndTimeLeft) {
+  fEnvironment.progressIntervalMs = 100;
+  startService();
+  addFault(R"({"kind": "rate", "value": 2000000, "path": "/cache/", "count": 1})");
+  ASSERT_TRUE(queue().downloadVideo(QStringLiteral("ten-million"), DownloadTypeDirect));
+  ZDownloadItem *item = queue().downloadItems().at(0).get();
+  page();
+  ZDownloadTableRowView *view = rowView(0);
+  ASSERT_NE(view, nullptr);
+
+  QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&rows());
+  ASSERT_EQ(list->childCount(), 1);
+  QAccessibleInterface *row = list->child(0);
+  QAccessibleInterface *bar = row->child(0);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->role(), QAccessible::ProgressBar);
+  EXPECT_EQ(bar->text(QAccessible::Name), "Progress");
+  EXPECT_EQ(bar->parent(), row);
+  EXPECT_EQ(row->indexOfChild(bar), 0);
+  QAccessibleValueInterface *value = bar->valueInterface();
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->minimumValue().toDouble(), 0.0);
+  EXPECT_EQ(value->maximumValue().toDouble(), 100.0);
+  EXPECT_TRUE(view->progressRect().contains(view->mapFromGlobal(bar->rect().center())));
+
+  // Running, with a rate and an estimate: the bar between 0 and 100, its text
+  // as drawn; the description is the speed and the time left as drawn.
+  ASSERT_TRUE(TestEnvironment::waitFor([&] {
+    return item->byteRate() > 0 && value->currentValue().toDouble() > 0 &&
+           item->secondsRemainingForDownloadToComplete() > 0;
+  }));
+  const double first = value->currentValue().toDouble();
+  EXPECT_LT(first, 100.0);
+  EXPECT_EQ(bar->text(QAccessible::Value), view->progressText());
+  EXPECT_TRUE(view->connectionSpeedText().endsWith("/s")) << view->connectionSpeedText().toStdString();
+  EXPECT_EQ(row->text(QAccessible::Description),
+            view->connectionSpeedText() + ", " + view->timeRemainingText() + " left");
+
+  // It advances.
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return value->currentValue().toDouble() > first + 5; }));
+  EXPECT_LT(value->currentValue().toDouble(), 100.0);
+
+  // Finished: the bar full, the description what the cells say.
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return item->downloadComplete(); }));
+  QApplication::processEvents();
+  EXPECT_EQ(value->currentValue().toDouble(), 100.0);
+  EXPECT_EQ(bar->text(QAccessible::Value), "100.0%");
+  EXPECT_EQ(row->text(QAccessible::Description), "Finished, Done");
 }
 
 TEST_F(DownloadPageTest, KeysScrollTheCurrentRowIntoSight) {

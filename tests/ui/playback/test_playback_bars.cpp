@@ -255,6 +255,50 @@ TEST_F(PlaybackBars, ClickingOrDraggingTheProgressBarSeeksWhenLetGo) {
   EXPECT_EQ(access->text(QAccessible::Value), "00:02");
 }
 
+// While the movie plays, the knob, the cap and what assistive technology
+// reads follow every tick; the slider's value, of whose every change Qt
+// tells the accessibility bus, follows at most once a second, and the last
+// place in any case. Keys step from where the knob is, not from the value.
+TEST_F(PlaybackBars, TheProgressSliderIsReadAtOnceAndAnnouncedAboutOnceASecond) {
+  ZNowPlayingView &view = area();
+  play();
+  ZMovieSlider *slider = view.progressBarView()->slider();
+  QAccessibleInterface *access = QAccessible::queryAccessibleInterface(slider);
+  ASSERT_NE(access, nullptr);
+  QAccessibleValueInterface *value = access->valueInterface();
+  ASSERT_NE(value, nullptr);
+  EXPECT_DOUBLE_EQ(value->maximumValue().toDouble(), 9.0);
+  QList<int> values;
+  QObject::connect(slider, &QAbstractSlider::valueChanged, [&](int v) { values.append(v); });
+
+  // Ten ticks in quick succession, a tenth of a second of the movie apart.
+  for (int tick = 1; tick <= 10; ++tick) {
+    fMovie.setCurrentTime(ZTime{tick * 60, 600});
+    fMovieController->scrubberUpdateTimerTick();
+    EXPECT_DOUBLE_EQ(value->currentValue().toDouble(), tick / 10.0);
+  }
+  EXPECT_EQ(access->text(QAccessible::Value), "00:01");
+  EXPECT_EQ(view.progressBarView()->currentTimeText(), "00:01");
+  EXPECT_LE(values.size(), 1) << "at most the first tick's change at once";
+  ASSERT_TRUE(TestEnvironment::waitFor([&] { return slider->value() == 1000; },
+                                       3 * ZMovieSlider::AnnounceIntervalMs));
+  EXPECT_LE(values.size(), 2);
+  TestEnvironment::waitFor([] { return false; }, ZMovieSlider::AnnounceIntervalMs + 200);
+  EXPECT_EQ(values.last(), 1000);
+  EXPECT_LE(values.size(), 2) << "nothing more without a tick";
+
+  // Two ticks: the second waits to be announced; a key steps from the knob.
+  for (const int seconds : {2, 3}) {
+    fMovie.setCurrentTime(ZTime{seconds * 600, 600});
+    fMovieController->scrubberUpdateTimerTick();
+  }
+  ASSERT_NE(slider->value(), 3000);
+  slider->setFocus();
+  QTest::keyClick(slider, Qt::Key_Right);
+  EXPECT_NEAR(fMovie.currentTime().seconds(), 8.0, 0.05);
+  EXPECT_DOUBLE_EQ(value->currentValue().toDouble(), 8.0);
+}
+
 TEST_F(PlaybackBars, PlayAndPauseSwapOnTheMoviesNotificationsAndItsRate) {
   ZNowPlayingView &view = area();
   ZPlaybackBottomBarView *bar = view.bottomBarView();

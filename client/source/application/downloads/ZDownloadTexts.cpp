@@ -3,6 +3,9 @@
 #include "Localization.h"
 #include "ZDownloadItem.h"
 
+#include <QStringList>
+
+#include <algorithm>
 #include <cmath>
 
 QString ZLocalizedText::text() const {
@@ -84,6 +87,23 @@ ZLocalizedText timeRemaining(const ZDownloadItem &item) {
 
 double boundedPercent(double percent) {
   return std::isfinite(percent) ? std::clamp(percent, 0.0, 100.0) : 0.0;
+}
+
+double shownPercent(double percent) {
+  return std::round(boundedPercent(percent) * 10.0) / 10.0;
+}
+
+QString accessibleDescription(const ZLocalizedText &speed, const ZLocalizedText &time) {
+  QStringList parts;
+  const bool noRate = speed.key == QLatin1String("downloadsColumnvalueBytesPerSec") &&
+                      !(speed.args.value(0).toDouble() >= 0.5);
+  if (!speed.key.isEmpty() && !noRate) parts << speed.text();
+  if (time.key.startsWith(QLatin1String("downloadsColumnvalueTimeFormat")))
+    parts << localizedFormat(QStringLiteral("downloadsAccessibleTimeLeft"), {time.text()});
+  else if (!time.key.isEmpty() && time.key != QLatin1String("downloadsColumnvalueTimeUnknown"))
+    parts << time.text();
+  parts.removeAll(QString());
+  return parts.join(QStringLiteral(", "));
 }
 
 QString progress(double percent) {

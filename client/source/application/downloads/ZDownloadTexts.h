@@ -45,4 +45,14 @@ QString progress(double percent);
 // The percentage a bar shows: 0 to 100, 0 for what is not a number.
 double boundedPercent(double percent);
 
+// The percentage as written over the bar, as a number: bounded, one decimal.
+double shownPercent(double percent);
+
+// What assistive technology reads of a row beside its title and its bar:
+// the speed (or state) and the time remaining as the cells show them, joined
+// by ", ", the time read as "... left". A cell that tells nothing is left
+// out: a byte rate written as 0 (no byte has come yet) and the unknown time;
+// with neither, the text is empty.
+QString accessibleDescription(const ZLocalizedText &speed, const ZLocalizedText &time);
+
 }  // namespace ZDownloadTexts

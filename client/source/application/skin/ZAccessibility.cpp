@@ -178,3 +178,24 @@ void install() {
 }
 
 }  // namespace ZAccessibility
+
+ZAccessibleAnnouncer::ZAccessibleAnnouncer(int intervalMs, std::function<void()> tell)
+    : fIntervalMs(intervalMs), fTell(std::move(tell)) {
+  fTimer.setSingleShot(true);
+  fTimer.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&fTimer, &QTimer::timeout, [this] { changed(); });
+}
+
+void ZAccessibleAnnouncer::changed() {
+  if (fLastTold.isValid() && fLastTold.elapsed() < fIntervalMs) {
+    if (!fTimer.isActive()) fTimer.start(int(fIntervalMs - fLastTold.elapsed()));
+    return;
+  }
+  tell();
+}
+
+void ZAccessibleAnnouncer::tell() {
+  fTimer.stop();
+  fLastTold.start();
+  if (fTell) fTell();
+}

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
+
 // What the skinned controls tell screen readers and AT-SPI automation: a
 // role, a name and the action a user can take.
 //
@@ -33,3 +38,29 @@ inline constexpr const char *FrameProperty = "zaroAccessibleFrame";
 void install();
 
 }  // namespace ZAccessibility
+
+// Tells assistive technology of something that changes often (a download's
+// progress, a playing movie's position) at most once per interval: the
+// first change at once, the changes that follow within the interval
+// together once it is up. `tell` tells what there is to tell then (the
+// latest state). Owned by the view that changes; gone with it.
+class ZAccessibleAnnouncer {
+ public:
+  ZAccessibleAnnouncer(int intervalMs, std::function<void()> tell);
+
+  // Something changed: told now, or when the interval since the last
+  // telling is up.
+  void changed();
+  // What waited to be told was told otherwise (or is no more).
+  void cancel() { fTimer.stop(); }
+  bool waiting() const { return fTimer.isActive(); }
+  int intervalMs() const { return fIntervalMs; }
+
+ private:
+  void tell();
+
+  int fIntervalMs;
+  std::function<void()> fTell;
+  QElapsedTimer fLastTold;
+  QTimer fTimer;
+};

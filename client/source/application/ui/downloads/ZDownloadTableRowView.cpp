@@ -7,6 +7,7 @@
 #include "ZDownloadTableView.h"
 #include "ZDownloadTexts.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -25,9 +26,18 @@ void drawCentredText(QPainter &painter, const QString &text, const ZTextAttribut
 
 }  // namespace
 
+ZDownloadRowProgress::ZDownloadRowProgress(ZDownloadTableRowView *row) : QObject(row) {
+  setObjectName(QStringLiteral("DownloadRowProgress"));
+}
+
+ZDownloadTableRowView *ZDownloadRowProgress::row() const {
+  return static_cast<ZDownloadTableRowView *>(parent());
+}
+
 ZDownloadTableRowView::ZDownloadTableRowView(ZDownloadTableView &table, QWidget *parent)
     : QWidget(parent), fTable(table) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  fProgressPart = new ZDownloadRowProgress(this);
   fStopButton = new ZButtonImageView(this);
   fStopButton->setObjectName(QStringLiteral("DownloadRowButton"));
   fStopButton->setFocusPolicy(Qt::NoFocus);
@@ -50,10 +60,14 @@ void ZDownloadTableRowView::restyle() {
 ZDownloadTableRowView::Appearance ZDownloadTableRowView::appearance() const {
   Appearance now;
   if (!fDownloadItem) return now;
+  const ZLocalizedText speed = ZDownloadTexts::connectionSpeed(*fDownloadItem);
+  const ZLocalizedText time = ZDownloadTexts::timeRemaining(*fDownloadItem);
   now.title = titleText();
-  now.connectionSpeed = connectionSpeedText();
+  now.connectionSpeed = speed.text();
   now.progress = progressText();
-  now.timeRemaining = timeRemainingText();
+  now.timeRemaining = time.text();
+  now.description = ZDownloadTexts::accessibleDescription(speed, time);
+  now.percent = ZDownloadTexts::shownPercent(fDownloadItem->percentDownloaded());
   now.thumbnailPath = fDownloadItem->imageFileSaved() ? fDownloadItem->imageFilePath() : QString();
   now.complete = fDownloadItem->downloadComplete();
   now.playable = now.complete && fTable.canPlay(*fDownloadItem);
@@ -70,13 +84,31 @@ void ZDownloadTableRowView::refresh() {
   if (now == fShown) return;
   if (now.complete != fShown.complete || now.playable != fShown.playable) updateButton();
   if (accessibleName() != now.title) setAccessibleName(now.title);
-  const QString description =
-      fDownloadItem ? QStringList{now.connectionSpeed, now.progress, now.timeRemaining}.join(
-                          QStringLiteral(", "))
-                    : QString();
-  if (accessibleDescription() != description) setAccessibleDescription(description);
   fShown = now;
   update();
+  // A busy transfer changes its row many times a second: the bus hears of
+  // it once a second at most, and of the last change in any case.
+  if (fShown.progress != fAnnouncedProgress || fShown.description != fAnnouncedDescription)
+    fAnnouncer.changed();
+}
+
+void ZDownloadTableRowView::announce() {
+  const bool progressChanged = fShown.progress != fAnnouncedProgress;
+  const bool descriptionChanged = fShown.description != fAnnouncedDescription;
+  fAnnouncedProgress = fShown.progress;
+  fAnnouncedDescription = fShown.description;
+  if (progressChanged) {
+    QAccessibleValueChangeEvent event(fProgressPart, fShown.percent);
+    QAccessible::updateAccessibility(&event);
+  }
+  if (descriptionChanged) {
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
+QRect ZDownloadTableRowView::progressRect() const {
+  return ZDownloadColumns::forRow(fTable.metrics(), width(), height()).progress.toAlignedRect();
 }
 
 void ZDownloadTableRowView::setCurrent(bool current) {

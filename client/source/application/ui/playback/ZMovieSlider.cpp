@@ -2,11 +2,12 @@
 
 #include "DrawUtilities.h"
 #include "ZPlaybackAccessibility.h"
-#include "ZPlaybackAccessibility.h"
 #include "ZPlacement.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -106,6 +107,8 @@ ZMovieSlider::ZMovieSlider(const ZMovieSliderCell &cell, QWidget *parent)
 }
 
 void ZMovieSlider::setMaxValue(double seconds) {
+  // A new range puts the knob back at the value: the value goes to the knob first.
+  takeKnobPosition();
   fSettingValue = true;
   const double ms = std::isfinite(seconds) ? std::clamp(seconds, 0.0, 2.0e6) : 0.0;
   setRange(0, int(std::lround(ms * kMillisecondsPerSecond)));
@@ -118,13 +121,25 @@ double ZMovieSlider::maxValue() const { return maximum() / kMillisecondsPerSecon
 void ZMovieSlider::setDoubleValue(double seconds) {
   // The knob the user holds stays where the user has it.
   if (isSliderDown() || !std::isfinite(seconds)) return;
-  fSettingValue = true;
-  setValue(int(std::lround(std::clamp(seconds, 0.0, 2.0e6) * kMillisecondsPerSecond)));
-  fSettingValue = false;
-  update();
+  const int before = sliderPosition();
+  // Not tracking and not held: this moves the knob only.
+  setSliderPosition(int(std::lround(std::clamp(seconds, 0.0, 2.0e6) * kMillisecondsPerSecond)));
+  if (sliderPosition() != before) {
+    update();
+    emit shownPositionChanged();
+  }
+  if (value() != sliderPosition()) fFollower.changed();
 }
 
-double ZMovieSlider::doubleValue() const { return value() / kMillisecondsPerSecond; }
+double ZMovieSlider::doubleValue() const { return sliderPosition() / kMillisecondsPerSecond; }
+
+void ZMovieSlider::takeKnobPosition() {
+  fFollower.cancel();
+  if (isSliderDown() || value() == sliderPosition()) return;
+  fSettingValue = true;
+  setValue(sliderPosition());  // Qt tells assistive technology of the new value
+  fSettingValue = false;
+}
 
 void ZMovieSlider::valueWasChanged() {
   update();
@@ -164,6 +179,8 @@ void ZMovieSlider::mousePressEvent(QMouseEvent *event) {
     event->ignore();
     return;
   }
+  // What the release compares with is where the movie is now.
+  takeKnobPosition();
   setSliderDown(true);
   setSliderPosition(positionAt(event->position().x()));
   update();
@@ -180,6 +197,17 @@ void ZMovieSlider::mouseReleaseEvent(QMouseEvent *event) {
   // Let go: the value becomes the knob's place and the action goes out.
   setSliderDown(false);
   update();
+}
+
+void ZMovieSlider::keyPressEvent(QKeyEvent *event) {
+  // A step goes from where the movie is now.
+  takeKnobPosition();
+  QAbstractSlider::keyPressEvent(event);
+}
+
+void ZMovieSlider::wheelEvent(QWheelEvent *event) {
+  takeKnobPosition();
+  QAbstractSlider::wheelEvent(event);
 }
 
 // ---- ZVolumeSlider -----------------------------------------------------------------------

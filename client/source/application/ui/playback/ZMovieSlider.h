@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZAccessibility.h"
 #include "ZPlaybackControls.h"
 #include "ZSkin.h"
 
@@ -49,10 +50,19 @@ class ZVolumeSliderCell : public ZSliderCell {
 // the movie controller gives the movie's length. The user drags the knob or
 // clicks on the bar; the movie seeks when the knob is let go (a drag does
 // not seek on the way), and the controller's ticks do not move a knob the
-// user holds. The keyboard moves it by 5 seconds (Page Up/Down by a tenth).
+// user holds. The keyboard moves it by 5 seconds (Page Up/Down by 30 seconds).
+//
+// The controller's ticks (several a second) move the knob at once
+// (sliderPosition, shownPositionChanged); the slider's value follows the knob
+// at most once a second (AnnounceIntervalMs), and at once before the user
+// moves it, so that assistive technology, which hears of every new value,
+// is not flooded while a movie plays. What it reads (doubleValue) is always
+// the knob's place.
 class ZMovieSlider : public QAbstractSlider, public ZMovieScrubber {
   Q_OBJECT
  public:
+  static constexpr int AnnounceIntervalMs = 1000;
+
   // initForBounds:info: in a parent of the given size, placed by the
   // container rule; nothing without the cell's images.
   static ZMovieSlider *create(const QSizeF &parentSize, const QVariantMap &info,
@@ -72,7 +82,9 @@ class ZMovieSlider : public QAbstractSlider, public ZMovieScrubber {
 
   // ZMovieScrubber
   void setMaxValue(double seconds) override;
+  // Moves the knob (not while the user holds it).
   void setDoubleValue(double seconds) override;
+  // Where the knob is, in seconds.
   double doubleValue() const override;
   double maxValue() const;
   void setAction(std::function<void(double seconds)> action) override {
@@ -85,20 +97,30 @@ class ZMovieSlider : public QAbstractSlider, public ZMovieScrubber {
   // Where the knob is drawn now.
   QRectF knobRect() const;
 
+ signals:
+  // The controller's tick moved the knob (the value follows later).
+  void shownPositionChanged();
+
  protected:
   void paintEvent(QPaintEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void mouseMoveEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  void wheelEvent(QWheelEvent *event) override;
 
  private:
   int positionAt(double x) const;
   void valueWasChanged();
+  // The value becomes the knob's place now, without seeking.
+  void takeKnobPosition();
 
   ZMovieSliderCell fCell;
   std::optional<ZTextAttributes> fTextAttributes;
   std::function<void(double)> fAction;
   bool fSettingValue = false;
+  // The value follows the knob moved by the ticks (takeKnobPosition).
+  ZAccessibleAnnouncer fFollower{AnnounceIntervalMs, [this] { takeKnobPosition(); }};
 };
 
 // The volume slider, 0.0 to 1.0, which also keeps the mute state. Each move

@@ -375,6 +375,7 @@ ZFullScreenProgressBarView::ZFullScreenProgressBarView(const std::optional<QVari
   // The times in the caps follow the knob, also while it is dragged.
   connect(fMovieSlider, &QAbstractSlider::valueChanged, this, qOverload<>(&QWidget::update));
   connect(fMovieSlider, &QAbstractSlider::sliderMoved, this, qOverload<>(&QWidget::update));
+  connect(fMovieSlider, &ZMovieSlider::shownPositionChanged, this, qOverload<>(&QWidget::update));
   connect(fMovieSlider, &QAbstractSlider::rangeChanged, this, qOverload<>(&QWidget::update));
 }
 
